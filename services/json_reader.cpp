@@ -1,0 +1,335 @@
+#include "services/json_reader.h"
+
+#include <cstdint>
+#include <ios>
+#include <locale>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace services::json {
+namespace {
+
+using Traits = std::char_traits<char>;
+constexpr Traits::int_type kEnd = Traits::eof();
+
+// U+FFFD, for a surrogate that has no partner.
+constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
+
+bool IsSpace(Traits::int_type c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+int HexDigitValue(Traits::int_type c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool IsHighSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+void AppendUtf8(std::uint32_t codePoint, std::string& text) {
+  if (codePoint < 0x80) {
+    text += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    text += static_cast<char>(0xC0 | (codePoint >> 6));
+    text += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    text += static_cast<char>(0xE0 | (codePoint >> 12));
+    text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    text += static_cast<char>(0xF0 | (codePoint >> 18));
+    text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
+
+// Collects the \uXXXX escapes of one string: a high surrogate waits for the low
+// one that follows it; a surrogate without a partner becomes U+FFFD.
+class Utf16Escapes {
+ public:
+  explicit Utf16Escapes(std::string& text) : text_(text) {}
+
+  void add(std::uint32_t unit) {
+    if (pendingHigh_ != 0 && IsLowSurrogate(unit)) {
+      AppendUtf8(0x10000 + ((pendingHigh_ - 0xD800) << 10) + (unit - 0xDC00), text_);
+      pendingHigh_ = 0;
+      return;
+    }
+    flush();
+    if (IsHighSurrogate(unit)) {
+      pendingHigh_ = unit;
+    } else if (IsLowSurrogate(unit)) {
+      AppendUtf8(kReplacementCharacter, text_);
+    } else {
+      AppendUtf8(unit, text_);
+    }
+  }
+
+  // Called before anything else enters the string.
+  void flush() {
+    if (pendingHigh_ == 0) return;
+    AppendUtf8(kReplacementCharacter, text_);
+    pendingHigh_ = 0;
+  }
+
+ private:
+  std::string& text_;
+  std::uint32_t pendingHigh_ = 0;
+};
+
+class Parser {
+ public:
+  Parser(std::istream& in, std::streambuf& buffer) : in_(in), buffer_(buffer) {}
+
+  bool object(Object& object);
+
+ private:
+  Traits::int_type peek() { return buffer_.sgetc(); }
+  Traits::int_type next() { return buffer_.sbumpc(); }
+  void putBack(size_t count) {
+    while (count-- > 0) buffer_.sungetc();
+  }
+
+  void skipSpace();
+  bool skipLineComment();
+  bool match(std::string_view token);
+  bool string(std::string& text);
+  void unicodeEscape(Utf16Escapes& escapes);
+  bool number(double& number);
+  bool value(Value& value);
+  bool array(Array& array);
+
+  std::istream& in_;
+  std::streambuf& buffer_;
+  int depth_ = 0;
+};
+
+// Counts one level of nesting for as long as a container is being read.
+class NestingLevel {
+ public:
+  explicit NestingLevel(int& depth) : depth_(depth) { ++depth_; }
+  ~NestingLevel() { --depth_; }
+  NestingLevel(const NestingLevel&) = delete;
+  NestingLevel& operator=(const NestingLevel&) = delete;
+
+ private:
+  int& depth_;
+};
+
+void Parser::skipSpace() {
+  while (IsSpace(peek())) next();
+}
+
+// At a "/": consumes "//" and the rest of the line up to, not including, the
+// next carriage return or line feed. Anything else is left where it was.
+bool Parser::skipLineComment() {
+  next();
+  if (peek() != '/') {
+    putBack(1);
+    return false;
+  }
+  next();
+  for (Traits::int_type c = peek(); c != kEnd && c != '\r' && c != '\n'; c = peek()) next();
+  return true;
+}
+
+// Skips white space and line comments, then matches the token. On a mismatch
+// the characters of the token matched so far are put back.
+bool Parser::match(std::string_view token) {
+  skipSpace();
+  while (peek() == '/' && skipLineComment()) skipSpace();
+  for (size_t matched = 0; matched < token.size(); ++matched) {
+    if (peek() != Traits::to_int_type(token[matched])) {
+      putBack(matched);
+      return false;
+    }
+    next();
+  }
+  return true;
+}
+
+// A double-quoted string (white space and comments skipped first) or a
+// single-quoted one starting at the very next character.
+bool Parser::string(std::string& text) {
+  Traits::int_type delimiter;
+  if (match("\"")) {
+    delimiter = '"';
+  } else if (peek() == '\'') {
+    next();
+    delimiter = '\'';
+  } else {
+    return false;
+  }
+  text.clear();
+  Utf16Escapes escapes(text);
+  for (;;) {
+    const Traits::int_type c = next();
+    if (c == kEnd) return false;
+    if (c != '\\') {
+      escapes.flush();
+      if (c == delimiter) return true;
+      text += Traits::to_char_type(c);
+      continue;
+    }
+    const Traits::int_type escaped = next();
+    if (escaped == kEnd) return false;
+    if (escaped == 'u') {
+      unicodeEscape(escapes);
+      continue;
+    }
+    escapes.flush();
+    switch (escaped) {
+      case '\\':
+      case '/':
+        text += Traits::to_char_type(escaped);
+        break;
+      case 'b':
+        text += '\b';
+        break;
+      case 'f':
+        text += '\f';
+        break;
+      case 'n':
+        text += '\n';
+        break;
+      case 'r':
+        text += '\r';
+        break;
+      case 't':
+        text += '\t';
+        break;
+      default:
+        // The delimiter stands for itself; any other character keeps its backslash.
+        if (escaped != delimiter) text += '\\';
+        text += Traits::to_char_type(escaped);
+        break;
+    }
+  }
+}
+
+// After "\u": up to four hexadecimal digits, stopping at the first character
+// that is not one (which stays in the string). Without any digit the escape
+// adds nothing.
+void Parser::unicodeEscape(Utf16Escapes& escapes) {
+  std::uint32_t unit = 0;
+  int digits = 0;
+  for (; digits < 4; ++digits) {
+    const int digit = HexDigitValue(peek());
+    if (digit < 0) break;
+    next();
+    unit = unit * 16 + static_cast<std::uint32_t>(digit);
+  }
+  if (digits > 0) escapes.add(unit);
+}
+
+// The stream's own floating-point extraction in the classic locale, with the
+// exception mask off; on failure the stream goes back to where the number began.
+bool Parser::number(double& number) {
+  skipSpace();
+  in_.clear();
+  const std::streampos start = in_.tellg();
+  if (start == std::streampos(-1)) return false;
+  const std::ios::iostate exceptions = in_.exceptions();
+  in_.exceptions(std::ios::goodbit);
+  const std::locale previous = in_.imbue(std::locale::classic());
+  double extracted = 0.0;
+  in_ >> extracted;
+  const bool ok = !in_.fail();
+  in_.clear();
+  if (!ok) in_.seekg(start);
+  in_.imbue(previous);
+  in_.clear();
+  in_.exceptions(exceptions);
+  if (ok) number = extracted;
+  return ok;
+}
+
+// The alternatives in order; the first that succeeds decides the kind.
+bool Parser::value(Value& value) {
+  std::string text;
+  if (string(text)) {
+    value.setString(std::move(text));
+    return true;
+  }
+  double extracted = 0.0;
+  if (number(extracted)) {
+    value.setNumber(extracted);
+    return true;
+  }
+  if (match("true")) {
+    value.setBoolean(true);
+    return true;
+  }
+  if (match("false")) {
+    value.setBoolean(false);
+    return true;
+  }
+  if (match("null")) {
+    value.setNull();
+    return true;
+  }
+  // An empty value before a comma is a null; the comma stays for the caller.
+  if (peek() == ',') {
+    value.setNull();
+    return true;
+  }
+  if (peek() == '[') {
+    if (array(value.setArray())) return true;
+    value.reset();
+  }
+  if (object(value.setObject())) return true;
+  value.reset();
+  return false;
+}
+
+bool Parser::array(Array& array) {
+  if (depth_ >= kMaxNestingDepth) return false;
+  if (!match("[")) return false;
+  NestingLevel level(depth_);
+  if (match("]")) return true;
+  do {
+    auto element = std::make_unique<Value>();
+    if (!value(*element)) break;
+    array.append(std::move(element));
+  } while (match(","));
+  return match("]");
+}
+
+bool Parser::object(Object& object) {
+  if (depth_ >= kMaxNestingDepth) return false;
+  if (!match("{")) return false;
+  NestingLevel level(depth_);
+  if (match("}")) return true;
+  for (;;) {
+    std::string key;
+    if (!string(key)) {
+      // A trailing comma before the closing brace.
+      if (peek() == '}') break;
+      return false;
+    }
+    if (!match(":")) return false;
+    auto member = std::make_unique<Value>();
+    if (!value(*member)) break;
+    object.set(key, std::move(member));
+    if (!match(",")) break;
+  }
+  return match("}");
+}
+
+}  // namespace
+
+bool ParseObject(std::istream& in, Object& object) {
+  object.reset();
+  std::streambuf* buffer = in.rdbuf();
+  if (buffer == nullptr) return false;
+  Parser parser(in, *buffer);
+  return parser.object(object);
+}
+
+}  // namespace services::json
