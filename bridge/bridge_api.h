@@ -1,0 +1,45 @@
+// The renderer bridge library's exports, as the plug-in calls them and as the
+// bridge stand-in defines them. One table of signatures shared by both sides,
+// so a mismatch is a compile error rather than a corrupted call.
+#pragma once
+
+#include <cstdint>
+
+#if defined(_WIN32)
+using BridgeChar = wchar_t;  // UTF-16 on Windows
+#define ORVEX_BRIDGE_EXPORT extern "C" __declspec(dllexport)
+#else
+using BridgeChar = char16_t;  // texts cross the bridge as UTF-16 everywhere
+#define ORVEX_BRIDGE_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+// Opaque, pointer-sized model handle; 0 means "no model".
+using BridgeModel = std::intptr_t;
+
+namespace bridge_api {
+using SetOrvexRenderPathFn = bool (*)(const BridgeChar* folder);
+using StartLinkOrvexRenderFn = int (*)(const BridgeChar* documentPath);
+using SetModelFilePathFn = void (*)(const BridgeChar* documentPath);
+using ConnectFn = int (*)();
+using HasConnectedFn = bool (*)();
+using DisConnectFn = void (*)();
+using CreateModelFn = BridgeModel (*)();
+using DestroyModelFn = void (*)(BridgeModel model);
+using BeginElementFn = void (*)(BridgeModel model, const BridgeChar* id);
+using EndElementFn = void (*)();
+using DeleteElementFn = void (*)(BridgeModel model, const BridgeChar* id);
+using AddMaterialFn = void (*)(BridgeModel model, const BridgeChar* key, const BridgeChar* record);
+using AddMeshFn = void (*)(BridgeModel model, const BridgeChar* name, const float* positions,
+                           int positionCount, const float* normals, int normalCount,
+                           const float* uvs, int uvCount, const float* extra, int extraCount,
+                           const int* indices, int indexCount);
+using AddInstanceFn = void (*)(BridgeModel model, const BridgeChar* mesh,
+                               const BridgeChar* material, const float* transform16);
+using OptimizeModelFn = void (*)(BridgeModel model);
+using StartSendFn = void (*)(BridgeModel model);
+using SendLightsDataXmlFn = void (*)(const BridgeChar* documentPath, const BridgeChar* xml);
+using AddSceneFn = void (*)(const BridgeChar* id, const BridgeChar* name, const float* camera9,
+                            float fov);
+using StartSendScenesFn = void (*)(const BridgeChar* documentPath);
+using SetCameraTransformFovFn = void (*)(const float* camera9, float fov);
+}  // namespace bridge_api

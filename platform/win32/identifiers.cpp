@@ -1,0 +1,18 @@
+#include <rpc.h>
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+std::string NewUuidText() {
+  UUID id;
+  if (UuidCreate(&id) != RPC_S_OK) return std::string();
+  RPC_CSTR text = nullptr;
+  if (UuidToStringA(&id, &text) != RPC_S_OK) return std::string();
+  std::string result(reinterpret_cast<const char*>(text));
+  RpcStringFreeA(&text);
+  return result;
+}
+
+}  // namespace platform

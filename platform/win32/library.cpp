@@ -1,0 +1,33 @@
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+ModuleHandle LoadLibraryFromPath(const std::wstring& path) {
+  // The altered search path finds the library's own dependencies in its folder.
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+void* FindExport(ModuleHandle module, const char* name) {
+  if (!module) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+std::wstring ModulePathOf(const void* address) {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          static_cast<LPCWSTR>(address), &module))
+    return std::wstring();
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+  return std::wstring(path, length);
+}
+
+const wchar_t* LibrarySuffix() { return L".dll"; }
+wchar_t PathSeparator() { return L'\\'; }
+
+void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+// Asks the update service which converter version is current and offers the
+// download when it differs from ours. Runs on the host's thread at plug-in load.
+#pragma once
+
+#include <string>
+
+namespace services {
+
+// The converter's own version, compared byte for byte with the service's answer.
+inline constexpr const char* kConverterVersion = "0.9.0";
+
+struct UpdateCheckSettings {
+  std::string serviceBase;   // scheme://host[:port], HTTPS
+  std::string caFile;        // CA bundle to verify against; empty = the system store
+  std::wstring downloadUrl;  // opened in the shell when the user accepts
+};
+
+// Build-time values, each overridden by its environment variable when set
+// (ORVEX_UPDATE_URL, ORVEX_UPDATE_CA_FILE, ORVEX_DOWNLOAD_URL).
+UpdateCheckSettings UpdateCheckSettingsFromEnvironment();
+
+// The whole check: GET, parse, compare, prompt, open. Silent on every failure.
+void RunUpdateCheck(const UpdateCheckSettings& settings);
+
+}  // namespace services

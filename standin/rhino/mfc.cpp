@@ -1,0 +1,6 @@
+#include "mfc.h"
+
+#include "standin_state.h"
+
+CWinApp::CWinApp() { rhino_standin::SetApplication(this); }
+CWinApp::~CWinApp() { rhino_standin::SetApplication(nullptr); }

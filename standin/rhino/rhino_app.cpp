@@ -1,0 +1,92 @@
+#include "rhino_app.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "platform/platform.h"
+#include "rhino_event_watcher.h"
+#include "standin_state.h"
+
+const ON_Viewport& CRhinoViewport::VP() const {
+  // Each thread reads into its own copy under the lock, so a reader on another
+  // thread never sees a half-written camera. A caller copies the result at once.
+  thread_local ON_Viewport snapshot;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  snapshot = m_vp;
+  return snapshot;
+}
+
+bool CRhinoViewport::SetVP(const ON_Viewport& vp, bool) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_vp = vp;
+  return true;
+}
+
+void CRhinoApp::Print(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text;
+  if (length > 0) {
+    text.resize(static_cast<size_t>(length) + 1);
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.resize(static_cast<size_t>(length));
+  }
+  va_end(args);
+  rhino_standin::EmitPrint(text);
+}
+
+void CRhinoApp::Print(const wchar_t* format, ...) {
+  std::vector<wchar_t> buffer(256);
+  for (;;) {
+    va_list args;
+    va_start(args, format);
+    const int length = std::vswprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    if (length >= 0) {
+      rhino_standin::EmitPrint(platform::WideToUtf8(std::wstring_view(buffer.data(), length)));
+      return;
+    }
+    if (buffer.size() > (1u << 24)) return;  // not a size problem: a bad format
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+CRhinoDoc* CRhinoApp::StandinOpenDocument(std::unique_ptr<CRhinoDoc> doc) {
+  StandinCloseDocument();
+  m_doc = std::move(doc);
+  return m_doc.get();
+}
+
+void CRhinoApp::StandinCloseDocument() {
+  if (!m_doc) return;
+  rhino_standin::RaiseCloseDocument(*m_doc);
+  m_doc.reset();
+}
+
+CRhinoView& CRhinoApp::StandinCreateView() {
+  m_views.push_back(std::make_unique<CRhinoView>());
+  m_active_view.store(m_views.back().get());
+  return *m_views.back();
+}
+
+CRhinoApp& RhinoApp() {
+  static CRhinoApp app;
+  return app;
+}
+
+int RhinoMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT flags) {
+  return rhino_standin::EmitMessageBox(text ? text : L"", caption ? caption : L"", flags);
+}
+
+int RhinoMessageBox(const wchar_t* text, const wchar_t* caption, UINT flags) {
+  return RhinoMessageBox(nullptr, text, caption, flags);
+}
+
+ON_wString RhinoVersion::VersionQuartetString() {
+  return ON_wString(rhino_standin::VersionQuartet());
+}

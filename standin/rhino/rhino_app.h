@@ -1,0 +1,76 @@
+// The application object: console, version, active document and active view;
+// message boxes.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "on_viewport.h"
+#include "rhino_doc.h"
+
+using HWND = void*;
+using UINT = unsigned int;
+
+// A viewport of a view. Its camera may be read from any thread while the host
+// changes it: VP() hands each thread its own consistent copy.
+class CRhinoViewport {
+ public:
+  const ON_Viewport& VP() const;
+  bool SetVP(const ON_Viewport& vp, bool bMatchViewSize = false);
+
+ private:
+  mutable std::mutex m_mutex;
+  ON_Viewport m_vp;
+};
+
+class CRhinoView {
+ public:
+  CRhinoViewport& ActiveViewport() { return m_viewport; }
+  const CRhinoViewport& ActiveViewport() const { return m_viewport; }
+
+ private:
+  CRhinoViewport m_viewport;
+};
+
+class CRhinoApp {
+ public:
+  // Console output: the text is a printf format.
+  void Print(const char* format, ...);
+  void Print(const wchar_t* format, ...);
+
+  // The host's major version (7).
+  int ExeVersion() const { return 7; }
+
+  // The open document, or null.
+  CRhinoDoc* ActiveDoc() const { return m_doc.get(); }
+  // The active view, or null. Safe to call from any thread.
+  CRhinoView* ActiveView() const { return m_active_view.load(); }
+
+  // --- Host side (the headless host and tests) ---
+  // Opens a document (closing any open one first, with its close event).
+  CRhinoDoc* StandinOpenDocument(std::unique_ptr<CRhinoDoc> doc);
+  // Closes the open document: raises the close event, then destroys it.
+  void StandinCloseDocument();
+  // Creates a view (views live as long as the application) and makes it active.
+  CRhinoView& StandinCreateView();
+  // Sets the active view; null for none.
+  void StandinSetActiveView(CRhinoView* view) { m_active_view.store(view); }
+
+ private:
+  std::unique_ptr<CRhinoDoc> m_doc;
+  std::vector<std::unique_ptr<CRhinoView>> m_views;
+  std::atomic<CRhinoView*> m_active_view{nullptr};
+};
+
+CRhinoApp& RhinoApp();
+
+// Message boxes: with an owner window (always null here) or without.
+int RhinoMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags);
+int RhinoMessageBox(const wchar_t* text, const wchar_t* caption, UINT flags);
+
+namespace RhinoVersion {
+// The host's full version, "major.minor.build.revision".
+ON_wString VersionQuartetString();
+}  // namespace RhinoVersion

@@ -1,0 +1,99 @@
+#include "rhino_doc.h"
+
+#include <atomic>
+
+ON_Material CRhinoLayer::LayerMaterial() const {
+  if (m_doc && ON_UuidIsNotNil(m_material_id))
+    if (const ON_Material* material = m_doc->StandinFindMaterial(m_material_id)) return *material;
+  return ON_Material();
+}
+
+const CRhinoLayer& CRhinoLayerTable::operator[](int index) const {
+  if (index < 0 || index >= LayerCount()) return m_default;
+  return *m_layers[static_cast<size_t>(index)];
+}
+
+int CRhinoLayerTable::AddLayer(const CRhinoLayer& layer) {
+  m_layers.push_back(std::make_unique<CRhinoLayer>(layer));
+  return LayerCount() - 1;
+}
+
+int CRhinoLayerTable::FindLayerFromId(const ON_UUID& id) const {
+  for (int i = 0; i < LayerCount(); ++i)
+    if (m_layers[static_cast<size_t>(i)]->Id() == id) return i;
+  return -1;
+}
+
+CRhinoLight& CRhinoLightTable::StandinAdd(std::unique_ptr<CRhinoLight> light) {
+  m_lights.push_back(std::move(light));
+  return *m_lights.back();
+}
+
+const CRhinoObject* CRhinoInstanceDefinition::Object(int index) const {
+  if (index < 0 || index >= ObjectCount()) return nullptr;
+  return m_objects[static_cast<size_t>(index)].get();
+}
+
+int CRhinoInstanceDefinition::GetReferences(ON_SimpleArray<const CRhinoInstanceObject*>& references,
+                                            int) const {
+  if (!m_doc) return 0;
+  const int before = references.Count();
+  for (int i = 0; i < m_doc->StandinObjectCount(); ++i) {
+    const CRhinoObject* object = m_doc->StandinObjectAt(i);
+    if (object->ObjectType() != ON::instance_reference) continue;
+    const auto* instance = static_cast<const CRhinoInstanceObject*>(object);
+    if (instance->m_definition_id == Id()) references.Append(instance);
+  }
+  return references.Count() - before;
+}
+
+CRhinoObject& CRhinoInstanceDefinition::StandinAddObject(std::unique_ptr<CRhinoObject> object) {
+  m_objects.push_back(std::move(object));
+  return *m_objects.back();
+}
+
+const CRhinoInstanceDefinition* CRhinoInstanceDefinitionTable::operator[](int index) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  return m_definitions[static_cast<size_t>(index)].get();
+}
+
+const CRhinoInstanceDefinition* CRhinoInstanceDefinitionTable::FindById(const ON_UUID& id) const {
+  for (const auto& definition : m_definitions)
+    if (definition->Id() == id) return definition.get();
+  return nullptr;
+}
+
+CRhinoInstanceDefinition& CRhinoInstanceDefinitionTable::StandinAdd(
+    std::unique_ptr<CRhinoInstanceDefinition> definition) {
+  m_definitions.push_back(std::move(definition));
+  return *m_definitions.back();
+}
+
+const ON_3dmView* CRhinoDocProperties::NamedView(int index) const {
+  if (index < 0 || index >= NamedViewCount()) return nullptr;
+  return &m_named_views[static_cast<size_t>(index)];
+}
+
+namespace {
+std::atomic<unsigned int> g_next_serial_number{1};
+}
+
+CRhinoDoc::CRhinoDoc() : m_serial_number(g_next_serial_number++) {}
+CRhinoDoc::~CRhinoDoc() = default;
+
+CRhinoObject& CRhinoDoc::StandinAddObject(std::unique_ptr<CRhinoObject> object) {
+  object->StandinSetDocument(this);
+  m_objects.push_back(std::move(object));
+  return *m_objects.back();
+}
+
+CRhinoObject* CRhinoDoc::LookupObject(const ON_UUID& id) const {
+  for (const auto& object : m_objects)
+    if (object->Id() == id) return object.get();
+  return nullptr;
+}
+
+const ON_Material* CRhinoDoc::StandinFindMaterial(const ON_UUID& id) const {
+  const CRhRdkMaterial* material = m_rdk.StandinFindMaterial(id);
+  return material ? &material->m_material : nullptr;
+}

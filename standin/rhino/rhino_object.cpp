@@ -1,0 +1,170 @@
+#include "rhino_object.h"
+
+#include "rhino_doc.h"
+
+namespace {
+
+const CRhinoLayer& DefaultLayer() {
+  static const CRhinoLayer layer;
+  return layer;
+}
+
+}  // namespace
+
+const CRhinoLayer& CRhinoObject::ObjectLayer() const {
+  if (!m_doc) return DefaultLayer();
+  return m_doc->m_layer_table[m_attributes.m_layer_index];
+}
+
+ON_Material CRhinoObject::ObjectMaterial() const {
+  if (m_doc && ON_UuidIsNotNil(m_attributes.m_material_id)) {
+    if (const ON_Material* material = m_doc->StandinFindMaterial(m_attributes.m_material_id))
+      return *material;
+  }
+  return ObjectLayer().LayerMaterial();
+}
+
+void CRhinoObject::StandinRenderMeshes(std::vector<const ON_Mesh*>*) const {}
+
+int CRhinoObject::GetSubObjects(ON_SimpleArray<CRhinoObject*>&) const { return 0; }
+
+void CRhinoMeshObject::StandinRenderMeshes(std::vector<const ON_Mesh*>* meshes) const {
+  meshes->push_back(&m_mesh);
+}
+
+void CRhinoBrepObject::StandinSetFaces(std::vector<Face> faces) {
+  m_faces = std::move(faces);
+  m_joined = ON_Mesh();
+  for (const Face& face : m_faces) {
+    const int offset = m_joined.m_V.Count();
+    for (const ON_3fPoint& p : face.mesh.m_V.Std()) m_joined.m_V.Append(p);
+    const bool normals = face.mesh.HasVertexNormals();
+    const bool uvs = face.mesh.HasTextureCoordinates();
+    for (int i = 0; i < face.mesh.m_V.Count(); ++i) {
+      m_joined.m_N.Append(normals ? face.mesh.m_N[i] : ON_3fVector(0, 0, 1));
+      m_joined.m_T.Append(uvs ? face.mesh.m_T[i] : ON_2fPoint(0, 0));
+    }
+    for (ON_MeshFace f : face.mesh.m_F.Std()) {
+      for (int& v : f.vi) v += offset;
+      m_joined.m_F.Append(f);
+    }
+  }
+}
+
+void CRhinoBrepObject::StandinRenderMeshes(std::vector<const ON_Mesh*>* meshes) const {
+  if (!m_faces.empty()) meshes->push_back(&m_joined);
+}
+
+bool CRhinoBrepObject::HasSubobjectMaterials() const {
+  for (const Face& face : m_faces)
+    if (ON_UuidIsNotNil(face.material_id)) return true;
+  return false;
+}
+
+int CRhinoBrepObject::GetSubObjects(ON_SimpleArray<CRhinoObject*>& subObjects) const {
+  for (const Face& face : m_faces) {
+    auto* sub = new CRhinoBrepFaceObject();
+    sub->StandinAttributes() = m_attributes;
+    if (ON_UuidIsNotNil(face.material_id))
+      sub->StandinAttributes().m_material_id = face.material_id;
+    sub->StandinSetDocument(m_doc);
+    sub->m_face_mesh = &face.mesh;
+    subObjects.Append(sub);
+  }
+  return static_cast<int>(m_faces.size());
+}
+
+void CRhinoBrepFaceObject::StandinRenderMeshes(std::vector<const ON_Mesh*>* meshes) const {
+  if (m_face_mesh) meshes->push_back(m_face_mesh);
+}
+
+const CRhinoInstanceDefinition* CRhinoInstanceObject::InstanceDefinition() const {
+  return m_doc ? m_doc->m_instance_definition_table.FindById(m_definition_id) : nullptr;
+}
+
+namespace {
+
+void AppendExpanded(const CRhinoObject* owner, const CRhinoObject& object, const ON_Xform& xform,
+                    int depth, ON_ClassArray<CRhinoObjRef>& out) {
+  if (depth > 32) return;  // a definition that refers to itself
+  if (object.ObjectType() == ON::instance_reference) {
+    const auto& instance = static_cast<const CRhinoInstanceObject&>(object);
+    const CRhinoInstanceDefinition* definition = instance.InstanceDefinition();
+    if (!definition) return;
+    const ON_Xform placed = xform * instance.InstanceXform();
+    for (int i = 0; i < definition->ObjectCount(); ++i)
+      if (const CRhinoObject* inner = definition->Object(i))
+        AppendExpanded(owner, *inner, placed, depth + 1, out);
+    return;
+  }
+  std::vector<const ON_Mesh*> meshes;
+  object.StandinRenderMeshes(&meshes);
+  for (const ON_Mesh* mesh : meshes) {
+    auto placed = std::make_shared<ON_Mesh>(*mesh);
+    placed->Transform(xform);
+    out.Append(CRhinoObjRef(owner, std::move(placed)));
+  }
+}
+
+}  // namespace
+
+int RhinoGetRenderMeshes(const ON_SimpleArray<const CRhinoObject*>& objects,
+                         ON_ClassArray<CRhinoObjRef>& meshes, bool bOkToCreateMeshes,
+                         bool bReturnAllObjects) {
+  return RhinoGetRenderMeshes(objects, meshes, bOkToCreateMeshes, bReturnAllObjects, false);
+}
+
+int RhinoGetRenderMeshes(const ON_SimpleArray<const CRhinoObject*>& objects,
+                         ON_ClassArray<CRhinoObjRef>& meshes, bool, bool bReturnAllObjects,
+                         bool bExpandInstanceReferences) {
+  const int before = meshes.Count();
+  for (const CRhinoObject* object : objects.Std()) {
+    if (!object) continue;
+    const int start = meshes.Count();
+    if (bExpandInstanceReferences && object->ObjectType() == ON::instance_reference) {
+      AppendExpanded(object, *object, ON_Xform::IdentityTransformation, 0, meshes);
+    } else {
+      std::vector<const ON_Mesh*> own;
+      object->StandinRenderMeshes(&own);
+      // References share the object's mesh without copying it.
+      for (const ON_Mesh* mesh : own)
+        meshes.Append(CRhinoObjRef(
+            object, std::shared_ptr<const ON_Mesh>(std::shared_ptr<const ON_Mesh>(), mesh)));
+    }
+    if (bReturnAllObjects && meshes.Count() == start) meshes.Append(CRhinoObjRef(object, nullptr));
+  }
+  return meshes.Count() - before;
+}
+
+CRhinoObjectIterator::CRhinoObjectIterator(const CRhinoDoc& doc, object_state state,
+                                           object_category category)
+    : m_doc(doc), m_state(state), m_category(category) {}
+
+CRhinoObjectIterator::CRhinoObjectIterator(const CRhinoDoc& doc, unsigned int state,
+                                           unsigned int category)
+    : m_doc(doc), m_state(state), m_category(category) {}
+
+bool CRhinoObjectIterator::Accepts(const CRhinoObject& object) const {
+  unsigned int state = normal_objects;
+  if (object.IsDeleted())
+    state = deleted_objects;
+  else if (object.IsHidden())
+    state = hidden_objects;
+  else if (object.IsLocked())
+    state = locked_objects;
+  const unsigned int category = object.IsReference() ? reference_objects : active_objects;
+  return (m_state & state) != 0 && (m_category & category) != 0;
+}
+
+CRhinoObject* CRhinoObjectIterator::First() {
+  m_index = 0;
+  return Next();
+}
+
+CRhinoObject* CRhinoObjectIterator::Next() {
+  while (m_index < static_cast<size_t>(m_doc.StandinObjectCount())) {
+    CRhinoObject* object = m_doc.StandinObjectAt(static_cast<int>(m_index++));
+    if (Accepts(*object)) return object;
+  }
+  return nullptr;
+}

@@ -1,0 +1,83 @@
+// Plug-in and command base classes. Their static objects register themselves
+// when the module loads; the host finds them there.
+#pragma once
+
+#include "rhino_app.h"
+
+using BOOL = int;
+using UUID = ON_UUID;
+using GUID = ON_UUID;
+
+class CRhinoCommandContext {
+ public:
+  explicit CRhinoCommandContext(CRhinoDoc* doc) : m_doc(doc) {}
+  CRhinoDoc* Document() const { return m_doc; }
+
+ private:
+  CRhinoDoc* m_doc;
+};
+
+class CRhinoPlugIn : public ON_Object {
+ public:
+  enum plugin_type {
+    unknown_plugin = 0,
+    render_plugin = 1,
+    file_import_plugin = 2,
+    file_export_plugin = 4,
+    digitizer_plugin = 8,
+    utility_plugin = 16,
+    display_pipeline_plugin = 32,
+    display_engine_plugin = 64
+  };
+  enum plugin_load_time {
+    load_plugin_disabled = 0,
+    load_plugin_at_startup = 1,
+    load_plugin_when_needed = 2,
+    load_plugin_when_needed_ignore_docking = 6,
+    load_plugin_when_needed_or_optionsdialog = 10,
+    load_plugin_when_needed_or_tabbed_dockbar = 18
+  };
+
+  CRhinoPlugIn();
+  ~CRhinoPlugIn() override;
+
+  virtual GUID PlugInID() const = 0;
+  virtual const wchar_t* PlugInName() const = 0;
+  virtual const wchar_t* PlugInVersion() const = 0;
+  virtual BOOL OnLoadPlugIn() { return true; }
+  virtual void OnUnloadPlugIn() {}
+  virtual plugin_load_time PlugInLoadTime() { return load_plugin_when_needed; }
+  virtual plugin_type PlugInType() const = 0;
+
+  // The folder of the plug-in's module file, ending in a separator.
+  ON_wString GetPlugInFolder() const;
+};
+
+class CRhinoUtilityPlugIn : public CRhinoPlugIn {
+ public:
+  plugin_type PlugInType() const override { return utility_plugin; }
+};
+
+class CRhinoCommand {
+ public:
+  enum result {
+    success = 0,
+    cancel = 1,
+    nothing = 2,
+    failure = 3,
+    unknown_command = 4,
+    cancel_modeless_dialog = 5,
+    exit_rhino = 0x0FFFFFFF
+  };
+
+  CRhinoCommand(bool bTransparent = false, bool bDoNotRepeat = false,
+                const CRhinoPlugIn* pPlugIn = nullptr, bool bTestCommand = false);
+  virtual ~CRhinoCommand();
+  virtual UUID CommandUUID() = 0;
+  virtual const wchar_t* EnglishCommandName() = 0;
+  virtual const wchar_t* LocalCommandName() const;
+  virtual result RunCommand(const CRhinoCommandContext& context) = 0;
+
+ private:
+  bool m_transparent, m_do_not_repeat, m_test_command;
+};

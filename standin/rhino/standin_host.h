@@ -1,0 +1,37 @@
+// What the headless host and the tests reach inside the SDK stand-in: the
+// registered plug-in objects, the console and message-box hooks, the loaded
+// module's path. Nothing here is part of the SDK itself.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CRhinoPlugIn;
+class CRhinoCommand;
+class CWinApp;
+
+namespace rhino_standin {
+
+struct HostHooks {
+  // Receives each console text as printed (UTF-8). Default: standard output.
+  std::function<void(const std::string&)> print;
+  // Answers a message box (text, caption, flags) with a button value.
+  // Default: the box goes to standard error and is answered OK (1).
+  std::function<int(const std::wstring&, const std::wstring&, unsigned)> messageBox;
+};
+
+void SetHostHooks(HostHooks hooks);
+
+// Objects the loaded module registered, in construction order.
+CRhinoPlugIn* RegisteredPlugIn();
+const std::vector<CRhinoCommand*>& RegisteredCommands();
+CWinApp* RegisteredApplication();
+
+// The module file of the loaded plug-in (GetPlugInFolder derives from it).
+void SetPlugInModulePath(const std::wstring& path);
+
+// The host's version quartet (default "7.37.24107.15001").
+void SetVersionQuartet(const std::wstring& version);
+
+}  // namespace rhino_standin

@@ -1,0 +1,86 @@
+#include "standin_state.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <vector>
+
+#include "platform/platform.h"
+#include "rhino_event_watcher.h"
+#include "rhino_plugin.h"
+#include "standin_host.h"
+
+namespace rhino_standin {
+namespace {
+
+struct State {
+  HostHooks hooks;
+  CRhinoPlugIn* plugIn = nullptr;
+  std::vector<CRhinoCommand*> commands;
+  CWinApp* app = nullptr;
+  std::wstring modulePath;
+  std::wstring versionQuartet = L"7.37.24107.15001";
+  std::vector<CRhinoEventWatcher*> watchers;
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+}  // namespace
+
+void SetHostHooks(HostHooks hooks) { state().hooks = std::move(hooks); }
+
+void EmitPrint(const std::string& utf8) {
+  if (state().hooks.print) {
+    state().hooks.print(utf8);
+    return;
+  }
+  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  std::fflush(stdout);
+}
+
+int EmitMessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
+  if (state().hooks.messageBox) return state().hooks.messageBox(text, caption, flags);
+  std::cerr << "[message box] " << platform::WideToUtf8(caption) << ": "
+            << platform::WideToUtf8(text) << std::endl;
+  return 1;
+}
+
+std::wstring VersionQuartet() { return state().versionQuartet; }
+void SetVersionQuartet(const std::wstring& version) { state().versionQuartet = version; }
+
+std::wstring PlugInModulePath() { return state().modulePath; }
+void SetPlugInModulePath(const std::wstring& path) { state().modulePath = path; }
+
+void AddPlugIn(CRhinoPlugIn* plugIn) { state().plugIn = plugIn; }
+void RemovePlugIn(CRhinoPlugIn* plugIn) {
+  if (state().plugIn == plugIn) state().plugIn = nullptr;
+}
+CRhinoPlugIn* RegisteredPlugIn() { return state().plugIn; }
+
+void AddCommand(CRhinoCommand* command) { state().commands.push_back(command); }
+void RemoveCommand(CRhinoCommand* command) {
+  auto& commands = state().commands;
+  commands.erase(std::remove(commands.begin(), commands.end(), command), commands.end());
+}
+const std::vector<CRhinoCommand*>& RegisteredCommands() { return state().commands; }
+
+void SetApplication(CWinApp* app) { state().app = app; }
+CWinApp* RegisteredApplication() { return state().app; }
+
+void AddWatcher(CRhinoEventWatcher* watcher) { state().watchers.push_back(watcher); }
+void RemoveWatcher(CRhinoEventWatcher* watcher) {
+  auto& watchers = state().watchers;
+  watchers.erase(std::remove(watchers.begin(), watchers.end(), watcher), watchers.end());
+}
+
+void RaiseCloseDocument(CRhinoDoc& doc) {
+  // A watcher may register or unregister others while it runs: walk a copy.
+  const std::vector<CRhinoEventWatcher*> watchers = state().watchers;
+  for (CRhinoEventWatcher* watcher : watchers)
+    if (watcher->IsEnabled()) watcher->OnCloseDocument(doc);
+}
+
+}  // namespace rhino_standin
