@@ -4,6 +4,9 @@
 #include <string>
 
 class CRhinoEventWatcher;
+class CRhinoPlugIn;
+class CRhinoCommand;
+class CWinApp;
 
 namespace rhino_standin {
 
@@ -12,11 +15,11 @@ int EmitMessageBox(const std::wstring& text, const std::wstring& caption, unsign
 std::wstring VersionQuartet();
 std::wstring PlugInModulePath();
 
-void AddPlugIn(class CRhinoPlugIn* plugIn);
-void RemovePlugIn(class CRhinoPlugIn* plugIn);
-void AddCommand(class CRhinoCommand* command);
-void RemoveCommand(class CRhinoCommand* command);
-void SetApplication(class CWinApp* app);
+void AddPlugIn(CRhinoPlugIn* plugIn);
+void RemovePlugIn(CRhinoPlugIn* plugIn);
+void AddCommand(CRhinoCommand* command);
+void RemoveCommand(CRhinoCommand* command);
+void SetApplication(CWinApp* app);
 
 void AddWatcher(CRhinoEventWatcher* watcher);
 void RemoveWatcher(CRhinoEventWatcher* watcher);
