@@ -1,0 +1,25 @@
+#include "export/swatch.h"
+
+void SwatchPositions(const ON_3fPoint& anchor, double scale, float out[9]) {
+  const float ax = static_cast<float>(anchor.x * scale);
+  const float ay = static_cast<float>(anchor.y * scale);
+  const float az = static_cast<float>(anchor.z * scale);
+  const float corners[9] = {ay, ax, az, ay + kSwatchOffset, ax, az, ay, ax + kSwatchOffset, az};
+  for (int i = 0; i < 9; ++i) out[i] = corners[i];
+}
+
+ON_3fPoint SwatchAnchor(const CRhinoDoc* doc) {
+  if (!doc) return ON_3fPoint(0, 0, 0);
+  CRhinoObjectIterator it(*doc, CRhinoObjectIterator::normal_or_locked_objects,
+                          CRhinoObjectIterator::active_and_reference_objects);
+  for (const CRhinoObject* object = it.First(); object; object = it.Next()) {
+    ON_SimpleArray<const CRhinoObject*> one;
+    one.Append(object);
+    ON_ClassArray<CRhinoObjRef> meshes;
+    if (RhinoGetRenderMeshes(one, meshes, true, false) <= 0) continue;
+    const ON_Mesh* mesh = meshes[0].Mesh();
+    if (!mesh) continue;
+    return ON_3fPoint(mesh->BoundingBox().Center());
+  }
+  return ON_3fPoint(0, 0, 0);
+}

@@ -1,0 +1,176 @@
+#include "export/mesh_buffers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "tests/export/test_meshes.h"
+
+namespace {
+
+using export_test::TriangleMesh;
+using Floats = std::vector<float>;
+using Ints = std::vector<int>;
+
+// One triangle with a normal and a texture coordinate per vertex.
+ON_Mesh DressedTriangle() {
+  ON_Mesh mesh = TriangleMesh({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {{0, 1, 2}});
+  mesh.m_N.Append(ON_3fVector(0, 0, 1));
+  mesh.m_N.Append(ON_3fVector(1, 0, 0));
+  mesh.m_N.Append(ON_3fVector(0, 1, 0));
+  mesh.m_T.Append(ON_2fPoint(0.25f, 0.75f));
+  mesh.m_T.Append(ON_2fPoint(1, 0));
+  mesh.m_T.Append(ON_2fPoint(0, 1));
+  return mesh;
+}
+
+TEST(ConvertMesh, ExchangeModeSwapsXAndYAndScalesToCentimetres) {
+  MeshBuffers b;
+  ASSERT_TRUE(ConvertMesh(DressedTriangle(), 100.0, true, b));
+  EXPECT_EQ(b.positions, (Floats{200, 100, 300, 500, 400, 600, 800, 700, 900}));
+  EXPECT_EQ(b.normals, (Floats{0, 0, 1, 0, 1, 0, 1, 0, 0}));
+  EXPECT_EQ(b.uvs, (Floats{0.25f, -0.75f, 1, 0, 0, -1}));
+  EXPECT_EQ(b.indices, (Ints{0, 1, 2}));
+}
+
+TEST(ConvertMesh, PlainModeKeepsAxesAndFlipsNormals) {
+  MeshBuffers b;
+  ASSERT_TRUE(ConvertMesh(DressedTriangle(), 100.0, false, b));
+  EXPECT_EQ(b.positions, (Floats{100, 200, 300, 400, 500, 600, 700, 800, 900}));
+  EXPECT_EQ(b.normals, (Floats{0, 0, -1, -1, 0, 0, 0, -1, 0}));
+  EXPECT_TRUE(std::signbit(b.normals[2]));
+  EXPECT_EQ(b.uvs, (Floats{0.25f, -0.75f, 1, 0, 0, -1}));
+  EXPECT_EQ(b.indices, (Ints{0, 1, 2}));
+}
+
+TEST(ConvertMesh, MillimetresBecomeTenthsAndTheSourceMeshIsUnchanged) {
+  ON_Mesh quad;
+  for (ON_3fPoint p :
+       {ON_3fPoint(0, 0, 0), ON_3fPoint(10, 0, 0), ON_3fPoint(10, 20, 0), ON_3fPoint(0, 20, 5)})
+    quad.m_V.Append(p);
+  quad.AppendQuad(0, 1, 2, 3);
+  MeshBuffers b;
+  ASSERT_TRUE(ConvertMesh(quad, 0.1, true, b));
+  EXPECT_EQ(b.positions, (Floats{0, 0, 0, 0, 1, 0, 2, 1, 0, 2, 0, 0.5f}));
+  EXPECT_EQ(quad.FaceCount(), 1);
+  EXPECT_EQ(quad.QuadCount(), 1);
+  EXPECT_EQ(quad.m_V[1].x, 10.0f);
+}
+
+TEST(ConvertMesh, QuadsBecomeSixIndicesEach) {
+  // Two unit squares side by side; each splits along 0-2, the second
+  // triangles following all the first ones.
+  ON_Mesh mesh;
+  for (ON_3fPoint p : {ON_3fPoint(0, 0, 0), ON_3fPoint(1, 0, 0), ON_3fPoint(1, 1, 0),
+                       ON_3fPoint(0, 1, 0), ON_3fPoint(2, 0, 0), ON_3fPoint(2, 1, 0)})
+    mesh.m_V.Append(p);
+  mesh.AppendQuad(0, 1, 2, 3);
+  mesh.AppendQuad(1, 4, 5, 2);
+  MeshBuffers b;
+  ASSERT_TRUE(ConvertMesh(mesh, 1.0, true, b));
+  EXPECT_EQ(b.indices, (Ints{0, 1, 2, 1, 4, 5, 0, 2, 3, 1, 5, 2}));
+  EXPECT_EQ(b.positions.size(), 18u);
+}
+
+TEST(ConvertMesh, NoTriangleMeansNothingToSend) {
+  ON_Mesh empty = TriangleMesh({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {});
+  MeshBuffers b;
+  EXPECT_FALSE(ConvertMesh(empty, 1.0, true, b));
+  EXPECT_FALSE(ConvertMesh(ON_Mesh(), 1.0, false, b));
+  // Triangles that all point past the vertex list leave nothing to send either.
+  ON_Mesh broken = TriangleMesh({{1, 2, 3}, {4, 5, 6}}, {{0, 1, 2}, {-1, 0, 1}});
+  EXPECT_FALSE(ConvertMesh(broken, 1.0, true, b));
+}
+
+TEST(ConvertMesh, UnsetVertexIsJudgedBeforeScaling) {
+  // Scaled by 0.1 an unset coordinate would become a plausible finite value;
+  // it must still be the origin placeholder with its triangle left out.
+  ON_Mesh mesh = TriangleMesh(
+      {{0, 0, 0}, {ON_UNSET_FLOAT, ON_UNSET_FLOAT, ON_UNSET_FLOAT}, {10, 0, 0}, {10, 10, 0}},
+      {{0, 1, 2}, {0, 2, 3}});
+  MeshBuffers b;
+  ASSERT_TRUE(ConvertMesh(mesh, 0.1, false, b));
+  EXPECT_EQ(b.positions, (Floats{0, 0, 0, 0, 0, 0, 1, 0, 0, 1, 1, 0}));
+  EXPECT_EQ(b.indices, (Ints{0, 2, 3}));
+}
+
+TEST(ConvertMesh, UnsetScaleFlowsIntoEveryCoordinate) {
+  MeshBuffers b;
+  ASSERT_TRUE(ConvertMesh(DressedTriangle(), std::nan(""), true, b));
+  ASSERT_EQ(b.positions.size(), 9u);
+  for (float f : b.positions) EXPECT_TRUE(std::isnan(f));
+  EXPECT_EQ(b.indices, (Ints{0, 1, 2}));
+  EXPECT_EQ(b.normals, (Floats{0, 0, 1, 0, 1, 0, 1, 0, 0}));
+}
+
+TEST(FillMeshBuffers, MissingNormalsAndTextureCoordinatesArePadded) {
+  const ON_Mesh mesh = TriangleMesh({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {{0, 1, 2}});
+  for (bool exchange : {true, false}) {
+    MeshBuffers b;
+    FillMeshBuffers(mesh, b, exchange);
+    EXPECT_EQ(b.normals, (Floats{0, 0, 1, 0, 0, 1, 0, 0, 1})) << exchange;
+    EXPECT_EQ(b.uvs, (Floats{0, 0, 0, 0, 0, 0})) << exchange;
+  }
+}
+
+TEST(FillMeshBuffers, InvalidNormalIsUpAtItsOwnPlace) {
+  ON_Mesh mesh = TriangleMesh({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {{0, 1, 2}});
+  mesh.m_N.Append(ON_3fVector(1, 0, 0));
+  mesh.m_N.Append(ON_3fVector(std::nanf(""), 0, 0));
+  mesh.m_N.Append(ON_3fVector(0, 1, 0));
+  MeshBuffers b;
+  FillMeshBuffers(mesh, b, true);
+  EXPECT_EQ(b.normals, (Floats{0, 1, 0, 0, 0, 1, 1, 0, 0}));
+  FillMeshBuffers(mesh, b, false);
+  EXPECT_EQ(b.normals, (Floats{-1, 0, 0, 0, 0, 1, 0, -1, 0}));
+}
+
+TEST(FillMeshBuffers, InvalidVertexKeepsItsNumberAndLosesItsTriangles) {
+  ON_Mesh mesh = TriangleMesh({{1, 1, 1}, {2, 2, 2}, {std::nanf(""), 0, 0}, {3, 4, 5}, {6, 7, 8}},
+                              {{0, 1, 2}, {2, 3, 4}, {0, 3, 4}, {1, 3, 4}});
+  MeshBuffers b;
+  FillMeshBuffers(mesh, b, true);
+  EXPECT_EQ(b.positions, (Floats{1, 1, 1, 2, 2, 2, 0, 0, 0, 4, 3, 5, 7, 6, 8}));
+  EXPECT_EQ(b.indices, (Ints{0, 3, 4, 1, 3, 4}));
+  EXPECT_EQ(b.normals.size(), 15u);
+  EXPECT_EQ(b.uvs.size(), 10u);
+}
+
+TEST(FillMeshBuffers, TrianglesOutsideTheVertexListAreLeftOut) {
+  const ON_Mesh mesh =
+      TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 3}, {-1, 0, 1}, {2, 1, 0}});
+  MeshBuffers b;
+  FillMeshBuffers(mesh, b, false);
+  EXPECT_EQ(b.indices, (Ints{2, 1, 0}));
+}
+
+TEST(FillMeshBuffers, PerVertexBuffersHoldOneEntryPerVertex) {
+  // Surplus normals and texture coordinates past the vertex list are not sent.
+  ON_Mesh mesh = TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
+  for (int i = 0; i < 5; ++i) {
+    mesh.m_N.Append(ON_3fVector(1, 0, 0));
+    mesh.m_T.Append(ON_2fPoint(0.5f, 0.5f));
+  }
+  MeshBuffers b;
+  FillMeshBuffers(mesh, b, true);
+  EXPECT_EQ(b.normals, (Floats{0, 1, 0, 0, 1, 0, 0, 1, 0}));
+  EXPECT_EQ(b.uvs, (Floats{0.5f, -0.5f, 0.5f, -0.5f, 0.5f, -0.5f}));
+}
+
+TEST(FillMeshBuffers, ReplacesWhatTheBuffersHeld) {
+  MeshBuffers b;
+  b.positions = {9, 9, 9};
+  b.indices = {7};
+  FillMeshBuffers(TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}), b, false);
+  EXPECT_EQ(b.positions, (Floats{0, 0, 0, 1, 0, 0, 0, 1, 0}));
+  EXPECT_EQ(b.indices, (Ints{0, 1, 2}));
+}
+
+TEST(MeshName, IsTheDecimalTextOfTheNumber) {
+  EXPECT_EQ(MeshName(0), L"0");
+  EXPECT_EQ(MeshName(17), L"17");
+  EXPECT_EQ(MeshName(4294967295u), L"4294967295");
+}
+
+}  // namespace
