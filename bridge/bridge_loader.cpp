@@ -1,0 +1,136 @@
+#include "bridge/bridge_loader.h"
+
+#include "bridge/bridge_exports.h"
+#include "bridge/bridge_text.h"
+#include "bridge/render_folder_file.h"
+#include "plugin/messages.h"
+
+namespace bridge {
+namespace {
+
+constexpr const wchar_t* kFolderFileName = L"orvex_render_folder.strings";
+constexpr const wchar_t* kChooserTitle = L"Choose Orvex Render install path:";
+constexpr unsigned kConnectWaitMs = 1500;
+
+// Tells the bridge the folder stored in the folder file, if there is one.
+void SendStoredFolder(const BridgeHandle& handle) {
+  bool opened = false;
+  const std::optional<std::wstring> folder =
+      ReadFolderFile(FolderFilePath(PlugInFolder()), &opened);
+  if (!opened || !folder) return;
+  // A bridge without the export simply is not told; that is not worth a message.
+  if (auto setPath = FindExport<bridge_api::SetOrvexRenderPathFn>(handle, "SetOrvexRenderPath"))
+    setPath(BridgeText(*folder).c_str());
+}
+
+}  // namespace
+
+std::wstring LibraryFileName() { return std::wstring(L"OrvexPlugin") + platform::LibrarySuffix(); }
+
+std::wstring PlugInFolder() {
+  const std::wstring module = platform::ModulePathOf(reinterpret_cast<const void*>(&PlugInFolder));
+  const size_t cut = module.find_last_of(platform::PathSeparator());
+  return cut == std::wstring::npos ? std::wstring() : module.substr(0, cut + 1);
+}
+
+std::wstring LibraryPath(const std::wstring& plugInFolder) {
+  return plugInFolder + LibraryFileName();
+}
+
+std::wstring FolderFilePath(const std::wstring& plugInFolder) {
+  const std::wstring up = std::wstring(L"..") + platform::PathSeparator();
+  return plugInFolder + up + up + kFolderFileName;
+}
+
+bool Load(BridgeHandle& handle) {
+  if (!handle.module) {
+    handle.module = platform::LoadLibraryFromPath(LibraryPath(PlugInFolder()));
+    if (!handle.module) {
+      messages::Show(messages::Message::BridgeNotLoadable);
+      return false;
+    }
+  }
+  SendStoredFolder(handle);
+  return true;
+}
+
+int StartLink(BridgeHandle& handle, const std::wstring& documentPath) {
+  if (!handle.module) Load(handle);
+  auto startLink = FindExport<bridge_api::StartLinkOrvexRenderFn>(handle, "StartLinkOrvexRender");
+  if (!startLink) {
+    ShowExportMissing();
+    return 7;
+  }
+  try {
+    return startLink(BridgeText(documentPath).c_str());
+  } catch (...) {
+    return 7;
+  }
+}
+
+bool CheckResult(BridgeHandle& handle, int code) {
+  if (code < 0 || code > 8) return false;
+  if (code == 0) return true;
+  if (code == 1) {
+    if (messages::Show(messages::Message::ResultCode1) == messages::kButtonOk &&
+        ChooseInstallationFolder(handle))
+      messages::Show(messages::Message::FolderAccepted);
+    return false;  // the user runs Start again
+  }
+  messages::Message message;
+  if (messages::MessageForResultCode(code, &message)) messages::Show(message);
+  return false;
+}
+
+bool Connect(BridgeHandle& handle) {
+  auto connect = FindExport<bridge_api::ConnectFn>(handle, "Connect");
+  if (!connect) {
+    messages::Show(messages::Message::ConnectExportMissing);
+    return false;
+  }
+  const int code = connect();
+  platform::SleepMilliseconds(kConnectWaitMs);
+  return CheckResult(handle, code);
+}
+
+void Disconnect(BridgeHandle& handle) {
+  if (!handle.module) Load(handle);
+  ORVEX_BRIDGE_CALL(handle, DisConnect);
+}
+
+bool HasConnected(BridgeHandle& handle) {
+  if (!handle.module) Load(handle);
+  return ORVEX_BRIDGE_CALL_RESULT(handle, HasConnected).value_or(false);
+}
+
+void AddMesh(const BridgeHandle& handle, BridgeModel model, const BridgeChar* name,
+             const float* positions, int positionCount, const float* normals, int normalCount,
+             const float* uvs, int uvCount, const int* indices, int indexCount) {
+  // The fourth buffer slot is never filled.
+  ORVEX_BRIDGE_CALL(handle, AddMesh, model, name, positions, positionCount, normals, normalCount,
+                    uvs, uvCount, static_cast<const float*>(nullptr), 0, indices, indexCount);
+}
+
+void OptimizeModel(const BridgeHandle& handle, BridgeModel model) {
+  ORVEX_BRIDGE_CALL(handle, OptimizeModel, model);
+}
+
+void DeleteElement(const BridgeHandle& handle, BridgeModel model, const BridgeChar* id) {
+  ORVEX_BRIDGE_CALL(handle, DeleteElement, model, id);
+}
+
+bool ChooseInstallationFolder(BridgeHandle& handle) {
+  for (;;) {
+    const std::optional<std::wstring> folder = platform::ChooseFolder(kChooserTitle);
+    if (!folder || folder->empty()) return false;
+    auto setPath = FindExport<bridge_api::SetOrvexRenderPathFn>(handle, "SetOrvexRenderPath");
+    if (!setPath || !setPath(BridgeText(*folder).c_str())) {
+      messages::Show(messages::Message::FolderRejected);
+      continue;
+    }
+    WriteFolderFile(FolderFilePath(PlugInFolder()), *folder);
+    return true;
+  }
+}
+
+}  // namespace bridge

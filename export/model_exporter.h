@@ -1,0 +1,61 @@
+// Builds the renderer's picture of the linked document through the bridge:
+// a model filled with the materials element, one element per object and one
+// per block definition.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "RhinoSdk.h"
+#include "bridge/bridge_api.h"
+#include "bridge/bridge_handle.h"
+
+class ModelExporter {
+ public:
+  // The exporter loads its own bridge handle at once.
+  ModelExporter();
+  ~ModelExporter();
+
+  // The full send of a new link: create a model, send the materials element,
+  // the object elements and the block definitions, optimise, start the
+  // transfer, disconnect. Steps never stop early.
+  void SendFullModel(const CRhinoDoc* doc);
+
+  // Brings the existing model up to date: reconnect, replace the materials
+  // element, withdraw hidden and deleted objects, send everything again.
+  // False when there is no model or the bridge does not connect.
+  bool SendModelUpdate(const CRhinoDoc* doc);
+
+  // --- Elements ---
+  void SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model, const BridgeHandle& bridge);
+  void SendObjectElements(CRhinoObjectIterator& it);
+  void SendObjectRefElement(const CRhinoObjRef& ref);
+  void SendBlockDefinitions(const CRhinoDoc* doc);
+  void SendBlockDefinition(const ON_SimpleArray<const CRhinoInstanceObject*>& references,
+                           const CRhinoInstanceDefinition& definition);
+
+  // --- Meshes ---
+  // Converts and sends one render mesh under the next mesh name. exchange:
+  // renderer axes and an immediate identity placement with materialKey; plain:
+  // model axes, no placement. Returns false when the mesh had no triangles.
+  bool SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchange,
+                const ON_wString& materialKey);
+
+  std::uint32_t MeshCounter() const { return m_mesh_counter; }
+  BridgeHandle& Bridge() { return *m_bridge; }
+  double Scale() const { return m_scale; }
+  BridgeModel Model() const { return m_model; }
+  void SetModel(BridgeModel model) { m_model = model; }
+
+ private:
+  // Opens the model's transfer (or prints "model is null") and disconnects.
+  void FinishSend();
+  void SetScaleFrom(const CRhinoDoc* doc);
+
+  std::uint32_t m_mesh_counter = 0;
+  std::unique_ptr<BridgeHandle> m_bridge;
+  double m_scale = 1.0;
+  BridgeModel m_model = 0;
+  const CRhinoDoc* m_doc = nullptr;  // the document of the send in progress
+};

@@ -1,0 +1,35 @@
+#include "plugin/converter_context.h"
+
+#include "bridge/bridge_loader.h"
+#include "export/model_exporter.h"
+#include "light/light_exporter.h"
+
+ConverterContext::ConverterContext() {
+  bridge = std::make_unique<BridgeHandle>();
+  bridge::Load(*bridge);  // a failure has shown its message; the context goes on
+  viewSync = std::make_shared<ViewSyncShared>();
+  modelExporter = std::make_unique<ModelExporter>();
+  lightBridge = std::make_unique<BridgeHandle>();
+  bridge::Load(*lightBridge);
+  lightExporter = std::make_unique<LightExporter>(lightBridge.get());
+  eventWatcher.Register();
+  eventWatcher.Enable(true);
+  document = nullptr;
+}
+
+ConverterContext::~ConverterContext() {
+  // Threads still running see the flag cleared and end; they hold the shared
+  // state themselves.
+  viewSync->runFlag.store(0);
+  viewSync->SetDocument(nullptr);
+}
+
+ConverterContext& TheConverterContext() {
+  static ConverterContext context;
+  return context;
+}
+
+LinkFlags& TheLinkFlags() {
+  static LinkFlags flags;
+  return flags;
+}

@@ -1,0 +1,49 @@
+// The plug-in's link state: one process-wide context, created on first use,
+// plus the connected and view-sync flags of the command thread.
+#pragma once
+
+#include <memory>
+
+#include "RhinoSdk.h"
+#include "bridge/bridge_handle.h"
+#include "plugin/event_watcher.h"
+#include "sync/view_sync.h"
+
+class ModelExporter;
+class LightExporter;
+
+class ConverterContext {
+ public:
+  // Loads the bridge three times (its own handle, the model exporter's and the
+  // light exporter's), then registers and enables the event watcher.
+  ConverterContext();
+  ~ConverterContext();
+  ConverterContext(const ConverterContext&) = delete;
+  ConverterContext& operator=(const ConverterContext&) = delete;
+
+  std::unique_ptr<BridgeHandle> bridge;
+  // The run flag, the view-sync generation and the linked document as the
+  // view-sync threads see them.
+  std::shared_ptr<ViewSyncShared> viewSync;
+  std::unique_ptr<ModelExporter> modelExporter;
+  std::unique_ptr<BridgeHandle> lightBridge;
+  std::unique_ptr<LightExporter> lightExporter;
+  CEventWatcher eventWatcher;
+  // The linked document; set by Start, cleared by Stop.
+  CRhinoDoc* document = nullptr;
+};
+
+// The one context, created by the first caller (thread-safe).
+ConverterContext& TheConverterContext();
+
+// Flags of the command thread: linked, and view sync on.
+struct LinkFlags {
+  unsigned char connected = 0;
+  unsigned char viewSyncOn = 1;
+};
+LinkFlags& TheLinkFlags();
+
+// Links the command's document to the renderer and sends the whole model.
+bool StartFlow(ConverterContext& context, CRhinoDoc* doc);
+// Unlinks: destroys the renderer model and stops camera synchronisation.
+bool StopFlow(ConverterContext& context);

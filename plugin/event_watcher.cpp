@@ -1,0 +1,5 @@
+#include "plugin/event_watcher.h"
+
+#include "plugin/converter_context.h"
+
+void CEventWatcher::OnCloseDocument(CRhinoDoc&) { StopFlow(TheConverterContext()); }

@@ -1,0 +1,21 @@
+// The module's static objects, defined in one place so that they are built in
+// this order at load (and destroyed in reverse at unload): the plug-in object,
+// the eight commands in registration order, the application object.
+#include "plugin/commands/commands.h"
+#include "plugin/orvexconv_app.h"
+#include "plugin/orvexconv_plugin.h"
+
+static COrvexConvPlugIn thePlugIn;
+
+static CCommandOrvexConverterWebsite theWebsiteCommand;
+static CCommandOrvexConverterStart theStartCommand;
+static CCommandOrvexConverterStop theStopCommand;
+static CCommandOrvexConverterSendModel theSendModelCommand;
+static CCommandOrvexConverterViewSyncOn theViewSyncOnCommand;
+static CCommandOrvexConverterViewSyncOff theViewSyncOffCommand;
+static CCommandOrvexConverterSendScenes theSendScenesCommand;
+static CCommandOrvexConverterSendLights theSendLightsCommand;
+
+static COrvexConvApp theApp;
+
+COrvexConvPlugIn& OrvexConvPlugIn() { return thePlugIn; }

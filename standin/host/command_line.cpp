@@ -1,0 +1,99 @@
+#include "command_line.h"
+
+#include <cstdlib>
+
+std::string HostUsage() {
+  return "usage: orvex-host [--doc FILE] [--plugin FILE] [--lang en|zh|ID] [--answer "
+         "ok|cancel]...\n"
+         "                  [--folder PATH|cancel]... [--transcript FILE] [--script FILE]\n"
+         "                  [--units NAME] [--about] [COMMAND ...]\n";
+}
+
+bool ParseHostOptions(int argc, char** argv, HostOptions* o, std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) {
+        *error = "option " + arg + " needs a value";
+        return false;
+      }
+      *out = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (arg == "--doc") {
+      if (!value(&o->doc)) return false;
+    } else if (arg == "--plugin") {
+      if (!value(&o->plugin)) return false;
+    } else if (arg == "--transcript") {
+      if (!value(&o->transcript)) return false;
+    } else if (arg == "--script") {
+      if (!value(&o->script)) return false;
+    } else if (arg == "--units") {
+      if (!value(&o->units)) return false;
+    } else if (arg == "--about") {
+      o->about = true;
+    } else if (arg == "--lang") {
+      if (!value(&v)) return false;
+      if (v == "zh") {
+        o->languageId = 2052;
+      } else if (v == "en") {
+        o->languageId = 1033;
+      } else {
+        char* end = nullptr;
+        const long id = std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end != '\0') {
+          *error = "--lang takes en, zh or a number, not '" + v + "'";
+          return false;
+        }
+        o->languageId = static_cast<int>(id);
+      }
+    } else if (arg == "--answer") {
+      if (!value(&v)) return false;
+      if (v == "ok") {
+        o->answers.push_back(1);
+      } else if (v == "cancel") {
+        o->answers.push_back(2);
+      } else {
+        *error = "--answer takes ok or cancel, not '" + v + "'";
+        return false;
+      }
+    } else if (arg == "--folder") {
+      if (!value(&v)) return false;
+      o->folders.push_back(v == "cancel" ? std::nullopt : std::optional<std::string>(v));
+    } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+      *error = "unknown option " + arg;
+      return false;
+    } else {
+      o->commands.push_back(arg);
+    }
+  }
+  return true;
+}
+
+std::vector<std::string> SplitCommandLine(const std::string& line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if (!quoted && (c == ' ' || c == '\t' || c == '\r' || c == '\n')) {
+      if (inWord) words.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
+}
+
+std::string CommandName(const std::string& word) {
+  size_t start = 0;
+  while (start < word.size() && (word[start] == '_' || word[start] == '-')) ++start;
+  return word.substr(start);
+}

@@ -1,0 +1,30 @@
+// The host's command line and its command lines (as typed at the prompt).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct HostOptions {
+  std::string doc;
+  std::string plugin;
+  std::optional<int> languageId;
+  std::vector<int> answers;                         // message boxes, in order
+  std::vector<std::optional<std::string>> folders;  // the folder chooser; nullopt = cancel
+  std::string transcript;
+  std::string script;
+  std::string units = "millimeters";  // for 3D files without units
+  bool about = false;
+  std::vector<std::string> commands;
+};
+
+// Parses the arguments; false with a message for a usage error.
+bool ParseHostOptions(int argc, char** argv, HostOptions* options, std::string* error);
+
+// Splits a command line into words: blanks separate, double quotes group.
+std::vector<std::string> SplitCommandLine(const std::string& line);
+
+// The command name without a leading "_" or "-".
+std::string CommandName(const std::string& word);
+
+std::string HostUsage();

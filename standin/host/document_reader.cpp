@@ -1,0 +1,553 @@
+#include "document_reader.h"
+
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/platform.h"
+
+using nlohmann::json;
+
+namespace {
+
+// A field that is not what the format says: the message names it.
+struct FieldError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class Reader {
+ public:
+  explicit Reader(CRhinoDoc& doc) : m_doc(doc) {}
+
+  void ReadDocument(const json& root);
+  bool hasView = false;
+  std::optional<ON_Viewport> view;
+
+ private:
+  [[noreturn]] static void Fail(const std::string& field, const std::string& what) {
+    throw FieldError("field '" + field + "': " + what);
+  }
+
+  static const json* Member(const json& object, const char* key) {
+    auto it = object.find(key);
+    return (it == object.end()) ? nullptr : &*it;
+  }
+
+  static double Number(const json& value, const std::string& field) {
+    if (value.is_number()) return value.get<double>();
+    if (value.is_string()) {
+      const std::string s = value.get<std::string>();
+      if (s == "nan") return std::numeric_limits<double>::quiet_NaN();
+      if (s == "inf") return std::numeric_limits<double>::infinity();
+      if (s == "-inf") return -std::numeric_limits<double>::infinity();
+    }
+    Fail(field, "expected a number");
+  }
+
+  static std::wstring Text(const json& value, const std::string& field) {
+    if (!value.is_string()) Fail(field, "expected a string");
+    auto wide = platform::Utf8ToWide(value.get<std::string>());
+    if (!wide) Fail(field, "not valid UTF-8");
+    return *wide;
+  }
+
+  static bool Bool(const json& value, const std::string& field) {
+    if (!value.is_boolean()) Fail(field, "expected true or false");
+    return value.get<bool>();
+  }
+
+  static const json& Array(const json& value, const std::string& field) {
+    if (!value.is_array()) Fail(field, "expected an array");
+    return value;
+  }
+
+  static const json& Object(const json& value, const std::string& field) {
+    if (!value.is_object()) Fail(field, "expected an object");
+    return value;
+  }
+
+  static ON_3dVector Vector(const json& value, const std::string& field) {
+    if (!value.is_array() || value.size() != 3) Fail(field, "expected an array of three numbers");
+    return {Number(value[0], field + "[0]"), Number(value[1], field + "[1]"),
+            Number(value[2], field + "[2]")};
+  }
+
+  static ON_3dPoint Point(const json& value, const std::string& field) {
+    return ON_3dPoint(Vector(value, field));
+  }
+
+  static ON_UUID Id(const json& object, const std::string& field) {
+    const json* id = Member(object, "id");
+    if (!id) return ON_CreateUuid();
+    ON_UUID uuid;
+    if (!ON_UuidTryParse(Text(*id, field + ".id").c_str(), &uuid))
+      Fail(field + ".id", "not a UUID text");
+    return uuid;
+  }
+
+  static ON_UUID Reference(const json& value, const std::string& field) {
+    ON_UUID uuid;
+    if (!ON_UuidTryParse(Text(value, field).c_str(), &uuid)) Fail(field, "not a UUID text");
+    return uuid;
+  }
+
+  static std::wstring Name(const json& object, const std::string& field) {
+    const json* name = Member(object, "name");
+    return name ? Text(*name, field + ".name") : std::wstring();
+  }
+
+  static ON_Xform Transform(const json& value, const std::string& field) {
+    if (!value.is_array() || value.size() != 16) Fail(field, "expected 16 numbers");
+    ON_Xform x;
+    for (int i = 0; i < 16; ++i)
+      x.m_xform[i / 4][i % 4] = Number(value[i], field + "[" + std::to_string(i) + "]");
+    return x;
+  }
+
+  static ON_Color ByteColour(const json& value, const std::string& field);
+  static ON_4fColor FloatColour(const json& value, const std::string& field);
+
+  void ReadLayers(const json& layers);
+  void ReadMaterials(const json& materials);
+  void ReadMaterial(const json& m, const std::string& field);
+  static ON_Mesh Mesh(const json& value, const std::string& field);
+  std::unique_ptr<CRhinoObject> ObjectOf(const json& o, const std::string& field);
+  void ReadDefinitions(const json& definitions);
+  void ReadLights(const json& lights);
+  void ReadNamedViews(const json& views);
+  static ON_Viewport Viewport(const json& value, const std::string& field);
+  int LayerIndex(const json& object, const std::string& field);
+
+  CRhinoDoc& m_doc;
+};
+
+ON_Color Reader::ByteColour(const json& value, const std::string& field) {
+  if (!value.is_array() || value.size() < 3 || value.size() > 4)
+    Fail(field, "expected [r, g, b] or [r, g, b, a] bytes");
+  int c[4] = {0, 0, 0, 0};
+  for (size_t i = 0; i < value.size(); ++i) {
+    const double v = Number(value[i], field);
+    if (!(v >= 0 && v <= 255)) Fail(field, "a colour byte must lie in 0..255");
+    c[i] = static_cast<int>(v);
+  }
+  return ON_Color(c[0], c[1], c[2], c[3]);
+}
+
+ON_4fColor Reader::FloatColour(const json& value, const std::string& field) {
+  if (!value.is_array() || value.size() < 3 || value.size() > 4)
+    Fail(field, "expected [r, g, b] or [r, g, b, a] numbers");
+  float c[4] = {0, 0, 0, 1};
+  for (size_t i = 0; i < value.size(); ++i) c[i] = static_cast<float>(Number(value[i], field));
+  return ON_4fColor(c[0], c[1], c[2], c[3]);
+}
+
+void Reader::ReadLayers(const json& layers) {
+  Array(layers, "layers");
+  for (size_t i = 0; i < layers.size(); ++i) {
+    const std::string field = "layers[" + std::to_string(i) + "]";
+    const json& l = Object(layers[i], field);
+    CRhinoLayer layer;
+    layer.SetId(Id(l, field));
+    layer.SetName(Name(l, field));
+    if (const json* m = Member(l, "material"))
+      layer.m_material_id = Reference(*m, field + ".material");
+    layer.m_doc = &m_doc;
+    m_doc.m_layer_table.AddLayer(layer);
+  }
+}
+
+void Reader::ReadMaterials(const json& materials) {
+  Array(materials, "materials");
+  for (size_t i = 0; i < materials.size(); ++i)
+    ReadMaterial(Object(materials[i], "materials[" + std::to_string(i) + "]"),
+                 "materials[" + std::to_string(i) + "]");
+}
+
+void Reader::ReadMaterial(const json& m, const std::string& field) {
+  auto content = std::make_unique<CRhRdkMaterial>();
+  const ON_UUID id = Id(m, field);
+  const std::wstring name = Name(m, field);
+  content->m_id = id;
+  content->m_name = name;
+  ON_Material& material = content->m_material;
+  material.SetId(id);
+  material.SetName(name);
+  material.SetRdkMaterialInstanceId(id);
+  if (const json* v = Member(m, "diffuse")) material.m_diffuse = ByteColour(*v, field + ".diffuse");
+  if (const json* v = Member(m, "emission"))
+    material.m_emission = ByteColour(*v, field + ".emission");
+  if (const json* v = Member(m, "transparency"))
+    material.m_transparency = Number(*v, field + ".transparency");
+  if (const json* v = Member(m, "reflectivity"))
+    material.m_reflectivity = Number(*v, field + ".reflectivity");
+  if (const json* v = Member(m, "fresnel"))
+    material.m_bFresnelReflections = Bool(*v, field + ".fresnel");
+  if (const json* v = Member(m, "shine")) material.m_shine = Number(*v, field + ".shine");
+  if (const json* v = Member(m, "ior")) material.m_index_of_refraction = Number(*v, field + ".ior");
+  if (const json* pbrValue = Member(m, "pbr")) {
+    const std::string f = field + ".pbr";
+    const json& p = Object(*pbrValue, f);
+    material.ToPhysicallyBased();
+    ON_PhysicallyBasedMaterial& pbr = *material.PhysicallyBased();
+    if (const json* v = Member(p, "base_color"))
+      pbr.m_base_color = FloatColour(*v, f + ".base_color");
+    if (const json* v = Member(p, "emission")) pbr.m_emission = FloatColour(*v, f + ".emission");
+    if (const json* v = Member(p, "opacity")) pbr.m_opacity = Number(*v, f + ".opacity");
+    if (const json* v = Member(p, "roughness")) pbr.m_roughness = Number(*v, f + ".roughness");
+    if (const json* v = Member(p, "metallic")) pbr.m_metallic = Number(*v, f + ".metallic");
+    if (const json* v = Member(p, "specular")) pbr.m_specular = Number(*v, f + ".specular");
+    if (const json* v = Member(p, "opacity_ior"))
+      pbr.m_opacity_ior = Number(*v, f + ".opacity_ior");
+  }
+  if (const json* textures = Member(m, "textures")) {
+    Array(*textures, field + ".textures");
+    for (size_t t = 0; t < textures->size(); ++t) {
+      const std::string f = field + ".textures[" + std::to_string(t) + "]";
+      const json& tj = Object((*textures)[t], f);
+      ON_Texture texture;
+      if (const json* v = Member(tj, "type"))
+        texture.m_type =
+            static_cast<ON_Texture::TYPE>(static_cast<unsigned>(Number(*v, f + ".type")));
+      if (const json* v = Member(tj, "on")) texture.m_bOn = Bool(*v, f + ".on");
+      if (const json* v = Member(tj, "path"))
+        texture.m_image_file_reference.SetFullPath(Text(*v, f + ".path"));
+      if (const json* v = Member(tj, "amount"))
+        texture.m_blend_constant_A = Number(*v, f + ".amount");
+      if (const json* v = Member(tj, "uvw")) texture.m_uvw = Transform(*v, f + ".uvw");
+      material.m_textures.Append(texture);
+    }
+  }
+  bool listed = true;
+  if (const json* v = Member(m, "rdk")) listed = Bool(*v, field + ".rdk");
+  m_doc.StandinRdk().StandinAdd(std::move(content), listed);
+}
+
+ON_Mesh Reader::Mesh(const json& value, const std::string& field) {
+  const json& m = Object(value, field);
+  ON_Mesh mesh;
+  if (const json* vertices = Member(m, "vertices")) {
+    Array(*vertices, field + ".vertices");
+    mesh.m_V.Reserve(static_cast<int>(vertices->size()));
+    for (size_t i = 0; i < vertices->size(); ++i) {
+      const ON_3dVector v = Vector((*vertices)[i], field + ".vertices[" + std::to_string(i) + "]");
+      mesh.m_V.Append(ON_3fPoint(float(v.x), float(v.y), float(v.z)));
+    }
+  }
+  if (const json* normals = Member(m, "normals")) {
+    Array(*normals, field + ".normals");
+    for (size_t i = 0; i < normals->size(); ++i) {
+      const ON_3dVector v = Vector((*normals)[i], field + ".normals[" + std::to_string(i) + "]");
+      mesh.m_N.Append(ON_3fVector(float(v.x), float(v.y), float(v.z)));
+    }
+  }
+  if (const json* uvs = Member(m, "uvs")) {
+    Array(*uvs, field + ".uvs");
+    for (size_t i = 0; i < uvs->size(); ++i) {
+      const std::string f = field + ".uvs[" + std::to_string(i) + "]";
+      const json& uv = (*uvs)[i];
+      if (!uv.is_array() || uv.size() != 2) Fail(f, "expected [u, v]");
+      mesh.m_T.Append(ON_2fPoint(float(Number(uv[0], f)), float(Number(uv[1], f))));
+    }
+  }
+  if (const json* faces = Member(m, "faces")) {
+    Array(*faces, field + ".faces");
+    for (size_t i = 0; i < faces->size(); ++i) {
+      const std::string f = field + ".faces[" + std::to_string(i) + "]";
+      const json& face = (*faces)[i];
+      if (!face.is_array() || (face.size() != 3 && face.size() != 4))
+        Fail(f, "expected three or four vertex numbers");
+      int vi[4];
+      for (size_t k = 0; k < face.size(); ++k) {
+        if (!face[k].is_number_integer()) Fail(f, "vertex numbers are integers");
+        vi[k] = face[k].get<int>();
+      }
+      if (face.size() == 3)
+        mesh.AppendTriangle(vi[0], vi[1], vi[2]);
+      else
+        mesh.AppendQuad(vi[0], vi[1], vi[2], vi[3]);
+    }
+  }
+  return mesh;
+}
+
+int Reader::LayerIndex(const json& object, const std::string& field) {
+  const json* layer = Member(object, "layer");
+  if (!layer) return 0;
+  ON_UUID id;
+  if (layer->is_string() && ON_UuidTryParse(Text(*layer, field + ".layer").c_str(), &id)) {
+    const int index = m_doc.m_layer_table.FindLayerFromId(id);
+    if (index < 0) Fail(field + ".layer", "no layer has this id");
+    return index;
+  }
+  const std::wstring name = Text(*layer, field + ".layer");
+  for (int i = 0; i < m_doc.m_layer_table.LayerCount(); ++i)
+    if (m_doc.m_layer_table[i].Name().Std() == name) return i;
+  Fail(field + ".layer", "no layer has this id or name");
+}
+
+std::unique_ptr<CRhinoObject> Reader::ObjectOf(const json& o, const std::string& field) {
+  Object(o, field);
+  std::unique_ptr<CRhinoObject> object;
+  if (const json* instance = Member(o, "instance")) {
+    const std::string f = field + ".instance";
+    Object(*instance, f);
+    auto reference = std::make_unique<CRhinoInstanceObject>();
+    const json* definition = Member(*instance, "definition");
+    if (!definition) Fail(f + ".definition", "missing");
+    reference->m_definition_id = Reference(*definition, f + ".definition");
+    if (const json* x = Member(*instance, "xform"))
+      reference->m_xform = Transform(*x, f + ".xform");
+    object = std::move(reference);
+  } else if (const json* faces = Member(o, "faces")) {
+    Array(*faces, field + ".faces");
+    std::vector<CRhinoBrepObject::Face> brepFaces;
+    for (size_t i = 0; i < faces->size(); ++i) {
+      const std::string f = field + ".faces[" + std::to_string(i) + "]";
+      const json& face = Object((*faces)[i], f);
+      CRhinoBrepObject::Face brepFace;
+      if (const json* m = Member(face, "material"))
+        brepFace.material_id = Reference(*m, f + ".material");
+      if (const json* m = Member(face, "mesh")) brepFace.mesh = Mesh(*m, f + ".mesh");
+      brepFaces.push_back(std::move(brepFace));
+    }
+    auto brep = std::make_unique<CRhinoBrepObject>();
+    brep->StandinSetFaces(std::move(brepFaces));
+    object = std::move(brep);
+  } else {
+    auto meshObject = std::make_unique<CRhinoMeshObject>();
+    if (const json* m = Member(o, "mesh")) meshObject->m_mesh = Mesh(*m, field + ".mesh");
+    object = std::move(meshObject);
+  }
+  ON_3dmObjectAttributes& a = object->StandinAttributes();
+  a.m_uuid = Id(o, field);
+  a.m_name = Name(o, field);
+  a.m_layer_index = LayerIndex(o, field);
+  if (const json* m = Member(o, "material")) a.m_material_id = Reference(*m, field + ".material");
+  if (const json* s = Member(o, "state")) {
+    const std::string state = s->is_string() ? s->get<std::string>() : std::string();
+    if (state == "normal") {
+      a.m_mode = ON::object_mode::normal_object;
+    } else if (state == "locked") {
+      a.m_mode = ON::object_mode::locked_object;
+    } else if (state == "hidden") {
+      a.m_mode = ON::object_mode::hidden_object;
+    } else if (state == "deleted") {
+      object->StandinSetDeleted(true);
+    } else {
+      Fail(field + ".state", "expected normal, locked, hidden or deleted");
+    }
+  }
+  if (const json* r = Member(o, "reference"))
+    object->StandinSetReference(Bool(*r, field + ".reference"));
+  if (const json* r = Member(o, "active")) object->StandinSetActive(Bool(*r, field + ".active"));
+  return object;
+}
+
+void Reader::ReadDefinitions(const json& definitions) {
+  Array(definitions, "instance_definitions");
+  for (size_t i = 0; i < definitions.size(); ++i) {
+    const std::string field = "instance_definitions[" + std::to_string(i) + "]";
+    const json& d = Object(definitions[i], field);
+    auto definition = std::make_unique<CRhinoInstanceDefinition>();
+    definition->SetId(Id(d, field));
+    definition->SetName(Name(d, field));
+    if (const json* v = Member(d, "deleted")) definition->SetDeleted(Bool(*v, field + ".deleted"));
+    if (const json* v = Member(d, "hidden")) definition->SetHidden(Bool(*v, field + ".hidden"));
+    definition->m_doc = &m_doc;
+    if (const json* objects = Member(d, "objects")) {
+      Array(*objects, field + ".objects");
+      for (size_t k = 0; k < objects->size(); ++k) {
+        auto object = ObjectOf((*objects)[k], field + ".objects[" + std::to_string(k) + "]");
+        object->StandinSetDocument(&m_doc);
+        object->StandinSetActive(false);  // definition geometry is not in the document itself
+        definition->StandinAddObject(std::move(object));
+      }
+    }
+    m_doc.m_instance_definition_table.StandinAdd(std::move(definition));
+  }
+}
+
+void Reader::ReadLights(const json& lights) {
+  Array(lights, "lights");
+  for (size_t i = 0; i < lights.size(); ++i) {
+    const std::string field = "lights[" + std::to_string(i) + "]";
+    const json& l = Object(lights[i], field);
+    auto light = std::make_unique<CRhinoLight>();
+    ON_Light& on = light->m_light;
+    const ON_UUID id = Id(l, field);
+    on.SetId(id);
+    on.SetName(Name(l, field));
+    ON_3dmObjectAttributes& a = light->StandinAttributes();
+    a.m_uuid = id;
+    a.m_name = on.Name();
+    a.m_layer_index = LayerIndex(l, field);
+    const std::string kind = Member(l, "kind") && l["kind"].is_string()
+                                 ? l["kind"].get<std::string>()
+                                 : std::string("point");
+    using S = ON::light_style;
+    if (kind == "point")
+      on.SetStyle(S::world_point_light);
+    else if (kind == "spot")
+      on.SetStyle(S::world_spot_light);
+    else if (kind == "directional")
+      on.SetStyle(S::world_directional_light);
+    else if (kind == "linear")
+      on.SetStyle(S::world_linear_light);
+    else if (kind == "rectangular")
+      on.SetStyle(S::world_rectangular_light);
+    else if (kind == "ambient")
+      on.SetStyle(S::ambient_light);
+    else
+      Fail(field + ".kind", "expected point, spot, directional, linear, rectangular or ambient");
+    if (const json* v = Member(l, "location")) on.SetLocation(Point(*v, field + ".location"));
+    if (const json* v = Member(l, "direction")) on.SetDirection(Vector(*v, field + ".direction"));
+    if (const json* v = Member(l, "length")) on.SetLength(Vector(*v, field + ".length"));
+    if (const json* v = Member(l, "width")) on.SetWidth(Vector(*v, field + ".width"));
+    if (const json* v = Member(l, "on")) on.Enable(Bool(*v, field + ".on"));
+    if (const json* v = Member(l, "deleted"))
+      light->StandinSetDeleted(Bool(*v, field + ".deleted"));
+    if (const json* v = Member(l, "active")) light->StandinSetActive(Bool(*v, field + ".active"));
+    light->StandinSetDocument(&m_doc);
+    m_doc.m_light_table.StandinAdd(std::move(light));
+  }
+}
+
+ON_Viewport Reader::Viewport(const json& value, const std::string& field) {
+  const json& v = Object(value, field);
+  ON_Viewport vp;
+  const std::string projection =
+      Member(v, "projection") ? v["projection"].get<std::string>() : std::string("perspective");
+  if (projection == "perspective")
+    vp.SetProjection(ON::view_projection::perspective_view);
+  else if (projection == "parallel")
+    vp.SetProjection(ON::view_projection::parallel_view);
+  else if (projection == "twopoint")
+    vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
+  else
+    Fail(field + ".projection", "expected perspective, parallel or twopoint");
+  if (const json* p = Member(v, "location")) vp.SetCameraLocation(Point(*p, field + ".location"));
+  if (const json* p = Member(v, "direction"))
+    vp.SetCameraDirection(Vector(*p, field + ".direction"));
+  if (const json* p = Member(v, "up")) vp.SetCameraUp(Vector(*p, field + ".up"));
+  if (const json* p = Member(v, "target")) vp.SetTargetPoint(Point(*p, field + ".target"));
+  if (const json* f = Member(v, "frustum")) {
+    const std::string ff = field + ".frustum";
+    if (!f->is_array() || f->size() != 6)
+      Fail(ff, "expected [left, right, bottom, top, near, far]");
+    double d[6];
+    for (int i = 0; i < 6; ++i) d[i] = Number((*f)[i], ff);
+    vp.SetFrustum(d[0], d[1], d[2], d[3], d[4], d[5]);
+  }
+  return vp;
+}
+
+void Reader::ReadNamedViews(const json& views) {
+  Array(views, "named_views");
+  for (size_t i = 0; i < views.size(); ++i) {
+    const std::string field = "named_views[" + std::to_string(i) + "]";
+    const json& v = Object(views[i], field);
+    ON_3dmView view;
+    view.m_named_view_id = Id(v, field);
+    view.m_name = Name(v, field);
+    if (const json* vp = Member(v, "viewport")) view.m_vp = Viewport(*vp, field + ".viewport");
+    m_doc.StandinProperties().StandinAddNamedView(view);
+  }
+}
+
+void Reader::ReadDocument(const json& root) {
+  Object(root, "document");
+  if (const json* path = Member(root, "path")) m_doc.SetPathName(Text(*path, "path"));
+  if (const json* units = Member(root, "units")) {
+    ON::LengthUnitSystem u;
+    if (!units->is_string() || !UnitSystemFromName(units->get<std::string>(), &u))
+      Fail("units", "unknown unit name");
+    m_doc.SetModelUnits(ON_UnitSystem(u));
+  }
+  if (const json* v = Member(root, "materials")) ReadMaterials(*v);
+  if (const json* v = Member(root, "layers")) ReadLayers(*v);
+  if (m_doc.m_layer_table.LayerCount() == 0) {
+    CRhinoLayer defaultLayer;
+    defaultLayer.SetId(ON_CreateUuid());
+    defaultLayer.SetName(L"Default");
+    defaultLayer.m_doc = &m_doc;
+    m_doc.m_layer_table.AddLayer(defaultLayer);
+  }
+  if (const json* v = Member(root, "instance_definitions")) ReadDefinitions(*v);
+  if (const json* objects = Member(root, "objects")) {
+    Array(*objects, "objects");
+    for (size_t i = 0; i < objects->size(); ++i)
+      m_doc.StandinAddObject(ObjectOf((*objects)[i], "objects[" + std::to_string(i) + "]"));
+  }
+  if (const json* v = Member(root, "lights")) ReadLights(*v);
+  if (const json* v = Member(root, "named_views")) ReadNamedViews(*v);
+  if (const json* v = Member(root, "view")) {
+    hasView = true;
+    if (!v->is_null()) view = Viewport(*v, "view");
+  }
+}
+
+}  // namespace
+
+bool UnitSystemFromName(const std::string& name, ON::LengthUnitSystem* units) {
+  using U = ON::LengthUnitSystem;
+  static const std::pair<const char*, U> kNames[] = {{"none", U::None},
+                                                     {"microns", U::Microns},
+                                                     {"millimeters", U::Millimeters},
+                                                     {"centimeters", U::Centimeters},
+                                                     {"meters", U::Meters},
+                                                     {"kilometers", U::Kilometers},
+                                                     {"inches", U::Inches},
+                                                     {"feet", U::Feet},
+                                                     {"yards", U::Yards},
+                                                     {"miles", U::Miles}};
+  for (const auto& [text, value] : kNames)
+    if (name == text) {
+      *units = value;
+      return true;
+    }
+  return false;
+}
+
+DocumentReadResult ReadDocumentText(const std::string& text, const std::string& fileName,
+                                    const std::wstring& absolutePath) {
+  DocumentReadResult result;
+  json root;
+  try {
+    root = json::parse(text);
+  } catch (const json::parse_error& e) {
+    result.error = fileName + ": not valid JSON (byte " + std::to_string(e.byte) + ")";
+    return result;
+  }
+  auto doc = std::make_unique<CRhinoDoc>();
+  doc->SetPathName(absolutePath);
+  Reader reader(*doc);
+  try {
+    reader.ReadDocument(root);
+  } catch (const std::exception& e) {
+    result.error = fileName + ": " + e.what();
+    return result;
+  }
+  result.doc = std::move(doc);
+  result.hasView = reader.hasView;
+  result.view = reader.view;
+  return result;
+}
+
+DocumentReadResult ReadDocumentFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    DocumentReadResult result;
+    result.error = path + ": cannot be opened";
+    return result;
+  }
+  std::stringstream text;
+  text << file.rdbuf();
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  auto wide = platform::Utf8ToWide(absolute.string());
+  return ReadDocumentText(text.str(), path, wide ? *wide : std::wstring());
+}

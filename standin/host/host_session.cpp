@@ -1,0 +1,199 @@
+#include "host_session.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+
+#include "document_reader.h"
+#include "platform/platform.h"
+
+ON_Viewport DefaultHostViewport() {
+  ON_Viewport vp;
+  vp.SetProjection(ON::view_projection::perspective_view);
+  vp.SetCameraLocation(ON_3dPoint(1000, -1000, 1000));
+  vp.SetCameraDirection(ON_3dVector(-1, 1, -1));
+  vp.SetCameraUp(ON_3dVector(0, 0, 1));
+  const double halfWidth = std::tan(ON_RadiansFromDegrees(25.0));
+  vp.SetFrustum(-halfWidth, halfWidth, -0.75 * halfWidth, 0.75 * halfWidth, 1.0, 10000.0);
+  vp.SetTargetPoint(ON_3dPoint(0, 0, 0));
+  return vp;
+}
+
+bool HostSession::OpenDocument(const std::string& path, std::string* error) {
+  DocumentReadResult result = ReadDocumentFile(path);
+  if (!result.doc) {
+    *error = result.error;
+    return false;
+  }
+  RhinoApp().StandinOpenDocument(std::move(result.doc));
+  if (result.hasView) {
+    if (result.view) {
+      CRhinoView* view = RhinoApp().ActiveView();
+      if (!view) view = &RhinoApp().StandinCreateView();
+      view->ActiveViewport().SetVP(*result.view);
+      RhinoApp().StandinSetActiveView(view);
+    } else {
+      RhinoApp().StandinSetActiveView(nullptr);
+    }
+  }
+  return true;
+}
+
+CRhinoObject* HostSession::FindObject(const std::string& idOrName) const {
+  CRhinoDoc* doc = RhinoApp().ActiveDoc();
+  if (!doc) return nullptr;
+  ON_UUID id;
+  auto wide = platform::Utf8ToWide(idOrName);
+  if (!wide) return nullptr;
+  if (ON_UuidTryParse(wide->c_str(), &id)) {
+    if (CRhinoObject* object = doc->LookupObject(id)) return object;
+  }
+  for (int i = 0; i < doc->StandinObjectCount(); ++i) {
+    CRhinoObject* object = doc->StandinObjectAt(i);
+    if (object->Attributes().m_name.Std() == *wide) return object;
+  }
+  for (int i = 0; i < doc->m_light_table.LightCount(); ++i) {
+    auto& light = const_cast<CRhinoLight&>(doc->m_light_table[i]);
+    if (light.Id() == id || light.Attributes().m_name.Std() == *wide) return &light;
+  }
+  return nullptr;
+}
+
+bool HostSession::ChangeView(const std::string& name, const std::vector<std::string>& args) {
+  CRhinoView* view = RhinoApp().ActiveView();
+  if (name == "NoView") {
+    RhinoApp().StandinSetActiveView(nullptr);
+    return true;
+  }
+  if (!view) {
+    // A view command brings a view back: the last one, or a new one.
+    view = &RhinoApp().StandinCreateView();
+    view->ActiveViewport().SetVP(DefaultHostViewport());
+  }
+  ON_Viewport vp = view->ActiveViewport().VP();
+  if (args.size() != 1) {
+    std::cerr << name << " needs one argument" << std::endl;
+    return false;
+  }
+  const std::string& arg = args[0];
+  if (name == "Projection") {
+    if (arg == "perspective")
+      vp.SetProjection(ON::view_projection::perspective_view);
+    else if (arg == "parallel")
+      vp.SetProjection(ON::view_projection::parallel_view);
+    else if (arg == "twopoint")
+      vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
+    else {
+      std::cerr << "Projection takes perspective, parallel or twopoint" << std::endl;
+      return false;
+    }
+  } else {
+    char* end = nullptr;
+    const double value = std::strtod(arg.c_str(), &end);
+    if (arg.empty() || *end != '\0' || !std::isfinite(value)) {
+      std::cerr << name << " takes a number, not '" << arg << "'" << std::endl;
+      return false;
+    }
+    if (name == "Orbit") {
+      vp.Transform(ON_Xform::RotationTransformation(ON_RadiansFromDegrees(value),
+                                                    ON_3dVector::ZAxis, vp.TargetPoint()));
+    } else {  // Zoom: a factor above 1 narrows the frustum
+      if (!(value > 0)) {
+        std::cerr << "Zoom takes a positive factor" << std::endl;
+        return false;
+      }
+      double l, r, b, t, n, f;
+      vp.GetFrustum(&l, &r, &b, &t, &n, &f);
+      vp.SetFrustum(l / value, r / value, b / value, t / value, n, f);
+    }
+  }
+  view->ActiveViewport().SetVP(vp);
+  RhinoApp().StandinSetActiveView(view);
+  return true;
+}
+
+bool HostSession::RunHostCommand(const std::string& name, const std::vector<std::string>& args) {
+  CRhinoDoc* doc = RhinoApp().ActiveDoc();
+  if (name == "Exit") {
+    m_exit = true;
+    return true;
+  }
+  if (name == "Wait") {
+    const long ms = args.size() == 1 ? std::strtol(args[0].c_str(), nullptr, 10) : -1;
+    if (ms < 0) {
+      std::cerr << "Wait takes a number of milliseconds" << std::endl;
+      return false;
+    }
+    platform::SleepMilliseconds(static_cast<unsigned>(ms));
+    return true;
+  }
+  if (name == "Open") {
+    std::string error;
+    if (args.size() != 1) {
+      std::cerr << "Open takes one file" << std::endl;
+      return false;
+    }
+    if (!OpenDocument(args[0], &error)) {
+      std::cerr << error << std::endl;
+      return false;
+    }
+    return true;
+  }
+  if (name == "Close") {
+    RhinoApp().StandinCloseDocument();
+    return true;
+  }
+  if (name == "NoView" || name == "Orbit" || name == "Zoom" || name == "Projection")
+    return ChangeView(name, args);
+  if (!doc) {
+    std::cerr << name << ": no document is open" << std::endl;
+    return false;
+  }
+  if (name == "Units") {
+    ON::LengthUnitSystem units;
+    if (args.size() != 1 || !UnitSystemFromName(args[0], &units)) {
+      std::cerr << "Units takes a unit name (millimeters, meters, none, ...)" << std::endl;
+      return false;
+    }
+    doc->SetModelUnits(ON_UnitSystem(units));
+    return true;
+  }
+  if (name == "SaveAs") {
+    auto path = args.size() == 1 ? platform::Utf8ToWide(args[0]) : std::nullopt;
+    if (!path) {
+      std::cerr << "SaveAs takes one path" << std::endl;
+      return false;
+    }
+    doc->SetPathName(*path);
+    return true;
+  }
+  if (name == "Hide" || name == "Show" || name == "Delete" || name == "Lock") {
+    CRhinoObject* object = args.size() == 1 ? FindObject(args[0]) : nullptr;
+    if (!object) {
+      std::cerr << name << ": no object '" << (args.empty() ? "" : args[0]) << "'" << std::endl;
+      return false;
+    }
+    ON_3dmObjectAttributes& a = object->StandinAttributes();
+    if (name == "Hide") a.m_mode = ON::object_mode::hidden_object;
+    if (name == "Show") a.m_mode = ON::object_mode::normal_object;
+    if (name == "Lock") a.m_mode = ON::object_mode::locked_object;
+    if (name == "Delete") object->StandinSetDeleted(true);
+    return true;
+  }
+  std::cerr << "Unknown command: " << name << std::endl;
+  return false;
+}
+
+bool HostSession::Run(const std::string& line) {
+  const std::vector<std::string> words = SplitCommandLine(line);
+  if (words.empty()) return true;
+  const std::string name = CommandName(words[0]);
+  const std::vector<std::string> args(words.begin() + 1, words.end());
+  m_transcript.Command(name);
+  if (CRhinoCommand* command = m_plugin.FindCommand(name)) {
+    m_plugin.EnsureLoaded();
+    command->RunCommand(CRhinoCommandContext(RhinoApp().ActiveDoc()));
+    return true;
+  }
+  return RunHostCommand(name, args);
+}

@@ -1,0 +1,66 @@
+#include "transcript.h"
+
+#include <nlohmann/json.hpp>
+
+#include "platform/platform.h"
+
+using nlohmann::json;
+
+namespace {
+std::string Utf8(const std::wstring& s) { return platform::WideToUtf8(s); }
+}  // namespace
+
+Transcript::~Transcript() {
+  if (m_file) std::fclose(m_file);
+}
+
+bool Transcript::Open(const std::string& path) {
+  m_file = std::fopen(path.c_str(), "wb");
+  return m_file != nullptr;
+}
+
+void Transcript::Write(const std::string& line) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (!m_file) return;
+  std::fputs(line.c_str(), m_file);
+  std::fputc('\n', m_file);
+  std::fflush(m_file);
+}
+
+// Texts from the plug-in may hold bytes that are not UTF-8; they are replaced
+// rather than dropping the event.
+static std::string Dump(const json& j) {
+  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+void Transcript::Print(const std::string& text) {
+  Write(Dump({{"kind", "print"}, {"text", text}}));
+}
+
+void Transcript::MessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags,
+                            int answer) {
+  Write(Dump({{"kind", "message_box"},
+              {"text", Utf8(text)},
+              {"caption", Utf8(caption)},
+              {"flags", flags},
+              {"answer", answer}}));
+}
+
+void Transcript::FolderBrowser(const std::wstring& title,
+                               const std::optional<std::wstring>& answer) {
+  json j = {{"kind", "folder_browser"}, {"title", Utf8(title)}};
+  j["answer"] = answer ? json(Utf8(*answer)) : json(nullptr);
+  Write(Dump(j));
+}
+
+void Transcript::ShellOpen(const std::wstring& verb, const std::wstring& file,
+                           const std::wstring& params) {
+  Write(Dump({{"kind", "shell_open"},
+              {"verb", Utf8(verb)},
+              {"file", Utf8(file)},
+              {"params", Utf8(params)}}));
+}
+
+void Transcript::Command(const std::string& name) {
+  Write(Dump({{"kind", "command"}, {"name", name}}));
+}

@@ -1,0 +1,24 @@
+// The host's transcript: one JSON object per event, in order (JSON Lines).
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <string>
+
+class Transcript {
+ public:
+  ~Transcript();
+  bool Open(const std::string& path);
+  void Print(const std::string& text);
+  void MessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags,
+                  int answer);
+  void FolderBrowser(const std::wstring& title, const std::optional<std::wstring>& answer);
+  void ShellOpen(const std::wstring& verb, const std::wstring& file, const std::wstring& params);
+  void Command(const std::string& name);
+
+ private:
+  void Write(const std::string& line);
+  std::mutex m_mutex;
+  std::FILE* m_file = nullptr;
+};

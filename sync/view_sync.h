@@ -1,0 +1,40 @@
+// Keeps the renderer's camera in step with the host's active view from a
+// background thread, one thread per link.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "RhinoSdk.h"
+
+// What the command thread shares with view-sync threads. Threads hold it by
+// shared pointer, so it outlives the converter context if a thread is still
+// finishing when the plug-in unloads.
+struct ViewSyncShared {
+  // Runs while non-zero; the command thread clears it to stop the thread.
+  std::atomic<unsigned char> runFlag{1};
+  // Each new thread takes the next generation; an older thread that sees a
+  // newer generation retires before it sends again.
+  std::atomic<unsigned> generation{0};
+  // The linked document, read for the unit scale. Cleared under the lock by
+  // the Stop flow, so no thread reads a document that is closing.
+  std::mutex documentMutex;
+  const CRhinoDoc* document = nullptr;
+
+  void SetDocument(const CRhinoDoc* doc) {
+    std::lock_guard<std::mutex> lock(documentMutex);
+    document = doc;
+  }
+};
+
+// Starts a detached view-sync thread; any earlier thread retires.
+void StartViewSyncThread(const std::shared_ptr<ViewSyncShared>& shared);
+
+// The thread's whole body: load a bridge handle, send the active camera
+// whenever the active view changes, until the run flag is cleared or a newer
+// thread takes over.
+void ViewSyncLoop(std::shared_ptr<ViewSyncShared> shared, unsigned generation);
+
+// Sends the active view's camera once (after a model update).
+void SendActiveCamera(const CRhinoDoc* doc);
