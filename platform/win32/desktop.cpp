@@ -1,6 +1,7 @@
+#include <windows.h>
+
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "platform/platform.h"
 

@@ -1,7 +1,8 @@
+#include <windows.h>
+
 #include <knownfolders.h>
 #include <shlobj.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 #include "platform/platform.h"
 

@@ -1,5 +1,6 @@
-#include <rpc.h>
 #include <windows.h>
+
+#include <rpc.h>
 
 #include "platform/platform.h"
 

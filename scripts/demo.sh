@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The demo: builds everything, then runs the headless host on the bundled
+# example document. The host links to the bridge stand-in (which plays the
+# renderer), asks once for the renderer folder (answered with a folder that
+# holds OrvexRender), starts the link, sends the model, lights and scenes,
+# moves the camera and stops. Everything the renderer received is written to
+# demo-out/ (call log, transcript).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" "$root/build" >/dev/null
+out="$root/demo-out"
+rm -rf "$out"
+mkdir -p "$out/renderer"
+touch "$out/renderer/OrvexRender"
+# Start from no stored renderer folder, so the first Start asks for it.
+rm -f "$root/build/rhino/orvex_render_folder.strings"
+export ORVEX_BRIDGE_LOG="$out/bridge-calls.jsonl"
+export ORVEX_BRIDGE_OUT="$out"
+export XDG_CONFIG_HOME="$out/config"
+# No outside services in the demo: both point at a closed local port.
+export ORVEX_UPDATE_URL="https://127.0.0.1:9"
+export ORVEX_ANALYTICS_HOST="127.0.0.1:9"
+"$root/build/bin/orvex-host" \
+  --doc "$root/examples/house.orvexdoc.json" \
+  --answer ok --folder "$out/renderer" \
+  --transcript "$out/transcript.jsonl" \
+  OrvexConverterStart OrvexConverterStart OrvexConverterStart \
+  OrvexConverterSendLights OrvexConverterSendScenes \
+  "Orbit 30" "Wait 200" \
+  "Hide chair" OrvexConverterSendModel \
+  OrvexConverterStop
+echo
+echo "Bridge calls, in order (from $ORVEX_BRIDGE_LOG):"
+python3 - "$ORVEX_BRIDGE_LOG" <<'PY'
+import json, sys
+for line in open(sys.argv[1]):
+    call = json.loads(line)
+    args = {k: v for k, v in call.items() if k not in ("fn", "seq", "thread", "ms")}
+    brief = ", ".join(f"{k}={(str(v)[:60] + '...') if len(str(v)) > 60 else v}" for k, v in args.items())
+    print(f"  #{call['seq']:<3} thread {call['thread']}  {call['fn']}({brief})")
+PY
+echo
+echo "Transcript: $out/transcript.jsonl"

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything and runs the whole test suite, then
+# checks that the Windows implementation of the platform services still compiles.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" "$root/build"
+(cd "$root/build" && ctest --output-on-failure -j "$(nproc)")
+"$root/scripts/check_win32.sh"
