@@ -1,0 +1,64 @@
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "bridge/bridge_exports.h"
+#include "bridge/bridge_text.h"
+#include "export/block_transform.h"
+#include "export/element_id.h"
+#include "export/mesh_buffers.h"
+#include "export/model_exporter.h"
+#include "material/material_key.h"
+
+void ModelExporter::SendBlockDefinitions(const CRhinoDoc* doc) {
+  if (!doc) return;
+  const CRhinoInstanceDefinitionTable& table = doc->InstanceDefinitionTable();
+  for (int i = 0; i < table.Count(); ++i) {
+    const CRhinoInstanceDefinition* definition = table[i];
+    if (!definition || definition->IsDeleted() || definition->IsHidden()) continue;
+    ON_SimpleArray<const CRhinoInstanceObject*> references;
+    definition->GetReferences(references, 0);
+    if (references.Count() > 0) SendBlockDefinition(references, *definition);
+  }
+}
+
+void ModelExporter::SendBlockDefinition(
+    const ON_SimpleArray<const CRhinoInstanceObject*>& references,
+    const CRhinoInstanceDefinition& definition) {
+  const BridgeText id(UuidToText(definition.Id()).Std());
+  ORVEX_BRIDGE_CALL(*m_bridge, BeginElement, m_model, id.c_str());
+
+  // The definition's meshes, once, in definition coordinates and model axes;
+  // nested block references are expanded in place.
+  ON_SimpleArray<const CRhinoObject*> objects;
+  for (int i = 0; i < definition.ObjectCount(); ++i) objects.Append(definition.Object(i));
+  ON_ClassArray<CRhinoObjRef> refs;
+  RhinoGetRenderMeshes(objects, refs, true, false, true);
+  std::vector<std::uint32_t> sentMeshes;
+  std::map<std::uint32_t, ON_wString> keys;
+  for (const CRhinoObjRef& ref : refs.Std()) {
+    const ON_Mesh* mesh = ref.Mesh();
+    if (!mesh || !ref.Object()) continue;
+    // Here the key is taken whatever the material's name.
+    const ON_wString key = material::MaterialKey(ref.Object()->ObjectMaterial());
+    const std::uint32_t number = m_mesh_counter;
+    if (!SendMesh(*mesh, m_model, false, key)) continue;
+    sentMeshes.push_back(number);
+    keys[number] = key;
+  }
+
+  // One placement of every mesh for each visible reference.
+  for (const CRhinoInstanceObject* reference : references.Std()) {
+    if (!reference || reference->IsDeleted() || !reference->IsVisible() ||
+        !reference->IsActiveInDocument())
+      continue;
+    float transform[16];
+    BlockTransform(reference->InstanceXform(), m_scale, transform);
+    for (const std::uint32_t number : sentMeshes) {
+      const BridgeText name(MeshName(number));
+      const BridgeText key(keys[number].Std());
+      ORVEX_BRIDGE_CALL(*m_bridge, AddInstance, m_model, name.c_str(), key.c_str(), transform);
+    }
+  }
+  ORVEX_BRIDGE_CALL(*m_bridge, EndElement);
+}

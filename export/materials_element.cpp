@@ -1,0 +1,60 @@
+#include <cstdint>
+#include <set>
+
+#include "bridge/bridge_exports.h"
+#include "bridge/bridge_loader.h"
+#include "bridge/bridge_text.h"
+#include "export/element_id.h"
+#include "export/mesh_buffers.h"
+#include "export/model_exporter.h"
+#include "export/swatch.h"
+#include "export/unit_scale.h"
+#include "material/material_conversion.h"
+#include "material/material_key.h"
+
+namespace {
+
+// The materials element's id: the nil UUID, the same for every send while the
+// plug-in is loaded and never the id of an object or a block definition.
+const CRhRdkUuid kMaterialsElementId;
+
+}  // namespace
+
+void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model,
+                                         const BridgeHandle& bridge) {
+  float swatchPositions[9];
+  SwatchPositions(SwatchAnchor(doc), UnitScale(doc), swatchPositions);
+
+  // The element of an earlier send is replaced.
+  const BridgeText id(UuidToText(kMaterialsElementId).Std());
+  bridge::DeleteElement(bridge, model, id.c_str());
+  ORVEX_BRIDGE_CALL(bridge, BeginElement, model, id.c_str());
+
+  // Materials whose instance ids share their leading 32 bits are sent once,
+  // the first in list order.
+  std::set<std::uint32_t> sent;
+  if (doc) {
+    if (const CRhRdkDocument* rdk = CRhRdkDocument::Get(*doc)) {
+      IRhRdkContentList::Iterator* it = rdk->MaterialList().NewIterator();
+      while (const CRhRdkContent* content = it->Next()) {
+        const auto* material = dynamic_cast<const CRhRdkMaterial*>(content);
+        if (!material) continue;
+        const ON_Material plain =
+            material->SimulatedMaterial(CRhRdkTexture::TextureGeneration::Allow, -1, nullptr);
+        if (!sent.insert(material->InstanceId().Data1).second) continue;
+
+        const BridgeText key(material::MaterialKey(*material).Std());
+        const BridgeText record(plain.IsPhysicallyBased()
+                                    ? material::PhysicallyBasedMaterialRecord(plain)
+                                    : material::BasicMaterialRecord(plain));
+        ORVEX_BRIDGE_CALL(bridge, AddMaterial, model, key.c_str(), record.c_str());
+        // The swatch mesh bears the material's own key and wears it.
+        bridge::AddMesh(bridge, model, key.c_str(), swatchPositions, 9, kSwatchNormals, 9,
+                        kSwatchUvs, 6, kSwatchIndices, 3);
+        ORVEX_BRIDGE_CALL(bridge, AddInstance, model, key.c_str(), key.c_str(), kIdentityTransform);
+      }
+      it->DeleteThis();
+    }
+  }
+  ORVEX_BRIDGE_CALL(bridge, EndElement);
+}

@@ -1,0 +1,25 @@
+#include "bridge/bridge_exports.h"
+#include "bridge/bridge_loader.h"
+#include "bridge/bridge_text.h"
+#include "export/mesh_buffers.h"
+#include "export/model_exporter.h"
+
+bool ModelExporter::SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchange,
+                             const ON_wString& materialKey) {
+  MeshBuffers buffers;
+  if (!ConvertMesh(mesh, m_scale, exchange, buffers)) return false;
+
+  // The number is spent once the mesh goes out, whether or not the bridge
+  // has the exports to take it.
+  const BridgeText name(MeshName(m_mesh_counter++));
+  bridge::AddMesh(*m_bridge, model, name.c_str(), buffers.positions.data(),
+                  static_cast<int>(buffers.positions.size()), buffers.normals.data(),
+                  static_cast<int>(buffers.normals.size()), buffers.uvs.data(),
+                  static_cast<int>(buffers.uvs.size()), buffers.indices.data(),
+                  static_cast<int>(buffers.indices.size()));
+  if (exchange) {
+    const BridgeText key(materialKey.Std());
+    ORVEX_BRIDGE_CALL(*m_bridge, AddInstance, model, name.c_str(), key.c_str(), kIdentityTransform);
+  }
+  return true;
+}

@@ -1,0 +1,57 @@
+#include "bridge/bridge_exports.h"
+#include "bridge/bridge_text.h"
+#include "export/element_id.h"
+#include "export/model_exporter.h"
+#include "material/material_key.h"
+
+void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
+  SetScaleFrom(m_doc);
+  ON_SimpleArray<const CRhinoObject*> deferred;
+  for (const CRhinoObject* object = it.First(); object; object = it.Next()) {
+    // Block instances reach the renderer with their definitions.
+    if (object->ObjectType() == ON::instance_reference) continue;
+    if (!object->HasSubobjectMaterials()) {
+      deferred.Append(object);
+      continue;
+    }
+
+    // One element, one mesh per sub-object; a sub-object whose material has
+    // no name is sent with an empty key.
+    const BridgeText id(UuidToText(object->Id()).Std());
+    ORVEX_BRIDGE_CALL(*m_bridge, BeginElement, m_model, id.c_str());
+    ON_SimpleArray<CRhinoObject*> subObjects;
+    object->GetSubObjects(subObjects);
+    ON_SimpleArray<const CRhinoObject*> parts;
+    for (CRhinoObject* sub : subObjects.Std()) parts.Append(sub);
+    ON_ClassArray<CRhinoObjRef> refs;
+    RhinoGetRenderMeshes(parts, refs, true, false);
+    for (const CRhinoObjRef& ref : refs.Std()) {
+      const ON_Mesh* mesh = ref.Mesh();
+      if (!mesh || !ref.Object()) continue;
+      const ON_Material material = ref.Object()->ObjectMaterial();
+      const ON_wString key =
+          material.Name().IsEmpty() ? ON_wString() : material::MaterialKey(material);
+      SendMesh(*mesh, m_model, true, key);
+    }
+    ORVEX_BRIDGE_CALL(*m_bridge, EndElement);
+    for (CRhinoObject* sub : subObjects.Std()) delete sub;
+  }
+
+  ON_ClassArray<CRhinoObjRef> refs;
+  RhinoGetRenderMeshes(deferred, refs, true, false);
+  for (const CRhinoObjRef& ref : refs.Std()) SendObjectRefElement(ref);
+}
+
+void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref) {
+  const CRhinoObject* object = ref.Object();
+  if (!object) return;
+  // An object whose material has no name wears its layer's material.
+  const ON_Material material = object->ObjectMaterial();
+  const ON_wString key = material.Name().IsEmpty()
+                             ? material::MaterialKey(object->ObjectLayer().LayerMaterial())
+                             : material::MaterialKey(material);
+  const BridgeText id(UuidToText(object->Id()).Std());
+  ORVEX_BRIDGE_CALL(*m_bridge, BeginElement, m_model, id.c_str());
+  if (const ON_Mesh* mesh = ref.Mesh()) SendMesh(*mesh, m_model, true, key);
+  ORVEX_BRIDGE_CALL(*m_bridge, EndElement);
+}

@@ -1,0 +1,48 @@
+// Sends through a bridge that lacks AddInstance: one message per placement,
+// and the meshes still go out under their numbers.
+#include <string>
+#include <vector>
+
+#include "export/model_exporter.h"
+#include "tests/export/send_support.h"
+#include "tests/export/test_meshes.h"
+
+namespace export_test {
+namespace {
+
+using MissingAddInstanceTest = SendTest;
+
+ON_Mesh Triangle() { return TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}); }
+
+TEST_F(MissingAddInstanceTest, OneMessagePerPlacement) {
+  CRhinoDoc doc;
+  AddMaterial(doc, L"Glass", Uuid("40270000-1111-2222-3333-444455556666"));
+  AddMaterial(doc, L"Steel", Uuid("9a3b0000-1111-2222-3333-444455556666"));
+  AddMeshObject(doc, Triangle());
+  AddMeshObject(doc, Triangle());
+  const ON_UUID block = Uuid("b10c0000-0000-0000-0000-000000000000");
+  std::vector<std::unique_ptr<CRhinoObject>> objects;
+  objects.push_back(MeshObjectFor(doc, Triangle()));
+  objects.push_back(MeshObjectFor(doc, Triangle()));
+  AddDefinition(doc, block, std::move(objects));
+  AddReference(doc, block, ON_Xform::IdentityTransformation);
+  AddReference(doc, block, ON_Xform::TranslationTransformation(ON_3dVector(1, 0, 0)));
+
+  ModelExporter exporter;
+  exporter.SendFullModel(&doc);
+
+  // 2 swatches + 2 objects + 2 meshes x 2 references.
+  const std::vector<ShownBox> boxes = Boxes();
+  EXPECT_EQ(boxes.size(), 8u);
+  for (const ShownBox& box : boxes) EXPECT_EQ(box.text, "Get dll func error");
+  EXPECT_TRUE(Calls("AddInstance").empty());
+
+  std::vector<std::string> names;
+  for (const Json& mesh : Calls("AddMesh")) names.push_back(mesh["name"]);
+  EXPECT_EQ(names, (std::vector<std::string>{"Glass_4027", "Steel_9a3b", "0", "1", "2", "3"}));
+  EXPECT_EQ(exporter.MeshCounter(), 4u);
+  EXPECT_EQ(Calls("StartSend").size(), 1u);
+}
+
+}  // namespace
+}  // namespace export_test
