@@ -1,0 +1,50 @@
+// Runs orvex-host in a folder of its own: a plug-in folder two levels below
+// the renderer-folder file, with the bridge stand-in (or a variant of it, or
+// none) beside the plug-in; reads back the transcript and the bridge call log.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+struct HostRun {
+  int exitCode = -1;
+  std::string out;                         // standard output
+  std::vector<nlohmann::json> transcript;  // host events
+  std::vector<nlohmann::json> calls;       // bridge calls
+
+  std::vector<nlohmann::json> Events(const std::string& kind) const;
+  std::vector<std::string> BoxTexts() const;
+  std::vector<std::string> CallNames() const;
+  std::vector<nlohmann::json> Calls(const std::string& fn) const;
+};
+
+class HostSandbox {
+ public:
+  // bridge: "" = the bridge stand-in, "none" = no bridge library, otherwise the
+  // name of a variant folder (such as "no_Connect").
+  explicit HostSandbox(const std::string& bridge = "");
+  ~HostSandbox();
+
+  const std::filesystem::path& Root() const { return m_root; }
+  std::filesystem::path FolderFile() const {
+    return m_root / "rhino" / "orvex_render_folder.strings";
+  }
+  // A folder that the bridge accepts as the renderer's installation.
+  std::filesystem::path RendererFolder() const;
+  // Stores the renderer folder in the folder file, as an earlier run would have.
+  void RememberRenderer() const;
+  std::filesystem::path WriteDocument(const nlohmann::json& doc, const std::string& name = "doc");
+  HostRun Run(const std::vector<std::string>& args,
+              const std::map<std::string, std::string>& env = {}) const;
+
+ private:
+  std::filesystem::path m_root;
+};
+
+// A saved document with one mesh object, in millimetres.
+nlohmann::json SavedDocument();
+
+std::string ReadFile(const std::filesystem::path& path);
