@@ -186,24 +186,12 @@ bool Parser::string(std::string& text) {
     escapes.flush();
     switch (escaped) {
       case '\\':
-      case '/':
-        text += Traits::to_char_type(escaped);
-        break;
-      case 'b':
-        text += '\b';
-        break;
-      case 'f':
-        text += '\f';
-        break;
-      case 'n':
-        text += '\n';
-        break;
-      case 'r':
-        text += '\r';
-        break;
-      case 't':
-        text += '\t';
-        break;
+      case '/': text += Traits::to_char_type(escaped); break;
+      case 'b': text += '\b'; break;
+      case 'f': text += '\f'; break;
+      case 'n': text += '\n'; break;
+      case 'r': text += '\r'; break;
+      case 't': text += '\t'; break;
       default:
         // The delimiter stands for itself; any other character keeps its backslash.
         if (escaped != delimiter) text += '\\';

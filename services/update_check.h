@@ -2,7 +2,10 @@
 // download when it differs from ours. Runs on the host's thread at plug-in load.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "services/update_reply.h"
 
 namespace services {
 
@@ -18,6 +21,12 @@ struct UpdateCheckSettings {
 // Build-time values, each overridden by its environment variable when set
 // (ORVEX_UPDATE_URL, ORVEX_UPDATE_CA_FILE, ORVEX_DOWNLOAD_URL).
 UpdateCheckSettings UpdateCheckSettingsFromEnvironment();
+
+// The GET of the check over HTTPS with the server certificate verified (against
+// caFile when given, else the system store), a 3 s connection timeout and at
+// most kMaxUpdateReplyBytes of body read. nullopt when no reply arrived, when
+// the status is not 200, or when the base address is not HTTPS.
+std::optional<UpdateReply> FetchUpdateReply(const UpdateCheckSettings& settings);
 
 // The whole check: GET, parse, compare, prompt, open. Silent on every failure.
 void RunUpdateCheck(const UpdateCheckSettings& settings);
