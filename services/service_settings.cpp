@@ -1,6 +1,8 @@
 #include "services/service_settings.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/platform.h"
 #include "services/update_check.h"
@@ -33,6 +35,23 @@ std::wstring WebsiteUrlFromEnvironment() {
 
 std::string AnalyticsHostFromEnvironment() {
   return DeploymentValue("ORVEX_ANALYTICS_HOST", ORVEX_DEFAULT_ANALYTICS_HOST);
+}
+
+bool NamesInvalidHost(const std::string& address) {
+  std::string_view host = address;
+  if (const size_t scheme = host.find("://"); scheme != std::string_view::npos) {
+    host.remove_prefix(scheme + 3);
+  }
+  host = host.substr(0, host.find_first_of("/?#"));
+  if (!host.empty() && host.front() == '[') return false;  // an IPv6 literal
+  host = host.substr(0, host.find(':'));
+  while (!host.empty() && host.back() == '.') host.remove_suffix(1);
+  std::string lower;
+  for (const char c : host) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  constexpr std::string_view kReserved = "invalid";
+  if (lower == kReserved) return true;
+  return lower.size() > kReserved.size() &&
+         lower.compare(lower.size() - kReserved.size() - 1, std::string::npos, ".invalid") == 0;
 }
 
 }  // namespace services

@@ -17,4 +17,9 @@ std::wstring WebsiteUrlFromEnvironment();
 // reached over plain HTTP.
 std::string AnalyticsHostFromEnvironment();
 
+// True when the address ("host", "host:port" or "scheme://host[:port][/...]")
+// names a host under the reserved top-level domain "invalid", which never
+// resolves: the build's placeholder values. Such an address is never asked.
+bool NamesInvalidHost(const std::string& address);
+
 }  // namespace services

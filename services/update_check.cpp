@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "plugin/messages.h"
+#include "services/service_settings.h"
 
 namespace services {
 namespace {
@@ -22,6 +23,7 @@ constexpr time_t kConnectMicroseconds = 3000000;
 std::optional<UpdateReply> FetchUpdateReply(const UpdateCheckSettings& settings) {
   // Only HTTPS, so that the server is always verified.
   if (settings.serviceBase.rfind(kHttpsScheme, 0) != 0) return std::nullopt;
+  if (NamesInvalidHost(settings.serviceBase)) return std::nullopt;
   httplib::Client client(settings.serviceBase);
   if (!client.is_valid()) return std::nullopt;
   client.enable_server_certificate_verification(true);

@@ -25,7 +25,8 @@ UpdateCheckSettings UpdateCheckSettingsFromEnvironment();
 // The GET of the check over HTTPS with the server certificate verified (against
 // caFile when given, else the system store), a 3 s connection timeout and at
 // most kMaxUpdateReplyBytes of body read. nullopt when no reply arrived, when
-// the status is not 200, or when the base address is not HTTPS.
+// the status is not 200, or when the base address is not HTTPS or names a host
+// under the reserved domain "invalid" (the build's placeholder).
 std::optional<UpdateReply> FetchUpdateReply(const UpdateCheckSettings& settings);
 
 // The whole check: GET, parse, compare, prompt, open. Silent on every failure.

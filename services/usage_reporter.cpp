@@ -7,6 +7,7 @@
 
 #include "services/client_id_file.h"
 #include "services/form_encoding.h"
+#include "services/service_settings.h"
 
 namespace services {
 
@@ -34,6 +35,7 @@ void UsageReporter::SendEvent(std::string category, std::string action) const {
 }
 
 void UsageReporter::Post(const std::string& payload) const {
+  if (NamesInvalidHost(endpointHost_)) return;
   try {
     httplib::Client client(endpointHost_);
     client.set_connection_timeout(0, connectionTimeoutMicroseconds_);

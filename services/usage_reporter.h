@@ -34,6 +34,8 @@ class UsageReporter {
   static UsageReporterSettings SettingsFromEnvironment();
 
   // Posts one event and returns when the post has ended, whatever its outcome.
+  // A host under the reserved domain "invalid" (the build's placeholder) is
+  // never asked.
   void SendEvent(std::string category, std::string action) const;
 
   const std::string& trackingId() const { return trackingId_; }

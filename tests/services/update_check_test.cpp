@@ -268,6 +268,8 @@ TEST_F(UpdateCheckServerTest, OnlyHttpsIsAsked) {
   ExpectNothing(settings);
   settings.serviceBase = "";
   ExpectNothing(settings);
+  settings.serviceBase = "https://update.orvexrender.invalid";
+  ExpectNothing(settings);
   EXPECT_EQ(0, plainRequests.load());
 }
 

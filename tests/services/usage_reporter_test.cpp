@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "services/client_id_file.h"
 #include "services/form_encoding.h"
+#include "services/service_settings.h"
 #include "test_support.h"
 
 namespace {
@@ -283,6 +284,16 @@ TEST_F(UsageReporterServerTest, UnansweredConnectionGivesUpAfterATenthOfASecond)
   EXPECT_LT(elapsed, std::chrono::milliseconds(600));
 }
 
+TEST_F(UsageReporterServerTest, UnusableHostsEndThePostQuietly) {
+  for (const std::string host : {"", "ftp://127.0.0.1", "127.0.0.1:notaport", "[::1"}) {
+    UsageReporterSettings settings = Settings();
+    settings.endpointHost = host;
+    const UsageReporter reporter(settings);
+    reporter.SendEvent("sync", "start");
+  }
+  EXPECT_TRUE(PostedSoFar().empty());
+}
+
 // --- The process-wide reporter -------------------------------------------------------------
 
 std::filesystem::path ConfigHome() { return std::getenv("XDG_CONFIG_HOME"); }
@@ -290,6 +301,33 @@ std::filesystem::path ConfigHome() { return std::getenv("XDG_CONFIG_HOME"); }
 std::filesystem::path ProcessClientIdFile() {
   return ConfigHome() / "McNeel" / "Rhinoceros" / "7.0" / "Plug-ins" /
          "OrvexConv (7c3a91f2-5b0e-4d8a-9f61-2e4b8d0c7a53)" / "orvex_RhinoCid.txt";
+}
+
+TEST(DeploymentValues, PlaceholderHostsUnderTheInvalidDomain) {
+  for (const std::string address :
+       {"analytics.orvexrender.invalid", "https://update.orvexrender.invalid",
+        "HTTPS://X.INVALID:443/path?q", "x.invalid.", "invalid", "a.b.invalid:80"}) {
+    EXPECT_TRUE(services::NamesInvalidHost(address)) << address;
+  }
+  for (const std::string address :
+       {"127.0.0.1:80", "https://127.0.0.1:1", "notinvalid", "myinvalid:80", "x.invalid.com",
+        "[::1]:80", "", "https://host/x.invalid"}) {
+    EXPECT_FALSE(services::NamesInvalidHost(address)) << address;
+  }
+}
+
+TEST(DeploymentValues, EnvironmentOverridesEvenWhenEmpty) {
+  unsetenv("ORVEX_TEST_VALUE");
+  EXPECT_EQ("built", services::DeploymentValue("ORVEX_TEST_VALUE", "built"));
+  services_test::ScopedEnv empty("ORVEX_TEST_VALUE", "");
+  EXPECT_EQ("", services::DeploymentValue("ORVEX_TEST_VALUE", "built"));
+}
+
+TEST(DeploymentValues, WebsiteAddress) {
+  unsetenv("ORVEX_WEBSITE_URL");
+  EXPECT_EQ(platform::AnsiToWide(ORVEX_DEFAULT_WEBSITE_URL), services::WebsiteUrlFromEnvironment());
+  services_test::ScopedEnv website("ORVEX_WEBSITE_URL", "https://127.0.0.1/forum");
+  EXPECT_EQ(L"https://127.0.0.1/forum", services::WebsiteUrlFromEnvironment());
 }
 
 TEST(UsageReporterEnvironment, SettingsFromTheEnvironment) {
