@@ -20,7 +20,7 @@ ConverterContext::ConverterContext() {
 ConverterContext::~ConverterContext() {
   // Threads still running see the flag cleared and end; they hold the shared
   // state themselves.
-  viewSync->runFlag.store(0);
+  viewSync->StopThreads();
   viewSync->SetDocument(nullptr);
 }
 

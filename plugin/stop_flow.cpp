@@ -10,12 +10,14 @@ bool StopFlow(ConverterContext& context) {
     return false;
   }
   context.document = nullptr;
+  // The view-sync thread ends at its next check and sends nothing more from
+  // here on, so no camera reaches the renderer after its model is gone; it no
+  // longer reads the document either.
+  context.viewSync->StopThreads();
+  context.viewSync->SetDocument(nullptr);
   ModelExporter& exporter = *context.modelExporter;
   if (exporter.Model() != 0) ORVEX_BRIDGE_CALL(exporter.Bridge(), DestroyModel, exporter.Model());
   exporter.SetModel(0);
-  // The view-sync thread ends at its next check; it no longer reads the document.
-  context.viewSync->runFlag.store(0);
-  context.viewSync->SetDocument(nullptr);
   flags.connected = 0;
   flags.viewSyncOn = 0;
   return true;

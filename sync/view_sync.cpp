@@ -1,6 +1,7 @@
 #include "sync/view_sync.h"
 
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "bridge/bridge_exports.h"
@@ -19,30 +20,71 @@ bool Current(const ViewSyncShared& shared, unsigned generation) {
   return shared.runFlag.load() != 0 && shared.generation.load() == generation;
 }
 
-double LinkedScale(ViewSyncShared& shared) {
-  std::lock_guard<std::mutex> lock(shared.documentMutex);
-  return UnitScale(shared.document);
+enum class SendOutcome { kSent, kExportMissing, kRetired };
+
+// Converts and sends the camera unless the thread has been retired, all under
+// the shared lock, so a Stop or a newer thread never sees a late send.
+SendOutcome SendIfCurrent(ViewSyncShared& shared, unsigned generation, const BridgeHandle& handle,
+                          const ON_Viewport& viewport) {
+  std::lock_guard<std::mutex> lock(shared.mutex);
+  if (!Current(shared, generation)) return SendOutcome::kRetired;
+  const auto send =
+      bridge::FindExport<bridge_api::SetCameraTransformFovFn>(handle, "SetCameraTransformFov");
+  if (!send) return SendOutcome::kExportMissing;
+  const CameraRecord camera = CameraFromViewport(viewport, UnitScale(shared.document));
+  send(camera.values, camera.fov);
+  return SendOutcome::kSent;
 }
 
-void SendCamera(const BridgeHandle& handle, const CameraRecord& camera) {
-  ORVEX_BRIDGE_CALL(handle, SetCameraTransformFov, camera.values, camera.fov);
-}
+// Counts the thread as running for as long as its body runs.
+class RunningThread {
+ public:
+  explicit RunningThread(ViewSyncShared& shared) : m_shared(shared) {
+    m_shared.threadsRunning.fetch_add(1);
+  }
+  ~RunningThread() { m_shared.threadsRunning.fetch_sub(1); }
+  RunningThread(const RunningThread&) = delete;
+  RunningThread& operator=(const RunningThread&) = delete;
+
+ private:
+  ViewSyncShared& m_shared;
+};
 
 }  // namespace
 
+void ViewSyncShared::SetDocument(const CRhinoDoc* doc) {
+  std::lock_guard<std::mutex> lock(mutex);
+  document = doc;
+}
+
+void ViewSyncShared::StopThreads() {
+  std::lock_guard<std::mutex> lock(mutex);
+  runFlag.store(0);
+}
+
 void StartViewSyncThread(const std::shared_ptr<ViewSyncShared>& shared) {
-  // The flag is raised here, on the command thread, so a Stop that follows at
-  // once is never undone by a thread that starts late.
-  shared->runFlag.store(1);
-  const unsigned generation = shared->generation.fetch_add(1) + 1;
-  std::thread(ViewSyncLoop, shared, generation).detach();
+  unsigned generation = 0;
+  {
+    // The flag is raised here, on the command thread, so a Stop that follows at
+    // once is never undone by a thread that starts late; the new generation
+    // retires every earlier thread before the flag is up again.
+    std::lock_guard<std::mutex> lock(shared->mutex);
+    generation = shared->generation.fetch_add(1) + 1;
+    shared->runFlag.store(1);
+  }
+  try {
+    std::thread(ViewSyncLoop, shared, generation).detach();
+  } catch (const std::system_error&) {
+    // No thread could be started: the camera is not followed on this link.
+  }
 }
 
 void ViewSyncLoop(std::shared_ptr<ViewSyncShared> shared, unsigned generation) {
+  RunningThread running(*shared);
   BridgeHandle handle;
   bridge::Load(handle);
-  // Nothing sent yet: the first pass always sends.
-  std::optional<ON_Viewport> lastSent;
+  // The box of the last viewport sent; nothing sent yet, so the first pass sends.
+  std::optional<ON_BoundingBox> lastSent;
   while (Current(*shared, generation)) {
     CRhinoView* view = RhinoApp().ActiveView();
     if (!view) {
@@ -50,14 +92,17 @@ void ViewSyncLoop(std::shared_ptr<ViewSyncShared> shared, unsigned generation) {
       continue;
     }
     const ON_Viewport viewport = view->ActiveViewport().VP();
-    if (lastSent && lastSent->BoundingBox() == viewport.BoundingBox()) {
+    const ON_BoundingBox box = viewport.BoundingBox();
+    if (lastSent && *lastSent == box) {
       platform::SleepMilliseconds(kPollIntervalMs);
       continue;
     }
-    const CameraRecord camera = CameraFromViewport(viewport, LinkedScale(*shared));
-    if (!Current(*shared, generation)) break;  // retired while converting: send nothing
-    SendCamera(handle, camera);
-    lastSent = viewport;
+    const SendOutcome outcome = SendIfCurrent(*shared, generation, handle, viewport);
+    if (outcome == SendOutcome::kRetired) break;
+    // The message is shown outside the lock: a box waiting for the user must
+    // not hold up the command thread.
+    if (outcome == SendOutcome::kExportMissing) bridge::ShowExportMissing();
+    lastSent = box;
     platform::SleepMilliseconds(kPauseAfterSendMs);
   }
 }
@@ -67,6 +112,7 @@ void SendActiveCamera(const CRhinoDoc* doc) {
   bridge::Load(handle);
   if (CRhinoView* view = RhinoApp().ActiveView()) {
     const ON_Viewport viewport = view->ActiveViewport().VP();
-    SendCamera(handle, CameraFromViewport(viewport, UnitScale(doc)));
+    const CameraRecord camera = CameraFromViewport(viewport, UnitScale(doc));
+    ORVEX_BRIDGE_CALL(handle, SetCameraTransformFov, camera.values, camera.fov);
   }
 }

@@ -12,20 +12,26 @@
 // shared pointer, so it outlives the converter context if a thread is still
 // finishing when the plug-in unloads.
 struct ViewSyncShared {
+  // Held by a view-sync thread from its last look at the run flag and the
+  // generation to the end of its send, and by the command thread while it
+  // changes them or the document. So once StopThreads returns, or a new thread
+  // has been started, no earlier thread sends again.
+  std::mutex mutex;
   // Runs while non-zero; the command thread clears it to stop the thread.
   std::atomic<unsigned char> runFlag{1};
   // Each new thread takes the next generation; an older thread that sees a
   // newer generation retires before it sends again.
   std::atomic<unsigned> generation{0};
-  // The linked document, read for the unit scale. Cleared under the lock by
-  // the Stop flow, so no thread reads a document that is closing.
-  std::mutex documentMutex;
+  // The linked document, read for the unit scale (guarded by the mutex). The
+  // Stop flow clears it, so no thread reads a document that is closing.
   const CRhinoDoc* document = nullptr;
+  // View-sync threads that have not yet ended.
+  std::atomic<int> threadsRunning{0};
 
-  void SetDocument(const CRhinoDoc* doc) {
-    std::lock_guard<std::mutex> lock(documentMutex);
-    document = doc;
-  }
+  void SetDocument(const CRhinoDoc* doc);
+  // Clears the run flag: running threads end at their next check and send
+  // nothing more once this returns.
+  void StopThreads();
 };
 
 // Starts a detached view-sync thread; any earlier thread retires.

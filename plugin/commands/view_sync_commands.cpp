@@ -49,7 +49,7 @@ CRhinoCommand::result CCommandOrvexConverterViewSyncOff::RunCommand(const CRhino
     messages::PrintConsole("View sync off!\n");
     return success;
   }
-  converter.viewSync->runFlag.store(0);
+  converter.viewSync->StopThreads();
   flags.viewSyncOn = 0;
   messages::PrintConsole("Success\n");
   services::ReportUsage("sync", "viewOff");

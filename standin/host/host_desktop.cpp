@@ -16,6 +16,7 @@ int HostDesktop::SystemDefaultLanguageId() {
 }
 
 int HostDesktop::MessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
+  std::lock_guard<std::mutex> lock(m_box_mutex);
   std::cerr << "[" << platform::WideToUtf8(caption) << "] " << platform::WideToUtf8(text)
             << std::endl;
   int answer = 1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,8 @@ class HostDesktop : public platform::Desktop {
   int MessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
 
  private:
+  // Message boxes may come from the view-sync thread too.
+  std::mutex m_box_mutex;
   std::optional<int> m_language;
   std::deque<int> m_answers;
   std::deque<std::optional<std::string>> m_folders;

@@ -65,16 +65,19 @@ bool HostSession::ChangeView(const std::string& name, const std::vector<std::str
     RhinoApp().StandinSetActiveView(nullptr);
     return true;
   }
-  if (!view) {
-    // A view command brings a view back: the last one, or a new one.
-    view = &RhinoApp().StandinCreateView();
-    view->ActiveViewport().SetVP(DefaultHostViewport());
-  }
-  ON_Viewport vp = view->ActiveViewport().VP();
   if (args.size() != 1) {
     std::cerr << name << " needs one argument" << std::endl;
     return false;
   }
+  if (!view) {
+    // A view command brings a view back: the last one, or a new one.
+    view = RhinoApp().StandinLastView();
+    if (!view) {
+      view = &RhinoApp().StandinCreateView();
+      view->ActiveViewport().SetVP(DefaultHostViewport());
+    }
+  }
+  ON_Viewport vp = view->ActiveViewport().VP();
   const std::string& arg = args[0];
   if (name == "Projection") {
     if (arg == "perspective")
@@ -95,8 +98,15 @@ bool HostSession::ChangeView(const std::string& name, const std::vector<std::str
       return false;
     }
     if (name == "Orbit") {
+      // About the target, or the middle of the frustum when no target is set.
+      ON_3dPoint pivot = vp.TargetPoint();
+      if (!pivot.IsValid()) pivot = vp.FrustumCenterPoint(vp.TargetDistance(true));
+      if (!pivot.IsValid()) {
+        std::cerr << "Orbit: the active view has no valid camera" << std::endl;
+        return false;
+      }
       vp.Transform(ON_Xform::RotationTransformation(ON_RadiansFromDegrees(value),
-                                                    ON_3dVector::ZAxis, vp.TargetPoint()));
+                                                    ON_3dVector::ZAxis, pivot));
     } else {  // Zoom: a factor above 1 narrows the frustum
       if (!(value > 0)) {
         std::cerr << "Zoom takes a positive factor" << std::endl;
@@ -119,8 +129,9 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
     return true;
   }
   if (name == "Wait") {
-    const long ms = args.size() == 1 ? std::strtol(args[0].c_str(), nullptr, 10) : -1;
-    if (ms < 0) {
+    char* end = nullptr;
+    const long ms = args.size() == 1 ? std::strtol(args[0].c_str(), &end, 10) : -1;
+    if (ms < 0 || args[0].empty() || *end != '\0') {
       std::cerr << "Wait takes a number of milliseconds" << std::endl;
       return false;
     }

@@ -55,6 +55,8 @@ class CRhinoApp {
   void StandinCloseDocument();
   // Creates a view (views live as long as the application) and makes it active.
   CRhinoView& StandinCreateView();
+  // The view created last, or null when there is none.
+  CRhinoView* StandinLastView() const { return m_views.empty() ? nullptr : m_views.back().get(); }
   // Sets the active view; null for none.
   void StandinSetActiveView(CRhinoView* view) { m_active_view.store(view); }
 

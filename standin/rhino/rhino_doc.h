@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "on_units.h"
@@ -105,8 +106,11 @@ class CRhinoDoc {
   ON_wString GetPathName() const { return m_path; }
   void SetPathName(const ON_wString& path) { m_path = path; }
 
-  const ON_UnitSystem& ModelUnits() const { return m_units; }
-  void SetModelUnits(const ON_UnitSystem& units) { m_units = units; }
+  // The model units may be read from any thread while the host changes them:
+  // ModelUnits hands each thread its own consistent copy, which the caller
+  // uses at once.
+  const ON_UnitSystem& ModelUnits() const;
+  void SetModelUnits(const ON_UnitSystem& units);
 
   const CRhinoDocProperties& Properties() const { return m_properties; }
   CRhinoDocProperties& StandinProperties() { return m_properties; }
@@ -137,6 +141,7 @@ class CRhinoDoc {
  private:
   unsigned int m_serial_number;
   ON_wString m_path;
+  mutable std::mutex m_units_mutex;
   ON_UnitSystem m_units{ON::LengthUnitSystem::Millimeters};
   CRhinoDocProperties m_properties;
   std::vector<std::unique_ptr<CRhinoObject>> m_objects;

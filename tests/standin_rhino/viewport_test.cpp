@@ -1,0 +1,137 @@
+// The stand-in's viewport and the reads that view sync makes from its own
+// thread: camera angles, target distance and bounding box as the SDK computes
+// them, and the active view and model units read while the host changes them.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "RhinoSdk.h"
+
+namespace {
+
+ON_Viewport LookingDown(ON::view_projection projection) {
+  ON_Viewport vp;
+  vp.SetProjection(projection);
+  vp.SetCameraLocation({0, 0, 0});
+  vp.SetCameraDirection({0, 0, -1});
+  vp.SetCameraUp({0, 1, 0});
+  vp.SetFrustum(-1, 1, -0.5, 0.5, 1, 10);
+  return vp;
+}
+
+}  // namespace
+
+TEST(ViewportTest, CameraAnglesAreZeroAndFalseWithoutAValidFrustum) {
+  ON_Viewport vp = LookingDown(ON::view_projection::perspective_view);
+  double d = 7, v = 7, h = 7;
+  ASSERT_TRUE(vp.GetCameraAngle(&d, &v, &h));
+  EXPECT_DOUBLE_EQ(h, ON_PI / 4);
+  EXPECT_DOUBLE_EQ(v, std::atan(0.5));
+  EXPECT_DOUBLE_EQ(d, std::atan(std::sqrt(1.25)));
+
+  vp.SetFrustum(-1, 1, -0.5, 0.5, 0, 10);  // the near plane at the camera
+  d = v = h = 7;
+  EXPECT_FALSE(vp.GetCameraAngle(&d, &v, &h));
+  EXPECT_EQ(d, 0.0);
+  EXPECT_EQ(v, 0.0);
+  EXPECT_EQ(h, 0.0);
+  EXPECT_FALSE(vp.GetCameraAngle(nullptr, nullptr, nullptr));
+}
+
+TEST(ViewportTest, TargetDistanceFallsBackToTheFrustumMiddle) {
+  ON_Viewport vp = LookingDown(ON::view_projection::parallel_view);
+  EXPECT_EQ(vp.TargetPoint().x, ON_UNSET_VALUE);
+  EXPECT_EQ(vp.TargetDistance(false), ON_UNSET_VALUE);
+  EXPECT_EQ(vp.TargetDistance(true), 5.5);
+
+  // Measured along the line of sight, not to the point.
+  ASSERT_TRUE(vp.SetTargetPoint({3, 4, -2}));
+  EXPECT_EQ(vp.TargetDistance(false), 2.0);
+  EXPECT_EQ(vp.TargetDistance(true), 2.0);
+
+  // A target behind the camera counts only without the fallback.
+  vp.SetTargetPoint({0, 0, 4});
+  EXPECT_EQ(vp.TargetDistance(false), -4.0);
+  EXPECT_EQ(vp.TargetDistance(true), 5.5);
+
+  // A point that is not valid is refused; the unset point clears the target.
+  EXPECT_FALSE(vp.SetTargetPoint({ON_DBL_QNAN, 0, 0}));
+  EXPECT_EQ(vp.TargetPoint().z, 4.0);
+  EXPECT_TRUE(vp.SetTargetPoint({ON_UNSET_VALUE, ON_UNSET_VALUE, ON_UNSET_VALUE}));
+  EXPECT_EQ(vp.TargetDistance(false), ON_UNSET_VALUE);
+
+  // No camera, no distance.
+  vp.SetCameraDirection({0, 0, 0});
+  EXPECT_EQ(vp.TargetDistance(true), ON_UNSET_VALUE);
+}
+
+TEST(ViewportTest, FrustumCenterPointLiesAtTheDepthInTheMiddleOfTheCrossSection) {
+  ON_Viewport vp = LookingDown(ON::view_projection::perspective_view);
+  const ON_3dPoint middle = vp.FrustumCenterPoint(ON_UNSET_VALUE);
+  EXPECT_EQ(middle, ON_3dPoint(0, 0, -5.5));
+  // An off-centre frustum: its middle moves sideways with depth in perspective.
+  vp.SetFrustum(0, 2, -0.5, 0.5, 1, 10);
+  EXPECT_EQ(vp.FrustumCenterPoint(4), ON_3dPoint(4, 0, -4));
+  vp.SetProjection(ON::view_projection::parallel_view);
+  EXPECT_EQ(vp.FrustumCenterPoint(4), ON_3dPoint(1, 0, -4));
+  EXPECT_FALSE(vp.FrustumCenterPoint(-1).IsValid());
+}
+
+TEST(ViewportTest, BoxHoldsTheCameraAndTheNearAndFarRectangles) {
+  const ON_Viewport perspective = LookingDown(ON::view_projection::perspective_view);
+  EXPECT_EQ(perspective.BoundingBox(), ON_BoundingBox({-10, -5, -10}, {10, 5, 0}));
+  const ON_Viewport parallel = LookingDown(ON::view_projection::parallel_view);
+  EXPECT_EQ(parallel.BoundingBox(), ON_BoundingBox({-1, -0.5, -10}, {1, 0.5, 0}));
+
+  // A camera without a direction, or with its up along the line of sight, has
+  // the empty box; two such viewports compare equal.
+  ON_Viewport noDirection = perspective;
+  noDirection.SetCameraDirection({0, 0, 0});
+  EXPECT_FALSE(noDirection.BoundingBox().IsValid());
+  ON_Viewport upAlongSight = perspective;
+  upAlongSight.SetCameraUp({0, 0, 2});
+  EXPECT_EQ(upAlongSight.BoundingBox(), noDirection.BoundingBox());
+  ON_Viewport notANumber = perspective;
+  notANumber.SetCameraLocation({ON_DBL_QNAN, 0, 0});
+  EXPECT_EQ(notANumber.BoundingBox(), noDirection.BoundingBox());
+}
+
+// Run under ThreadSanitizer: a reader on another thread and the host's writes
+// on this one never race, and the reader sees only whole values.
+TEST(ConcurrentReadTest, ViewportAndUnitsReadFromAnotherThreadAreWholeValues) {
+  CRhinoView& view = RhinoApp().StandinCreateView();
+  const ON_Viewport a = LookingDown(ON::view_projection::perspective_view);
+  ON_Viewport b = a;
+  b.SetCameraLocation({5, 5, 5});
+  b.SetProjection(ON::view_projection::parallel_view);
+  view.ActiveViewport().SetVP(a);
+  CRhinoDoc doc;
+
+  std::atomic<bool> done{false};
+  std::atomic<int> torn{0}, reads{0};
+  std::thread reader([&] {
+    const ON_BoundingBox boxA = a.BoundingBox(), boxB = b.BoundingBox();
+    while (!done.load()) {
+      CRhinoView* active = RhinoApp().ActiveView();
+      if (!active) continue;
+      const ON_BoundingBox box = active->ActiveViewport().VP().BoundingBox();
+      if (box != boxA && box != boxB) ++torn;
+      const double m = doc.ModelUnits().MetersPerUnit(ON_DBL_QNAN);
+      if (m != 0.001 && m != 1.0) ++torn;
+      ++reads;
+    }
+  });
+  for (int i = 0; i < 2000 || reads.load() < 100; ++i) {
+    view.ActiveViewport().SetVP(i % 2 ? a : b);
+    doc.SetModelUnits(
+        ON_UnitSystem(i % 2 ? ON::LengthUnitSystem::Meters : ON::LengthUnitSystem::Millimeters));
+    RhinoApp().StandinSetActiveView(i % 3 ? &view : nullptr);
+    if (i > 1000000) break;
+  }
+  done.store(true);
+  reader.join();
+  RhinoApp().StandinSetActiveView(nullptr);
+  EXPECT_EQ(torn.load(), 0);
+  EXPECT_GE(reads.load(), 100);
+}
