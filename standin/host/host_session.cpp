@@ -1,9 +1,11 @@
 #include "host_session.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
 
+#include "assimp_importer.h"
 #include "document_reader.h"
 #include "platform/platform.h"
 
@@ -19,8 +21,22 @@ ON_Viewport DefaultHostViewport() {
   return vp;
 }
 
+namespace {
+
+// Document files by their name; every other file is a 3D file for assimp.
+bool IsDocumentFile(const std::string& path) {
+  const std::string suffix = ".orvexdoc.json";
+  if (path.size() < suffix.size()) return false;
+  std::string end = path.substr(path.size() - suffix.size());
+  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return end == suffix;
+}
+
+}  // namespace
+
 bool HostSession::OpenDocument(const std::string& path, std::string* error) {
-  DocumentReadResult result = ReadDocumentFile(path);
+  DocumentReadResult result =
+      IsDocumentFile(path) ? ReadDocumentFile(path) : ImportWithAssimp(path, m_default_units);
   if (!result.doc) {
     *error = result.error;
     return false;
