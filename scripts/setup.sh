@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   libeigen3-dev libssl-dev openssl libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev
-  libpugixml-dev libassimp-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libpugixml-dev libassimp-dev assimp-testmodels libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64
 )
 
