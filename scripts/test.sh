@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs the whole test suite, then
-# checks that the Windows implementation of the platform services still compiles.
+# checks that the Windows implementation of the platform services still compiles,
+# runs the suite again under the sanitizers (scripts/sanitize.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j "$(nproc)")
 "$root/scripts/check_win32.sh"
+"$root/scripts/sanitize.sh"
