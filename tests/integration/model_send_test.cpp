@@ -463,6 +463,8 @@ struct UnitsCase {
   Floats translation;  // floats 12 to 14 of the reference's transform
 };
 
+void PrintTo(const UnitsCase& c, std::ostream* out) { *out << c.units; }
+
 }  // namespace
 
 class UnitsTest : public ::testing::TestWithParam<UnitsCase> {};
