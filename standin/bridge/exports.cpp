@@ -10,6 +10,7 @@
 #include "bridge/bridge_api.h"
 #include "standin/bridge/call_log.h"
 #include "standin/bridge/renderer_state.h"
+#include "standin/bridge/scene_output.h"
 #include "standin/bridge/utf16.h"
 
 namespace {
@@ -21,6 +22,8 @@ using orvex_bridge::Utf16ToUtf8;
 // log options are read once, when the library is loaded, which is also the origin of "ms".
 orvex_bridge::CallLog g_log(orvex_bridge::CallLogOptionsFromEnvironment());
 orvex_bridge::RendererState g_renderer;
+// The files of ORVEX_BRIDGE_OUT, written after the calls that change what they show.
+orvex_bridge::SceneOutput g_output;
 
 // Builds the argument members only when the log is on.
 template <typename Fill>
@@ -214,6 +217,7 @@ ORVEX_CHECK_SIGNATURE(OptimizeModel);
 #ifndef ORVEX_BRIDGE_OMIT_StartSend
 ORVEX_BRIDGE_EXPORT void StartSend(BridgeModel model) {
   g_renderer.StartSend(model);
+  g_output.AfterStartSend(g_renderer, model);
   Log("StartSend", [&](JsonLine& line) { line.Int("model", model); });
 }
 ORVEX_CHECK_SIGNATURE(StartSend);
@@ -222,6 +226,7 @@ ORVEX_CHECK_SIGNATURE(StartSend);
 #ifndef ORVEX_BRIDGE_OMIT_SendLightsDataXml
 ORVEX_BRIDGE_EXPORT void SendLightsDataXml(const BridgeChar* documentPath, const BridgeChar* xml) {
   g_renderer.SendLights(Utf16ToUtf8(documentPath), Utf16ToUtf8(xml));
+  g_output.AfterSendLights(g_renderer);
   Log("SendLightsDataXml",
       [&](JsonLine& line) { line.Text("path", documentPath).Text("xml", xml); });
 }
@@ -243,6 +248,7 @@ ORVEX_CHECK_SIGNATURE(AddScene);
 #ifndef ORVEX_BRIDGE_OMIT_StartSendScenes
 ORVEX_BRIDGE_EXPORT void StartSendScenes(const BridgeChar* documentPath) {
   g_renderer.StartSendScenes(Utf16ToUtf8(documentPath));
+  g_output.AfterStartSendScenes(g_renderer);
   Log("StartSendScenes", [&](JsonLine& line) { line.Text("path", documentPath); });
 }
 ORVEX_CHECK_SIGNATURE(StartSendScenes);
@@ -251,6 +257,7 @@ ORVEX_CHECK_SIGNATURE(StartSendScenes);
 #ifndef ORVEX_BRIDGE_OMIT_SetCameraTransformFov
 ORVEX_BRIDGE_EXPORT void SetCameraTransformFov(const float* camera9, float fov) {
   g_renderer.SetCamera(orvex_bridge::Camera{orvex_bridge::CameraFromCall(camera9), fov});
+  g_output.AfterSetCamera(g_renderer);
   Log("SetCameraTransformFov",
       [&](JsonLine& line) { line.Floats("camera", camera9, 9).Float("fov", fov); });
 }
