@@ -9,6 +9,9 @@ packages=(
   libpugixml-dev libassimp-dev assimp-testmodels libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64
 )
+# Node and npm run the glTF validator (scripts/setup_validator.sh); a Node.js installed from
+# elsewhere brings its own npm.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for package in "${packages[@]}"; do

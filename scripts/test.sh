@@ -5,6 +5,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
+"$root/scripts/setup_validator.sh"
+# Every glTF file the tests write goes through the glTF validator, which must be there.
+export ORVEX_REQUIRE_GLTF_VALIDATOR=1
 "$root/scripts/build.sh" "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j "$(nproc)")
 "$root/scripts/check_win32.sh"
