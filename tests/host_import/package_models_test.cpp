@@ -84,6 +84,8 @@ struct ModelCase {
   U units;       // with millimetres asked for files without units
 };
 
+void PrintTo(const ModelCase& c, std::ostream* os) { *os << c.file; }
+
 class PackageModelTest : public ::testing::TestWithParam<ModelCase> {};
 
 }  // namespace
