@@ -24,36 +24,11 @@ void ExpectBox(const Box& box, const Vec3& low, const Vec3& high) {
   }
 }
 
-// +1 when every triangle of `node` has its front face (counter-clockwise in the node's frame)
-// and every normal (turned by the inverse transpose) facing away from `centre`, -1 when every
-// one faces towards it, 0 otherwise.
+// +1 when the triangles' front faces and the normals of `node` all face away from `centre`,
+// -1 when all face towards it, 0 otherwise.
 int Facing(const GltfFile& gltf, int node, const Vec3& centre) {
-  const gltf_test::Mat4 world = gltf.World(node);
-  const double sign = gltf_test::Determinant3(world) < 0 ? -1.0 : 1.0;
-  const std::vector<Vec3> points = gltf.LocalPositions(node);
-  const std::vector<double> indices = gltf.Indices(node);
-  auto awayFrom = [&](const Vec3& direction, const Vec3& at) {
-    return direction[0] * (at[0] - centre[0]) + direction[1] * (at[1] - centre[1]) +
-           direction[2] * (at[2] - centre[2]);
-  };
-  int away = 0, towards = 0;
-  for (std::size_t t = 0; t + 2 < indices.size(); t += 3) {
-    const Vec3 a = gltf_test::Apply(world, points.at(indices[t]));
-    const Vec3 b = gltf_test::Apply(world, points.at(indices[t + 1]));
-    const Vec3 c = gltf_test::Apply(world, points.at(indices[t + 2]));
-    const Vec3 n = gltf_test::Cross({b[0] - a[0], b[1] - a[1], b[2] - a[2]},
-                                    {c[0] - a[0], c[1] - a[1], c[2] - a[2]});
-    const Vec3 middle = {(a[0] + b[0] + c[0]) / 3, (a[1] + b[1] + c[1]) / 3,
-                         (a[2] + b[2] + c[2]) / 3};
-    (sign * awayFrom(n, middle) > 0 ? away : towards) += 1;
-  }
-  const std::vector<double> normals = gltf.Read(gltf.Primitive(node)["attributes"]["NORMAL"]);
-  for (std::size_t v = 0; v < points.size(); ++v) {
-    const Vec3 n =
-        gltf_test::WorldNormal(world, {normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]});
-    (awayFrom(n, gltf_test::Apply(world, points[v])) > 0 ? away : towards) += 1;
-  }
-  return towards == 0 ? 1 : away == 0 ? -1 : 0;
+  const int faces = gltf_test::FaceFacing(gltf, node, centre);
+  return faces == gltf_test::NormalFacing(gltf, node, centre) ? faces : 0;
 }
 
 // A rotation by 90 degrees about Rhino's Z, then a move by (5, 0, 0), in metres.

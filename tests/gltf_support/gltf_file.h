@@ -255,6 +255,49 @@ class GltfFile {
   std::vector<int> parents_;
 };
 
+namespace detail {
+inline double Along(const Vec3& direction, const Vec3& at, const Vec3& centre) {
+  return direction[0] * (at[0] - centre[0]) + direction[1] * (at[1] - centre[1]) +
+         direction[2] * (at[2] - centre[2]);
+}
+inline int Verdict(int away, int towards) { return towards == 0 ? 1 : away == 0 ? -1 : 0; }
+}  // namespace detail
+
+// +1 when the front face of every triangle of `node` (counter-clockwise in the node's own
+// frame, as glTF reads it) faces away from `centre` in the world, -1 when every one faces
+// towards it, 0 otherwise.
+inline int FaceFacing(const GltfFile& gltf, int node, const Vec3& centre) {
+  const Mat4 world = gltf.World(node);
+  const double sign = Determinant3(world) < 0 ? -1.0 : 1.0;
+  const std::vector<Vec3> points = gltf.LocalPositions(node);
+  const std::vector<double> indices = gltf.Indices(node);
+  int away = 0, towards = 0;
+  for (std::size_t t = 0; t + 2 < indices.size(); t += 3) {
+    const Vec3 a = Apply(world, points.at(indices[t]));
+    const Vec3 b = Apply(world, points.at(indices[t + 1]));
+    const Vec3 c = Apply(world, points.at(indices[t + 2]));
+    const Vec3 n =
+        Cross({b[0] - a[0], b[1] - a[1], b[2] - a[2]}, {c[0] - a[0], c[1] - a[1], c[2] - a[2]});
+    const Vec3 middle = {(a[0] + b[0] + c[0]) / 3, (a[1] + b[1] + c[1]) / 3,
+                         (a[2] + b[2] + c[2]) / 3};
+    (sign * detail::Along(n, middle, centre) > 0 ? away : towards) += 1;
+  }
+  return detail::Verdict(away, towards);
+}
+
+// The same for the normals of `node`'s vertices, turned into the world as glTF turns them.
+inline int NormalFacing(const GltfFile& gltf, int node, const Vec3& centre) {
+  const Mat4 world = gltf.World(node);
+  const std::vector<Vec3> points = gltf.LocalPositions(node);
+  const std::vector<double> normals = gltf.Read(gltf.Primitive(node)["attributes"]["NORMAL"]);
+  int away = 0, towards = 0;
+  for (std::size_t v = 0; v < points.size(); ++v) {
+    const Vec3 n = WorldNormal(world, {normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]});
+    (detail::Along(n, Apply(world, points[v]), centre) > 0 ? away : towards) += 1;
+  }
+  return detail::Verdict(away, towards);
+}
+
 struct ValidatorRun {
   bool ran = false;  // false: the validator is not installed here
   int exitCode = -1;
