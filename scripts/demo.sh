@@ -4,7 +4,8 @@
 # renderer), asks once for the renderer folder (answered with a folder that
 # holds OrvexRender), starts the link, sends the model, lights and scenes,
 # moves the camera and stops. Everything the renderer received is written to
-# demo-out/ (call log, transcript).
+# demo-out/ (call log, transcript), and what it holds at the end as glTF 2.0
+# (model.gltf with its buffer and textures, lights.xml, scenes.json, camera.json).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -42,3 +43,20 @@ for line in open(sys.argv[1]):
 PY
 echo
 echo "Transcript: $out/transcript.jsonl"
+# What the renderer holds at the end, as glTF 2.0 (open it in any glTF viewer), in one line.
+echo
+echo "glTF of what the renderer holds: $out/model.gltf"
+python3 - "$out/model.gltf" <<'PY'
+import json, sys
+gltf = json.load(open(sys.argv[1]))
+nodes = gltf.get("nodes", [])
+model = next((n for n in nodes if n.get("name") == "model"), {})
+meshes = {n["extras"]["mesh"] for n in nodes if "mesh" in n and "mesh" in n.get("extras", {})}
+triangles = sum(gltf["accessors"][p["indices"]]["count"] // 3
+                for n in nodes if "mesh" in n for p in gltf["meshes"][n["mesh"]]["primitives"])
+lights = sum(1 for n in nodes if n.get("extras", {}).get("kind") in
+             ("point", "spot", "linear", "rectangular"))
+scenes = sum(1 for n in nodes if "camera" in n and "id" in n.get("extras", {}))
+print(f"  {len(model.get('children', []))} elements, {len(meshes)} meshes, {triangles} triangles, "
+      f"{len(gltf.get('materials', []))} materials, {lights} lights, {scenes} scenes")
+PY
