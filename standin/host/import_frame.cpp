@@ -99,11 +99,14 @@ SceneFrame FrameOfScene(const std::string& path, const aiScene& scene,
                     (format.find("glTF") != std::string::npos && extension != ".fbx");
   const bool collada =
       extension == ".dae" || extension == ".zae" || format.find("Collada") != std::string::npos;
+  const bool ifc =
+      extension == ".ifc" || extension == ".ifczip" || format.find("(IFC)") != std::string::npos;
   const bool fbx = extension == ".fbx" || format.find("FBX") != std::string::npos;
-  const bool yUp = gltf || collada || extension == ".obj" || extension == ".3ds";
+  const bool yUp =
+      gltf || collada || ifc || extension == ".obj" || extension == ".3ds" || extension == ".dxf";
 
   if (yUp) frame.toDocument = YUpToZUp();
-  if (gltf || collada) frame.units = ON::LengthUnitSystem::Meters;
+  if (gltf || collada || ifc) frame.units = ON::LengthUnitSystem::Meters;
   frame.nodePlacesCameras = gltf;
   if (!fbx) return frame;
 

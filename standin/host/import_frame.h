@@ -20,9 +20,10 @@ struct SceneFrame {
 
 // The frame of a scene read from path (the extension names the format, the
 // scene's metadata carries the FBX axes and unit). Y-up scenes (glTF, OBJ, and
-// COLLADA and 3DS, which assimp turns Y-up) are turned Z-up; glTF and COLLADA
-// are in metres (assimp applies COLLADA's unit); FBX gives its own axes and
-// unit; everything else keeps its axes and takes defaultUnits.
+// COLLADA, 3DS, IFC and DXF, which assimp turns Y-up) are turned Z-up; glTF,
+// COLLADA and IFC are in metres (assimp applies the COLLADA and IFC units);
+// FBX gives its own axes and unit; everything else keeps its axes and takes
+// defaultUnits.
 SceneFrame FrameOfScene(const std::string& path, const aiScene& scene,
                         ON::LengthUnitSystem defaultUnits);
 

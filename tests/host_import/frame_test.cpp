@@ -106,13 +106,23 @@ TEST(FrameTest, FramesOfThePackagesFormats) {
   ExpectPoint(Apply(f.toDocument, 1, 2, 3), 1, -3, 2);
   EXPECT_EQ(f.units, U::Centimeters);
 
-  // STL and PLY keep their axes.
+  // IFC: assimp has turned it Y up and brought it to metres; DXF: Y up.
+  f = FrameOfFile("IFC/AC14-FZK-Haus.ifc", U::Inches);
+  ExpectPoint(Apply(f.toDocument, 1, 2, 3), 1, -3, 2);
+  EXPECT_EQ(f.units, U::Meters);
+  f = FrameOfFile("DXF/PinkEggFromLW.dxf", U::Inches);
+  ExpectPoint(Apply(f.toDocument, 1, 2, 3), 1, -3, 2);
+  EXPECT_EQ(f.units, U::Inches);
+
+  // STL, PLY and Blender files keep their axes.
   f = FrameOfFile("STL/Spider_binary.stl", U::Inches);
   EXPECT_TRUE(f.toDocument.IsIdentity());
   EXPECT_EQ(f.units, U::Inches);
   f = FrameOfFile("PLY/cube.ply");
   EXPECT_TRUE(f.toDocument.IsIdentity());
   EXPECT_EQ(f.units, U::Millimeters);
+  f = FrameOfFile("BLEND/AreaLight_269.blend");
+  EXPECT_TRUE(f.toDocument.IsIdentity());
 
   // FBX: its axes (Y up here) and its unit: 100 cm is the metre.
   f = FrameOfFile("FBX/maxPbrMaterial_metalRough.fbx", U::Inches);

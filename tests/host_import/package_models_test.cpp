@@ -141,7 +141,9 @@ INSTANTIATE_TEST_SUITE_P(
         ModelCase{"PLY/cube_uv.ply", false, 1, U::Millimeters},
         ModelCase{"PLY/Wuson.ply", false, 1, U::Millimeters},
         ModelCase{"STL/Spider_binary.stl", false, 1, U::Millimeters},
-        ModelCase{"STL/sphereWithHole.stl", false, 1, U::Millimeters}),
+        ModelCase{"STL/sphereWithHole.stl", false, 1, U::Millimeters},
+        ModelCase{"IFC/AC14-FZK-Haus.ifc", true, 1, U::Meters},
+        ModelCase{"BLEND/AreaLight_269.blend", false, 1, U::Millimeters}),
     [](const ::testing::TestParamInfo<ModelCase>& info) {
       std::string name = std::filesystem::path(info.param.file).stem().string() + "_" +
                          std::filesystem::path(info.param.file).extension().string().substr(1);
@@ -254,4 +256,35 @@ TEST(ImportTest, NamesMaterialsAndViewsOfRealFiles) {
   EXPECT_NEAR(lamp.x, 0.0, 1e-6);
   EXPECT_NEAR(lamp.y, 1.0, 1e-6);
   EXPECT_NEAR(lamp.z, 1.0, 1e-6);
+}
+
+TEST(ImportTest, BlenderAreaLightsBecomeRectangularLights) {
+  const DocumentReadResult result =
+      ImportWithAssimp(ModelPath("BLEND/AreaLight_269.blend"), "meters");
+  ASSERT_TRUE(result.doc) << result.error;
+  const CRhinoLightTable& lights = result.doc->m_light_table;
+  ASSERT_EQ(lights.LightCount(), 3);
+  EXPECT_TRUE(lights[0].Light().IsPointLight());
+  // "Foo": 1 m square, 2 m up, shining down; its corner half a metre off.
+  const ON_Light& foo = lights[2].Light();
+  EXPECT_EQ(foo.Name(), ON_wString(L"Foo"));
+  ASSERT_TRUE(foo.IsRectangularLight());
+  const double h = std::sqrt(0.5);
+  auto expectNear = [](const ON_3dVector& v, double x, double y, double z) {
+    EXPECT_NEAR(v.x, x, 1e-6);
+    EXPECT_NEAR(v.y, y, 1e-6);
+    EXPECT_NEAR(v.z, z, 1e-6);
+  };
+  expectNear(foo.Direction(), 0, 0, -1);
+  expectNear(foo.Length(), 0, 1, 0);
+  expectNear(foo.Width(), 1, 0, 0);
+  expectNear(ON_3dVector(foo.Location().x, foo.Location().y, foo.Location().z), -0.5, -0.5, 2);
+  // "Bar": 0.5 m by 2 m, its node turned 45 degrees about X.
+  const ON_Light& bar = lights[1].Light();
+  ASSERT_TRUE(bar.IsRectangularLight());
+  expectNear(bar.Direction(), 0, -h, -h);
+  expectNear(bar.Length(), 0, 2 * h, -2 * h);
+  expectNear(bar.Width(), 0.5, 0, 0);
+  expectNear(ON_3dVector(bar.Location().x, bar.Location().y, bar.Location().z), -3.14 - 0.25, 3 - h,
+             2 + h);
 }

@@ -119,10 +119,14 @@ struct FileCase {
 
 // Sends the file through Start, Send lights and Send scenes; checks the
 // triangles and the extents against assimp's view. Returns the run.
-HostRun SendAndCompare(const FileCase& c, const std::vector<std::string>& more = {}) {
+HostRun SendAndCompare(const FileCase& c, const std::vector<std::string>& more = {},
+                       const std::vector<std::string>& options = {}) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
-  std::vector<std::string> args = {"--doc", c.file, kStart, kSendLights, kSendScenes};
+  std::vector<std::string> args = options;
+  for (const std::string& a : {std::string("--doc"), c.file, std::string(kStart),
+                               std::string(kSendLights), std::string(kSendScenes)})
+    args.push_back(a);
   args.insert(args.end(), more.begin(), more.end());
   HostRun run = sandbox.Run(args);
   EXPECT_EQ(run.exitCode, 0) << c.file;
@@ -274,6 +278,35 @@ TEST(ImportHostTest, ColladaLightsReachTheLightDescription) {
   EXPECT_NEAR(x, -501.686, 1e-3);
   EXPECT_NEAR(y, 888.822, 1e-3);
   EXPECT_NEAR(z, 533.603, 1e-3);
+}
+
+TEST(ImportHostTest, AreaLightsArriveAsRectangularLights) {
+  // A Blender file: no unit of its own, so the one asked for; Z up already.
+  const HostRun run = SendAndCompare({kModels + "BLEND/AreaLight_269.blend", false, 100.0}, {},
+                                     {"--units", "meters"});
+  const std::string xml = run.Calls("SendLightsDataXml").at(0)["xml"];
+  std::vector<std::string> types, sizes, positions;
+  for (size_t at = xml.find("<LightSource>"); at != std::string::npos;
+       at = xml.find("<LightSource>", at + 1)) {
+    types.push_back(Element(xml, "type", at));
+    const size_t end = xml.find("</LightSource>", at);
+    const size_t size = xml.find("<SizeX>", at);
+    sizes.push_back(size < end ? Element(xml, "SizeX", at) + " " + Element(xml, "SizeY", at) : "");
+    const std::string transform = Element(xml, "Transform", at);
+    positions.push_back(transform.substr(transform.rfind(",0.0,") + 5));
+  }
+  ASSERT_EQ(types, (std::vector<std::string>{"0", "3", "3"}));
+  // "Bar" is 0.5 m wide and 2 m high, "Foo" 1 m square; both centred on their nodes.
+  EXPECT_EQ(sizes[2], "100.000000 100.000000");
+  EXPECT_EQ(positions[2], "0.000000,0.000000,200.000000,1.0");
+  double width, height, x, y, z;
+  ASSERT_EQ(std::sscanf(sizes[1].c_str(), "%lf %lf", &width, &height), 2);
+  EXPECT_NEAR(width, 50.0, 1e-4);
+  EXPECT_NEAR(height, 200.0, 1e-4);
+  ASSERT_EQ(std::sscanf(positions[1].c_str(), "%lf,%lf,%lf", &x, &y, &z), 3);
+  EXPECT_NEAR(x, 300.0, 1e-4);
+  EXPECT_NEAR(y, -314.0, 1e-4);
+  EXPECT_NEAR(z, 200.0, 1e-4);
 }
 
 TEST(ImportHostTest, ObjMaterialsWithTheirImages) {
