@@ -10,6 +10,11 @@ namespace {
 
 float Finite(float value) { return std::isfinite(value) ? value : 0.0f; }
 
+// A double as a float; zero where it is not finite or beyond the float range.
+float FiniteFloat(double value) {
+  return std::fabs(value) <= std::numeric_limits<float>::max() ? static_cast<float>(value) : 0.0f;
+}
+
 // Appends the unit vector of (x, y, z), or (0, 0, 1) when it has no direction.
 void AppendUnit(std::vector<float>& out, double x, double y, double z) {
   const double length = std::sqrt(x * x + y * y + z * z);
@@ -100,7 +105,7 @@ MeshGeometry TransformedGeometry(const MeshGeometry& geometry, const std::array<
       for (int c = 0; c < 4; ++c) q[r] += At(m, r, c) * p[c];
     }
     const double w = (q[3] != 0.0 && std::isfinite(q[3])) ? q[3] : 1.0;
-    for (int r = 0; r < 3; ++r) out.positions.push_back(Finite(static_cast<float>(q[r] / w)));
+    for (int r = 0; r < 3; ++r) out.positions.push_back(FiniteFloat(q[r] / w));
   }
   double cofactor[3][3];
   for (int r = 0; r < 3; ++r) {
