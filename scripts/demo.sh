@@ -22,6 +22,8 @@ export XDG_CONFIG_HOME="$out/config"
 # No outside services in the demo: both point at a closed local port.
 export ORVEX_UPDATE_URL="https://127.0.0.1:9"
 export ORVEX_ANALYTICS_HOST="127.0.0.1:9"
+# From the repository's folder: the example document names its texture relative to it.
+cd "$root"
 "$root/build/bin/orvex-host" \
   --doc "$root/examples/house.orvexdoc.json" \
   --answer ok --folder "$out/renderer" \
