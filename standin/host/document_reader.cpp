@@ -521,6 +521,10 @@ DocumentReadResult ReadDocumentText(const std::string& text, const std::string& 
   } catch (const json::parse_error& e) {
     result.error = fileName + ": not valid JSON (byte " + std::to_string(e.byte) + ")";
     return result;
+  } catch (const json::out_of_range&) {
+    // A number beyond the range of a double, such as 1e999.
+    result.error = fileName + ": not valid JSON (a number out of range)";
+    return result;
   }
   auto doc = std::make_unique<CRhinoDoc>();
   doc->SetPathName(absolutePath);

@@ -79,5 +79,8 @@ class CRhinoCommand {
   virtual result RunCommand(const CRhinoCommandContext& context) = 0;
 
  private:
-  bool m_transparent, m_do_not_repeat, m_test_command;
+  // Kept as the SDK keeps them; the stand-in never reads them.
+  [[maybe_unused]] bool m_transparent;
+  [[maybe_unused]] bool m_do_not_repeat;
+  [[maybe_unused]] bool m_test_command;
 };
