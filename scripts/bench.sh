@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release into build-bench/ and runs them. Every figure
+# printed is the median of several repetitions (5 unless told otherwise); the
+# ratios are worked out inside each repetition from figures of that repetition.
+#
+#   scripts/bench.sh [--repetitions N] [--filter REGEX] [--out DIR]
+#   scripts/bench.sh --write-log FILE     # the call log of the send-log documents
+#   scripts/bench.sh --compare-log FILE   # ... compared call for call with FILE
+#
+# --out DIR also keeps the full results as JSON. --write-log/--compare-log run
+# full sends and model updates of generated documents against the bridge
+# stand-in with its call log on, arrays in full, and compare two builds' logs
+# with the "ms" times left out: a change that only makes the send faster must
+# leave the log as it was.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${ORVEX_BENCH_BUILD:-$root/build-bench}"
+repetitions=5
+filter=""
+out=""
+write_log=""
+compare_log=""
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --repetitions) repetitions="$2"; shift 2 ;;
+    --filter) filter="$2"; shift 2 ;;
+    --out) out="$2"; shift 2 ;;
+    --write-log) write_log="$2"; shift 2 ;;
+    --compare-log) compare_log="$2"; shift 2 ;;
+    *) echo "unknown argument: $1" >&2; exit 2 ;;
+  esac
+done
+
+if [[ ! -f "$build/CMakeCache.txt" ]]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build "$build" -j 2 --target orvex_bench orvex_view_sync_bench orvex_send_log
+
+# The call log without the times, which differ from run to run.
+log_without_times() { sed -E 's/,"ms":[0-9.eE+-]+//' "$1"; }
+
+if [[ -n "$write_log" || -n "$compare_log" ]]; then
+  log="$(mktemp)"
+  trap 'rm -f "$log"' EXIT
+  "$build/bench/orvex_send_log/orvex_send_log" "$log" >/dev/null
+  if [[ -n "$write_log" ]]; then
+    log_without_times "$log" >"$write_log"
+    echo "call log: $(wc -l <"$write_log") calls written to $write_log"
+  fi
+  if [[ -n "$compare_log" ]]; then
+    if diff -q <(log_without_times "$log") "$compare_log" >/dev/null; then
+      echo "call log: the same $(wc -l <"$compare_log") calls as $compare_log"
+    else
+      echo "call log: differs from $compare_log" >&2
+      diff <(log_without_times "$log") "$compare_log" | head -20 >&2
+      exit 1
+    fi
+  fi
+  exit 0
+fi
+
+run() {
+  local name="$1"
+  shift
+  local args=(--benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true
+              --benchmark_display_aggregates_only=true)
+  [[ -n "$filter" ]] && args+=(--benchmark_filter="$filter")
+  if [[ -n "$out" ]]; then
+    mkdir -p "$out"
+    args+=(--benchmark_out="$out/$name.json" --benchmark_out_format=json)
+  fi
+  "$@" "${args[@]}" 2>&1 | grep -v -e '_mean' -e '_stddev' -e '_cv' -e 'built as DEBUG'
+}
+
+run bench "$build/bench/orvex_bench/orvex_bench"
+run view_sync "$build/bench/orvex_view_sync_bench/orvex_view_sync_bench"
