@@ -15,6 +15,7 @@
 #include <set>
 
 #include "host_sandbox.h"
+#include "tests/gltf_support/gltf_file.h"
 #include "tests/host_import/assimp_view.h"
 
 using nlohmann::json;
@@ -123,12 +124,13 @@ HostRun SendAndCompare(const FileCase& c, const std::vector<std::string>& more =
                        const std::vector<std::string>& options = {}) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
+  const std::filesystem::path out = sandbox.Root() / "out";
   std::vector<std::string> args = options;
   for (const std::string& a : {std::string("--doc"), c.file, std::string(kStart),
                                std::string(kSendLights), std::string(kSendScenes)})
     args.push_back(a);
   args.insert(args.end(), more.begin(), more.end());
-  HostRun run = sandbox.Run(args);
+  HostRun run = sandbox.Run(args, {{"ORVEX_BRIDGE_OUT", out.string()}});
   EXPECT_EQ(run.exitCode, 0) << c.file;
   EXPECT_NE(run.out.find("OrvexConverter: Success"), std::string::npos) << run.out;
   EXPECT_EQ(run.Calls("StartLinkOrvexRender").at(0)["path"], c.file);
@@ -165,6 +167,34 @@ HostRun SendAndCompare(const FileCase& c, const std::vector<std::string>& more =
     }
   } else {
     EXPECT_TRUE(model.box.Empty());
+  }
+
+  // The model as the renderer holds it (glTF: metres, Y up), without the
+  // materials element's swatches: a Y-up file comes back in its own frame.
+  const gltf_test::GltfFile gltf(out / "model.gltf");
+  size_t triangles = 0;
+  Box3 box;
+  for (const int element : gltf.Children(gltf.NodeNamed("model"))) {
+    if (gltf.Node(element).value("name", "") == "00000000-0000-0000-0000-000000000000") continue;
+    triangles += static_cast<size_t>(gltf.Triangles(element));
+    const gltf_test::Box part = gltf.WorldBox(element);
+    if (!part.empty()) {
+      box.Add(part.min[0], part.min[1], part.min[2]);
+      box.Add(part.max[0], part.max[1], part.max[2]);
+    }
+  }
+  EXPECT_EQ(triangles, source.Placed(source.validTriangles)) << c.file;
+  const Box3 inMetres = source.box.Mapped([&](double x, double y, double z) {
+    const double s = c.centimetres / 100.0;
+    return c.yUp ? std::array<double, 3>{s * x, s * y, s * z}
+                 : std::array<double, 3>{s * x, s * z, -s * y};
+  });
+  if (!inMetres.Empty()) {
+    const double tolerance = 1e-4 * std::max(1.0, inMetres.Size());
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(box.min[i], inMetres.min[i], tolerance) << c.file << " glTF axis " << i;
+      EXPECT_NEAR(box.max[i], inMetres.max[i], tolerance) << c.file << " glTF axis " << i;
+    }
   }
   return run;
 }
@@ -221,6 +251,22 @@ TEST(ImportHostTest, TexturedGltfSendsItsImagePath) {
             kModels + "glTF2/BoxTextured-glTF/CesiumLogoFlat.png");
   EXPECT_EQ(Element(records[0], "Metallic"), "0.000000");
   EXPECT_EQ(Element(records[0], "Roughness"), "1.000000");
+}
+
+TEST(ImportHostTest, TheRendererKeepsTheTexturedGltfsImage) {
+  HostSandbox sandbox;
+  sandbox.RememberRenderer();
+  const std::filesystem::path out = sandbox.Root() / "out";
+  const HostRun run =
+      sandbox.Run({"--doc", kModels + "glTF2/BoxTextured-glTF/BoxTextured.gltf", kStart},
+                  {{"ORVEX_BRIDGE_OUT", out.string()}});
+  ASSERT_EQ(run.exitCode, 0);
+  const gltf_test::GltfFile gltf(out / "model.gltf");
+  ASSERT_EQ(gltf.json()["images"].size(), 1u);
+  EXPECT_EQ(gltf.json()["images"][0]["uri"], "textures/CesiumLogoFlat.png");
+  EXPECT_EQ(ReadFile(out / "textures/CesiumLogoFlat.png"),
+            ReadFile(kModels + "glTF2/BoxTextured-glTF/CesiumLogoFlat.png"));
+  EXPECT_GLTF_VALID(out);
 }
 
 TEST(ImportHostTest, GltfCamerasBecomeScenesAndTheFirstTheFollowedView) {
