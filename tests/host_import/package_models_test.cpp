@@ -4,7 +4,9 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "assimp_importer.h"
@@ -294,6 +296,21 @@ TEST(ImportTest, EveryFileOfTheSevenFormatsImportsOrNamesItsFault) {
   // files, except the one whose header asks for billions of faces (assimp
   // reserves memory for them before it notices): a document wherever assimp
   // reads a scene, otherwise the file's name and assimp's reason.
+  // Images held in the files go to a scratch folder, not the machine's.
+  ScratchFolder scratch;
+  struct TemporaryFolder {
+    explicit TemporaryFolder(const std::string& path) {
+      if (const char* kept = std::getenv("TMPDIR")) previous = kept;
+      setenv("TMPDIR", path.c_str(), 1);
+    }
+    ~TemporaryFolder() {
+      if (previous)
+        setenv("TMPDIR", previous->c_str(), 1);
+      else
+        unsetenv("TMPDIR");
+    }
+    std::optional<std::string> previous;
+  } temporary(scratch.Path().string());
   size_t imported = 0;
   for (const char* folder :
        {"glTF2", "glTF", "Collada", "OBJ", "FBX", "3DS", "PLY", "STL", "invalid"}) {
@@ -314,4 +331,5 @@ TEST(ImportTest, EveryFileOfTheSevenFormatsImportsOrNamesItsFault) {
     }
   }
   EXPECT_GT(imported, 0u);
+  EXPECT_TRUE(std::filesystem::exists(scratch.Path() / "orvex-host-textures"));
 }
