@@ -1,78 +1,406 @@
 #include "export/mesh_buffers.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#define ORVEX_MESH_SSE2 1
+#include <emmintrin.h>
+#else
+#define ORVEX_MESH_SSE2 0
+#endif
+
+static_assert(sizeof(ON_3fPoint) == 3 * sizeof(float) && sizeof(ON_3fVector) == 3 * sizeof(float),
+              "vertices and normals are read as packed floats");
+
 namespace {
 
-void Append3(std::vector<float>& buffer, float a, float b, float c) {
-  buffer.push_back(a);
-  buffer.push_back(b);
-  buffer.push_back(c);
+// A coordinate after the uniform scale, in double precision as the host's
+// scaling does.
+inline float Scaled(float coordinate, double scale) {
+  return static_cast<float>(static_cast<double>(coordinate) * scale);
+}
+
+// A buffer larger than this is written around the cache, as a plain copy of
+// that size is: it cannot stay in a core's own cache until the bridge reads
+// it, and writing around the cache saves reading it in first.
+constexpr std::size_t kStreamingBytes = std::size_t{4} << 20;
+
+inline bool Streams(std::size_t bytes) { return ORVEX_MESH_SSE2 && bytes > kStreamingBytes; }
+
+// Makes the buffers written around the cache visible to every later reader.
+inline void EndStreaming() {
+#if ORVEX_MESH_SSE2
+  _mm_sfence();
+#endif
+}
+
+template <bool kStream>
+inline void StoreIndex(int* at, int value) {
+#if ORVEX_MESH_SSE2
+  if constexpr (kStream) {
+    _mm_stream_si32(at, value);
+    return;
+  }
+#endif
+  *at = value;
+}
+
+template <bool kStream>
+std::size_t WriteTrianglesTo(const ON_MeshFace* faces, std::size_t count, unsigned limit,
+                             bool stopAtQuad, int*& out) {
+  std::size_t i = 0;
+  for (; i < count; ++i) {
+    const ON_MeshFace& face = faces[i];
+    if (!face.IsTriangle()) {
+      if (stopAtQuad) break;
+      continue;
+    }
+    const int a = face.vi[0], b = face.vi[1], c = face.vi[2];
+    StoreIndex<kStream>(out, a);
+    StoreIndex<kStream>(out + 1, b);
+    StoreIndex<kStream>(out + 2, c);
+    // A negative number, read unsigned, lies past every vertex list.
+    const bool inside = (static_cast<unsigned>(a) < limit) & (static_cast<unsigned>(b) < limit) &
+                        (static_cast<unsigned>(c) < limit);
+    out += inside ? 3 : 0;
+  }
+  return i;
+}
+
+// Writes the vertex numbers of the triangles among `count` faces whose three
+// numbers lie inside the vertex list, in stored order and winding. With
+// stopAtQuad the walk ends at the first quad; otherwise quads are passed
+// over. Returns the number of faces walked.
+std::size_t WriteTriangles(const ON_MeshFace* faces, std::size_t count, int vertexCount,
+                           bool stopAtQuad, IndexBuffer& indices) {
+  indices.clear();
+  indices.resize(3 * count);
+  int* out = indices.data();
+  const unsigned limit = static_cast<unsigned>(vertexCount);
+  std::size_t walked = 0;
+  if (Streams(3 * count * sizeof(int))) {
+    walked = WriteTrianglesTo<true>(faces, count, limit, stopAtQuad, out);
+    EndStreaming();
+  } else {
+    walked = WriteTrianglesTo<false>(faces, count, limit, stopAtQuad, out);
+  }
+  indices.resize(static_cast<std::size_t>(out - indices.data()));
+  return walked;
+}
+
+// Below this magnitude a coordinate is valid under any validity test of the
+// host: the tests reject only the unset values (near the float maximum) and
+// non-finite numbers. The passes that assume valid coordinates check against
+// it in a way that compiles to vector instructions, and hand a mesh with any
+// coordinate outside it to the host's own test.
+constexpr float kSurelyValid = 1e37f;
+
+inline bool SurelyValid(float x, float y, float z) {
+  return (std::fabs(x) < kSurelyValid) & (std::fabs(y) < kSurelyValid) &
+         (std::fabs(z) < kSurelyValid);
+}
+
+// How a pass over surely valid triples writes each (x, y, z).
+enum class Triple {
+  kExchangedScaled,  // positions, exchange mode: (y, x, z) scaled
+  kScaled,           // positions, plain mode: (x, y, z) scaled
+  kExchanged,        // normals, exchange mode: (y, x, z)
+  kNegated,          // normals, plain mode: (-x, -y, -z)
+};
+
+constexpr bool Exchanges(Triple t) {
+  return t == Triple::kExchangedScaled || t == Triple::kExchanged;
+}
+constexpr bool Scales(Triple t) { return t == Triple::kExchangedScaled || t == Triple::kScaled; }
+
+template <Triple kTriple>
+inline void WriteTriple(float x, float y, float z, double scale, float* out) {
+  if constexpr (kTriple == Triple::kNegated) {
+    out[0] = -x;
+    out[1] = -y;
+    out[2] = -z;
+  } else {
+    const float first = Exchanges(kTriple) ? y : x;
+    const float second = Exchanges(kTriple) ? x : y;
+    out[0] = Scales(kTriple) ? Scaled(first, scale) : first;
+    out[1] = Scales(kTriple) ? Scaled(second, scale) : second;
+    out[2] = Scales(kTriple) ? Scaled(z, scale) : z;
+  }
+}
+
+#if ORVEX_MESH_SSE2
+// Four triples held in three registers: (x0 y0 z0 x1) (y1 z1 x2 y2) (z2 x3 y3 z3).
+// Exchanges x and y in each triple.
+inline void ExchangeFour(__m128& a, __m128& b, __m128& c) {
+  const __m128 z0x1y1z1 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 0, 3, 2));
+  const __m128 x1x1z1z1 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 1, 3, 3));
+  const __m128 y0x0z0y1 = _mm_shuffle_ps(a, z0x1y1z1, _MM_SHUFFLE(2, 0, 0, 1));
+  const __m128 x1z1y2x2 = _mm_shuffle_ps(x1x1z1z1, b, _MM_SHUFFLE(2, 3, 2, 0));
+  c = _mm_shuffle_ps(c, c, _MM_SHUFFLE(3, 1, 2, 0));
+  a = y0x0z0y1;
+  b = x1z1y2x2;
+}
+
+// Stores four floats at a 16-byte boundary, around the cache when streaming.
+template <bool kStream>
+inline void StoreFour(float* at, __m128 v) {
+  if constexpr (kStream)
+    _mm_stream_ps(at, v);
+  else
+    _mm_storeu_ps(at, v);
+}
+
+// Each float widened, multiplied by the scale in double precision and
+// narrowed: the same operations, with the same rounding, as Scaled.
+inline __m128 ScaleFour(__m128 v, __m128d scale) {
+  const __m128d low = _mm_mul_pd(_mm_cvtps_pd(v), scale);
+  const __m128d high = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(v, v)), scale);
+  return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
+}
+#endif
+
+// Writes `count` triples read from `in` as kTriple says, for triples whose
+// coordinates are all surely valid. False (with the output of no use) when
+// one is not. kStream: `out` lies at a 16-byte boundary and is written around
+// the cache.
+template <Triple kTriple, bool kStream>
+bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, float* out) {
+  std::size_t i = 0;
+  bool surely = true;
+#if ORVEX_MESH_SSE2
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  const __m128 limit = _mm_set1_ps(kSurelyValid);
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  const __m128d wide = _mm_set1_pd(scale);
+  __m128 doubtful = _mm_setzero_ps();
+  for (; i + 4 <= count; i += 4, in += 12, out += 12) {
+    __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + 4), c = _mm_loadu_ps(in + 8);
+    // Not below the limit, or not a number at all.
+    doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(a, magnitude), limit));
+    doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(b, magnitude), limit));
+    doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(c, magnitude), limit));
+    if constexpr (kTriple == Triple::kNegated) {
+      a = _mm_xor_ps(a, sign);
+      b = _mm_xor_ps(b, sign);
+      c = _mm_xor_ps(c, sign);
+    } else {
+      if constexpr (Exchanges(kTriple)) ExchangeFour(a, b, c);
+      if constexpr (Scales(kTriple)) {
+        a = ScaleFour(a, wide);
+        b = ScaleFour(b, wide);
+        c = ScaleFour(c, wide);
+      }
+    }
+    StoreFour<kStream>(out, a);
+    StoreFour<kStream>(out + 4, b);
+    StoreFour<kStream>(out + 8, c);
+  }
+  surely = _mm_movemask_ps(doubtful) == 0;
+  (void)sign;
+  (void)wide;
+#endif
+  for (; i < count; ++i, in += 3, out += 3) {
+    surely &= SurelyValid(in[0], in[1], in[2]);
+    WriteTriple<kTriple>(in[0], in[1], in[2], scale, out);
+  }
+  return surely;
+}
+
+// Positions in the order of the axis mode, scaled; a vertex that fails the
+// host's validity test gets the scaled origin. Returns the number of those.
+template <bool kExchange, bool kStream>
+std::size_t WritePositions(const ON_3fPoint* vertices, std::size_t count, double scale,
+                           float* out) {
+  constexpr Triple kTriple = kExchange ? Triple::kExchangedScaled : Triple::kScaled;
+  if (count == 0) return 0;
+  if (WriteSurelyValidTriples<kTriple, kStream>(&vertices->x, count, scale, out)) return 0;
+  const float origin = Scaled(0.0f, scale);
+  std::size_t invalid = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const ON_3fPoint& p = vertices[i];
+    if (p.IsValid()) {
+      WriteTriple<kTriple>(p.x, p.y, p.z, scale, out + 3 * i);
+    } else {
+      ++invalid;
+      out[3 * i] = out[3 * i + 1] = out[3 * i + 2] = origin;
+    }
+  }
+  return invalid;
+}
+
+// Normals in the order of the axis mode; a missing one, or one that fails the
+// host's validity test, is (0, 0, 1).
+template <bool kExchange, bool kStream>
+void WriteNormals(const ON_3fVector* normals, std::size_t given, std::size_t count, float* out) {
+  constexpr Triple kTriple = kExchange ? Triple::kExchanged : Triple::kNegated;
+  const std::size_t present = std::min(given, count);
+  if (present > 0 && !WriteSurelyValidTriples<kTriple, kStream>(&normals->x, present, 1.0, out)) {
+    for (std::size_t i = 0; i < present; ++i) {
+      const ON_3fVector& n = normals[i];
+      if (n.IsValid()) {
+        WriteTriple<kTriple>(n.x, n.y, n.z, 1.0, out + 3 * i);
+      } else {
+        out[3 * i] = 0.0f;
+        out[3 * i + 1] = 0.0f;
+        out[3 * i + 2] = 1.0f;
+      }
+    }
+  }
+  for (std::size_t i = present; i < count; ++i) {
+    out[3 * i] = 0.0f;
+    out[3 * i + 1] = 0.0f;
+    out[3 * i + 2] = 1.0f;
+  }
+}
+
+// Texture coordinates (u, -v); a missing one is (0, 0).
+template <bool kStream>
+void WriteUvs(const ON_2fPoint* uvs, std::size_t given, std::size_t count, float* out) {
+  const std::size_t present = std::min(given, count);
+  std::size_t i = 0;
+#if ORVEX_MESH_SSE2
+  const __m128 flipV = _mm_castsi128_ps(_mm_set_epi32(INT32_MIN, 0, INT32_MIN, 0));
+  for (; i + 2 <= present; i += 2)
+    StoreFour<kStream>(out + 2 * i, _mm_xor_ps(_mm_loadu_ps(&uvs[i].x), flipV));
+#endif
+  for (; i < present; ++i) {
+    out[2 * i] = uvs[i].x;
+    out[2 * i + 1] = -uvs[i].y;
+  }
+  std::fill(out + 2 * present, out + 2 * count, 0.0f);
+}
+
+// Leaves out every triangle that uses an invalid vertex, keeping the order.
+void DropTrianglesOfInvalidVertices(const ON_3fPoint* vertices, std::size_t count,
+                                    MeshBuffers& buffers) {
+  std::vector<unsigned char>& usable = buffers.usable;
+  usable.resize(count);
+  for (std::size_t i = 0; i < count; ++i) usable[i] = vertices[i].IsValid() ? 1 : 0;
+  int* in = buffers.indices.data();
+  int* const end = in + buffers.indices.size();
+  int* out = in;
+  for (; in != end; in += 3) {
+    if (!usable[static_cast<std::size_t>(in[0])] || !usable[static_cast<std::size_t>(in[1])] ||
+        !usable[static_cast<std::size_t>(in[2])])
+      continue;
+    out[0] = in[0];
+    out[1] = in[1];
+    out[2] = in[2];
+    out += 3;
+  }
+  buffers.indices.resize(static_cast<std::size_t>(out - buffers.indices.data()));
+}
+
+// The three per-vertex buffers, sized already. Returns the number of invalid
+// vertices.
+template <bool kStream>
+std::size_t WriteVertexBuffersOf(const ON_3fPointArray& vertices, const ON_Mesh& attributes,
+                                 double scale, bool exchange, MeshBuffers& buffers) {
+  const std::size_t count = vertices.Std().size();
+  const std::size_t invalid =
+      exchange
+          ? WritePositions<true, kStream>(vertices.Array(), count, scale, buffers.positions.data())
+          : WritePositions<false, kStream>(vertices.Array(), count, scale,
+                                           buffers.positions.data());
+  const std::size_t normals = attributes.m_N.Std().size();
+  if (exchange)
+    WriteNormals<true, kStream>(attributes.m_N.Array(), normals, count, buffers.normals.data());
+  else
+    WriteNormals<false, kStream>(attributes.m_N.Array(), normals, count, buffers.normals.data());
+  WriteUvs<kStream>(attributes.m_T.Array(), attributes.m_T.Std().size(), count, buffers.uvs.data());
+  return invalid;
+}
+
+// The three per-vertex buffers, one entry per vertex of `vertices`, with the
+// normals and texture coordinates of `attributes`; then the triangles already
+// written lose those that use an invalid vertex.
+void WriteVertexBuffers(const ON_3fPointArray& vertices, const ON_Mesh& attributes, double scale,
+                        bool exchange, MeshBuffers& buffers) {
+  const std::size_t count = vertices.Std().size();
+  buffers.positions.clear();
+  buffers.positions.resize(3 * count);
+  buffers.normals.clear();
+  buffers.normals.resize(3 * count);
+  buffers.uvs.clear();
+  buffers.uvs.resize(2 * count);
+
+  // Buffers from the allocator start at a 16-byte boundary, which the
+  // streaming stores need.
+  const bool stream = Streams(3 * count * sizeof(float));
+  const std::size_t invalid =
+      stream ? WriteVertexBuffersOf<true>(vertices, attributes, scale, exchange, buffers)
+             : WriteVertexBuffersOf<false>(vertices, attributes, scale, exchange, buffers);
+  if (stream) EndStreaming();
+  if (invalid > 0) DropTrianglesOfInvalidVertices(vertices.Array(), count, buffers);
+}
+
+// The triangles of a mesh with quads, from its first quad on (the triangles
+// before it are written already): the host splits the quads on a copy of the
+// vertices and a run of faces at a time. A run splits as its faces would
+// within the whole list, each quad on its own, so the triangles come in the
+// same order: every face in its place, a quad as its first triangle, then the
+// second triangles of all quads in face order.
+void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers) {
+  const std::vector<ON_MeshFace>& faces = mesh.m_F.Std();
+  ON_Mesh& copy = buffers.triangulated;
+  copy.m_V.Std().assign(mesh.m_V.Std().begin(), mesh.m_V.Std().end());
+  std::vector<ON_MeshFace>& run = copy.m_F.Std();
+  run.clear();
+  run.reserve(2 * kQuadSplitRun);
+
+  // Room for every face from the first quad on to be a quad: two triangles.
+  const std::size_t rest = faces.size() - firstQuad;
+  IndexBuffer& indices = buffers.indices;
+  const std::size_t written = indices.size();
+  indices.resize(written + 6 * rest);
+  IndexBuffer& seconds = buffers.secondTriangles;
+  seconds.clear();
+  seconds.resize(3 * rest);
+
+  const unsigned limit = static_cast<unsigned>(mesh.m_V.Count());
+  const bool stream = Streams(3 * rest * sizeof(int));
+  int* out = indices.data() + written;
+  int* secondsOut = seconds.data();
+  for (std::size_t start = firstQuad; start < faces.size(); start += kQuadSplitRun) {
+    const std::size_t count = std::min(kQuadSplitRun, faces.size() - start);
+    run.assign(faces.begin() + static_cast<std::ptrdiff_t>(start),
+               faces.begin() + static_cast<std::ptrdiff_t>(start + count));
+    copy.ConvertQuadsToTriangles();
+    if (stream)
+      WriteTrianglesTo<true>(run.data(), count, limit, false, out);
+    else
+      WriteTrianglesTo<false>(run.data(), count, limit, false, out);
+    WriteTrianglesTo<false>(run.data() + count, run.size() - count, limit, false, secondsOut);
+  }
+  if (stream) EndStreaming();
+  const std::size_t firsts = static_cast<std::size_t>(out - indices.data());
+  const std::size_t secondCount = static_cast<std::size_t>(secondsOut - seconds.data());
+  std::copy(seconds.data(), secondsOut, out);
+  indices.resize(firsts + secondCount);
 }
 
 }  // namespace
 
 void FillMeshBuffers(const ON_Mesh& mesh, MeshBuffers& buffers, bool exchange) {
-  const int vertexCount = mesh.m_V.Count();
-  const size_t v = static_cast<size_t>(vertexCount);
-  buffers.positions.clear();
-  buffers.normals.clear();
-  buffers.uvs.clear();
-  buffers.indices.clear();
-  buffers.positions.reserve(3 * v);
-  buffers.normals.reserve(3 * v);
-  buffers.uvs.reserve(2 * v);
-  buffers.indices.reserve(3 * static_cast<size_t>(mesh.m_F.Count()));
-
-  std::vector<bool> valid(v, false);
-  for (int i = 0; i < vertexCount; ++i) {
-    const ON_3fPoint& p = mesh.m_V[i];
-    valid[static_cast<size_t>(i)] = p.IsValid();
-    if (!p.IsValid())
-      Append3(buffers.positions, 0.0f, 0.0f, 0.0f);
-    else if (exchange)
-      Append3(buffers.positions, p.y, p.x, p.z);
-    else
-      Append3(buffers.positions, p.x, p.y, p.z);
-  }
-
-  for (int i = 0; i < vertexCount; ++i) {
-    const ON_3fVector* n = mesh.m_N.At(i);
-    if (!n || !n->IsValid())
-      Append3(buffers.normals, 0.0f, 0.0f, 1.0f);
-    else if (exchange)
-      Append3(buffers.normals, n->y, n->x, n->z);
-    else
-      Append3(buffers.normals, -n->x, -n->y, -n->z);
-  }
-
-  for (const ON_MeshFace& face : mesh.m_F.Std()) {
-    if (!face.IsTriangle()) continue;
-    bool usable = true;
-    for (int k = 0; k < 3; ++k) {
-      const int index = face.vi[k];
-      usable = usable && index >= 0 && index < vertexCount && valid[static_cast<size_t>(index)];
-    }
-    if (!usable) continue;
-    for (int k = 0; k < 3; ++k) buffers.indices.push_back(face.vi[k]);
-  }
-
-  for (int i = 0; i < vertexCount; ++i) {
-    const ON_2fPoint* t = mesh.m_T.At(i);
-    buffers.uvs.push_back(t ? t->x : 0.0f);
-    buffers.uvs.push_back(t ? -t->y : 0.0f);
-  }
+  WriteTriangles(mesh.m_F.Array(), mesh.m_F.Std().size(), mesh.m_V.Count(), false, buffers.indices);
+  WriteVertexBuffers(mesh.m_V, mesh, 1.0, exchange, buffers);
 }
 
 bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& buffers) {
-  ON_Mesh copy(mesh);
-  copy.ConvertQuadsToTriangles();
-  if (copy.TriangleCount() == 0) return false;
-  FillMeshBuffers(copy, buffers, exchange);
-  if (buffers.indices.empty()) return false;
-  // The uniform scale about the world origin, in double precision as the
-  // host's scaling does.
-  for (float& coordinate : buffers.positions)
-    coordinate = static_cast<float>(static_cast<double>(coordinate) * scale);
-  return true;
+  const std::vector<ON_MeshFace>& faces = mesh.m_F.Std();
+  if (faces.empty()) return false;
+  const ON_3fPointArray* vertices = &mesh.m_V;
+  const std::size_t walked =
+      WriteTriangles(faces.data(), faces.size(), mesh.m_V.Count(), true, buffers.indices);
+  if (walked < faces.size()) {
+    SplitQuads(mesh, walked, buffers);
+    vertices = &buffers.triangulated.m_V;
+  }
+  WriteVertexBuffers(*vertices, mesh, scale, exchange, buffers);
+  return !buffers.indices.empty();
 }
 
 std::wstring MeshName(std::uint32_t number) { return std::to_wstring(number); }

@@ -2,18 +2,61 @@
 // normals, texture coordinates and triangle indices.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "RhinoSdk.h"
 
-struct MeshBuffers {
-  std::vector<float> positions;  // 3 per vertex
-  std::vector<float> normals;    // 3 per vertex
-  std::vector<float> uvs;        // 2 per vertex
-  std::vector<int> indices;      // 3 per triangle, zero-based vertex numbers
+// An allocator whose value-less construction leaves a number unset: growing a
+// buffer to its final size does not first write zeros over it, since the
+// conversion writes every element itself.
+template <class T>
+struct UnsetOnGrowth : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UnsetOnGrowth<U>;
+  };
+  UnsetOnGrowth() = default;
+  template <class U>
+  UnsetOnGrowth(const UnsetOnGrowth<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
 };
+
+using FloatBuffer = std::vector<float, UnsetOnGrowth<float>>;
+using IndexBuffer = std::vector<int, UnsetOnGrowth<int>>;
+
+struct MeshBuffers {
+  FloatBuffer positions;  // 3 per vertex
+  FloatBuffer normals;    // 3 per vertex
+  FloatBuffer uvs;        // 2 per vertex
+  IndexBuffer indices;    // 3 per triangle, zero-based vertex numbers
+
+  // Working storage of the conversion, kept from mesh to mesh so that a send
+  // allocates only when a mesh is larger than every mesh before it.
+  ON_Mesh triangulated;               // vertices and a run of faces of a mesh with quads
+  IndexBuffer secondTriangles;        // the second triangles of split quads
+  std::vector<unsigned char> usable;  // per vertex, when some vertex is invalid
+
+  // Gives all the memory back.
+  void Release() { *this = MeshBuffers(); }
+};
+
+// Faces handed to the host's quad split at a time: few enough that they and
+// the triangles they become stay in a core's own cache while they are read.
+inline constexpr std::size_t kQuadSplitRun = 4096;
 
 // The placement of a mesh that is already in world coordinates.
 inline constexpr float kIdentityTransform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -31,9 +74,10 @@ inline constexpr float kIdentityTransform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1
 // a triangle with a vertex number outside the vertex list is left out.
 void FillMeshBuffers(const ON_Mesh& mesh, MeshBuffers& buffers, bool exchange);
 
-// The conversion of one render mesh for sending: a copy with its quads split
-// into triangles, filled as above, positions then scaled by `scale`
-// (centimetres per model unit). Validity is judged on the mesh's own
+// The conversion of one render mesh for sending: its quads split into
+// triangles by the host (on a copy of its vertices and faces; a mesh without
+// quads is read as it stands), filled as above, positions then scaled by
+// `scale` (centimetres per model unit). Validity is judged on the mesh's own
 // coordinates, before scaling. False, with the buffers of no use, when no
 // triangle is left to send.
 bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& buffers);

@@ -6,7 +6,7 @@
 
 bool ModelExporter::SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchange,
                              const ON_wString& materialKey) {
-  MeshBuffers buffers;
+  MeshBuffers& buffers = m_mesh_buffers;
   if (!ConvertMesh(mesh, m_scale, exchange, buffers)) return false;
 
   // The number is spent once the mesh goes out, whether or not the bridge

@@ -77,4 +77,5 @@ void ModelExporter::FinishSend() {
   else
     RhinoApp().Print(L"model is null\n");
   bridge::Disconnect(*m_bridge);
+  m_mesh_buffers.Release();
 }

@@ -10,6 +10,7 @@
 #include "RhinoSdk.h"
 #include "bridge/bridge_api.h"
 #include "bridge/bridge_handle.h"
+#include "export/mesh_buffers.h"
 
 class ModelExporter {
  public:
@@ -58,4 +59,7 @@ class ModelExporter {
   double m_scale = 1.0;
   BridgeModel m_model = 0;
   const CRhinoDoc* m_doc = nullptr;  // the document of the send in progress
+  // The buffers of the mesh being sent, reused from mesh to mesh within a
+  // send and given back when the send ends.
+  MeshBuffers m_mesh_buffers;
 };

@@ -10,8 +10,8 @@
 namespace {
 
 using export_test::TriangleMesh;
-using Floats = std::vector<float>;
-using Ints = std::vector<int>;
+using Floats = FloatBuffer;
+using Ints = IndexBuffer;
 
 // One triangle with a normal and a texture coordinate per vertex.
 ON_Mesh DressedTriangle() {
