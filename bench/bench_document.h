@@ -35,6 +35,7 @@ struct LargeDocumentShape {
 // texture coordinates per vertex, three indices per triangle.
 struct SentMesh {
   const ON_Mesh* mesh = nullptr;
+  bool exchange = true;  // an object's mesh; false: a block definition's
   std::size_t positionBytes = 0;
   std::size_t normalBytes = 0;
   std::size_t uvBytes = 0;

@@ -1,6 +1,7 @@
 // Calls into the bridge library by export name. Each call looks its export up
-// at the moment it is made; a missing export shows "Get dll func error" and the
-// call is skipped.
+// at the moment it is made, or through an export bound for a run of calls on
+// the same handle; a missing export shows "Get dll func error" and the call is
+// skipped, at every call.
 #pragma once
 
 #include <optional>
@@ -45,6 +46,30 @@ auto CallWithResult(const BridgeHandle& handle, const char* name, Args&&... args
   return fn(std::forward<Args>(args)...);
 }
 
+// One export looked up once and called any number of times, for a run of
+// calls on one handle: a library stays loaded in its handle, so its export
+// keeps the address found. Each call through it behaves as a call by name: a
+// missing export shows the message at every call and that call is skipped.
+template <class Fn>
+class BoundExport {
+ public:
+  BoundExport(const BridgeHandle& handle, const char* name) : m_fn(FindExport<Fn>(handle, name)) {}
+
+  // False (after the message) when the export is missing.
+  template <class... Args>
+  bool operator()(Args&&... args) const {
+    if (!m_fn) {
+      ShowExportMissing();
+      return false;
+    }
+    m_fn(std::forward<Args>(args)...);
+    return true;
+  }
+
+ private:
+  Fn m_fn;
+};
+
 }  // namespace bridge
 
 // Shorthands that name the export once: ORVEX_BRIDGE_CALL(handle, AddScene, args...).
@@ -52,3 +77,6 @@ auto CallWithResult(const BridgeHandle& handle, const char* name, Args&&... args
   ::bridge::Call<bridge_api::Export##Fn>((handle), #Export, ##__VA_ARGS__)
 #define ORVEX_BRIDGE_CALL_RESULT(handle, Export, ...) \
   ::bridge::CallWithResult<bridge_api::Export##Fn>((handle), #Export, ##__VA_ARGS__)
+// The export bound for a run of calls: ORVEX_BRIDGE_BOUND(handle, AddInstance).
+#define ORVEX_BRIDGE_BOUND(handle, Export) \
+  ::bridge::BoundExport<bridge_api::Export##Fn>((handle), #Export)

@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <map>
 #include <vector>
 
 #include "bridge/bridge_exports.h"
@@ -12,6 +11,7 @@
 
 void ModelExporter::SendBlockDefinitions(const CRhinoDoc* doc) {
   if (!doc) return;
+  const WalkExports exports(*this);
   const CRhinoInstanceDefinitionTable& table = doc->InstanceDefinitionTable();
   for (int i = 0; i < table.Count(); ++i) {
     const CRhinoInstanceDefinition* definition = table[i];
@@ -25,8 +25,9 @@ void ModelExporter::SendBlockDefinitions(const CRhinoDoc* doc) {
 void ModelExporter::SendBlockDefinition(
     const ON_SimpleArray<const CRhinoInstanceObject*>& references,
     const CRhinoInstanceDefinition& definition) {
+  const WalkExports exports(*this);
   const BridgeText id(UuidToText(definition.Id()).Std());
-  ORVEX_BRIDGE_CALL(*m_bridge, BeginElement, m_model, id.c_str());
+  exports->beginElement(m_model, id.c_str());
 
   // The definition's meshes, once, in definition coordinates and model axes;
   // nested block references are expanded in place.
@@ -34,8 +35,13 @@ void ModelExporter::SendBlockDefinition(
   for (int i = 0; i < definition.ObjectCount(); ++i) objects.Append(definition.Object(i));
   ON_ClassArray<CRhinoObjRef> refs;
   RhinoGetRenderMeshes(objects, refs, true, false, true);
-  std::vector<std::uint32_t> sentMeshes;
-  std::map<std::uint32_t, ON_wString> keys;
+  // The name and material key of each mesh sent, in sending order, as every
+  // placement names them.
+  struct SentMesh {
+    BridgeText name;
+    BridgeText key;
+  };
+  std::vector<SentMesh> sent;
   for (const CRhinoObjRef& ref : refs.Std()) {
     const ON_Mesh* mesh = ref.Mesh();
     if (!mesh || !ref.Object()) continue;
@@ -43,8 +49,7 @@ void ModelExporter::SendBlockDefinition(
     const ON_wString key = material::MaterialKey(ref.Object()->ObjectMaterial());
     const std::uint32_t number = m_mesh_counter;
     if (!SendMesh(*mesh, m_model, false, key)) continue;
-    sentMeshes.push_back(number);
-    keys[number] = key;
+    sent.push_back({BridgeText(MeshName(number)), BridgeText(key.Std())});
   }
 
   // One placement of every mesh for each visible reference.
@@ -54,11 +59,8 @@ void ModelExporter::SendBlockDefinition(
       continue;
     float transform[16];
     BlockTransform(reference->InstanceXform(), m_scale, transform);
-    for (const std::uint32_t number : sentMeshes) {
-      const BridgeText name(MeshName(number));
-      const BridgeText key(keys[number].Std());
-      ORVEX_BRIDGE_CALL(*m_bridge, AddInstance, m_model, name.c_str(), key.c_str(), transform);
-    }
+    for (const SentMesh& mesh : sent)
+      exports->addInstance(m_model, mesh.name.c_str(), mesh.key.c_str(), transform);
   }
-  ORVEX_BRIDGE_CALL(*m_bridge, EndElement);
+  exports->endElement();
 }

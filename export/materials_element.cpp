@@ -28,7 +28,8 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model
   // The element of an earlier send is replaced.
   const BridgeText id(UuidToText(kMaterialsElementId).Std());
   bridge::DeleteElement(bridge, model, id.c_str());
-  ORVEX_BRIDGE_CALL(bridge, BeginElement, model, id.c_str());
+  const ElementExports exports(bridge);
+  exports.beginElement(model, id.c_str());
 
   // Materials whose instance ids share their leading 32 bits are sent once,
   // the first in list order.
@@ -47,14 +48,15 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model
         const BridgeText record(plain.IsPhysicallyBased()
                                     ? material::PhysicallyBasedMaterialRecord(plain)
                                     : material::BasicMaterialRecord(plain));
-        ORVEX_BRIDGE_CALL(bridge, AddMaterial, model, key.c_str(), record.c_str());
-        // The swatch mesh bears the material's own key and wears it.
-        bridge::AddMesh(bridge, model, key.c_str(), swatchPositions, 9, kSwatchNormals, 9,
-                        kSwatchUvs, 6, kSwatchIndices, 3);
-        ORVEX_BRIDGE_CALL(bridge, AddInstance, model, key.c_str(), key.c_str(), kIdentityTransform);
+        exports.addMaterial(model, key.c_str(), record.c_str());
+        // The swatch mesh bears the material's own key and wears it; the
+        // fourth buffer slot is never filled.
+        exports.addMesh(model, key.c_str(), swatchPositions, 9, kSwatchNormals, 9, kSwatchUvs, 6,
+                        static_cast<const float*>(nullptr), 0, kSwatchIndices, 3);
+        exports.addInstance(model, key.c_str(), key.c_str(), kIdentityTransform);
       }
       it->DeleteThis();
     }
   }
-  ORVEX_BRIDGE_CALL(bridge, EndElement);
+  exports.endElement();
 }

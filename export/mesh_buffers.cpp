@@ -30,12 +30,45 @@ constexpr std::size_t kStreamingBytes = std::size_t{4} << 20;
 
 inline bool Streams(std::size_t bytes) { return ORVEX_MESH_SSE2 && bytes > kStreamingBytes; }
 
+// Asks for the memory this far ahead of a pass to be on its way to the cache:
+// a render mesh's arrays are seldom in the cache when it is sent. (A mesh
+// large enough to be written around the cache is read in long enough runs for
+// the processor to see them coming.)
+constexpr std::size_t kPrefetchBytes = 4096;
+
+inline void Prefetch(const void* at) {
+#if ORVEX_MESH_SSE2
+  _mm_prefetch(static_cast<const char*>(at) + kPrefetchBytes, _MM_HINT_T0);
+#else
+  (void)at;
+#endif
+}
+
+// Asks for the start of an array, up to the distance the passes prefetch, all
+// at once: the misses then overlap instead of coming one after another.
+template <class T>
+void PrefetchStart(const std::vector<T>& array) {
+#if ORVEX_MESH_SSE2
+  const char* start = reinterpret_cast<const char*>(array.data());
+  const std::size_t bytes = std::min(array.size() * sizeof(T), kPrefetchBytes);
+  for (std::size_t offset = 0; offset < bytes; offset += 64)
+    _mm_prefetch(start + offset, _MM_HINT_T0);
+#else
+  (void)array;
+#endif
+}
+
 // Makes the buffers written around the cache visible to every later reader.
 inline void EndStreaming() {
 #if ORVEX_MESH_SSE2
   _mm_sfence();
 #endif
 }
+
+// The room past the last triangle that writing the triangles may use.
+constexpr std::size_t kIndexSlack = 1;
+
+static_assert(sizeof(ON_MeshFace) == 4 * sizeof(int), "a face is read as four numbers");
 
 template <bool kStream>
 inline void StoreIndex(int* at, int value) {
@@ -48,10 +81,33 @@ inline void StoreIndex(int* at, int value) {
   *at = value;
 }
 
+// Writes the triangles among `count` faces from `out` on, advancing it; see
+// WriteTriangles. The vector form stores four numbers per face, so the room
+// written to holds one number more than the triangles need (kIndexSlack).
 template <bool kStream>
 std::size_t WriteTrianglesTo(const ON_MeshFace* faces, std::size_t count, unsigned limit,
                              bool stopAtQuad, int*& out) {
   std::size_t i = 0;
+#if ORVEX_MESH_SSE2
+  if constexpr (!kStream) {
+    const __m128i none = _mm_set1_epi32(-1);
+    const __m128i past = _mm_set1_epi32(static_cast<int>(limit));
+    for (; i < count; ++i) {
+      if (i % 4 == 0) Prefetch(faces + i);
+      const ON_MeshFace& face = faces[i];
+      if (!face.IsTriangle()) {
+        if (stopAtQuad) break;
+        continue;
+      }
+      const __m128i numbers = _mm_loadu_si128(reinterpret_cast<const __m128i*>(face.vi));
+      const __m128i inside =
+          _mm_and_si128(_mm_cmpgt_epi32(numbers, none), _mm_cmplt_epi32(numbers, past));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), numbers);
+      out += (_mm_movemask_ps(_mm_castsi128_ps(inside)) & 7) == 7 ? 3 : 0;
+    }
+    return i;
+  }
+#endif
   for (; i < count; ++i) {
     const ON_MeshFace& face = faces[i];
     if (!face.IsTriangle()) {
@@ -77,7 +133,7 @@ std::size_t WriteTrianglesTo(const ON_MeshFace* faces, std::size_t count, unsign
 std::size_t WriteTriangles(const ON_MeshFace* faces, std::size_t count, int vertexCount,
                            bool stopAtQuad, IndexBuffer& indices) {
   indices.clear();
-  indices.resize(3 * count);
+  indices.resize(3 * count + kIndexSlack);
   int* out = indices.data();
   const unsigned limit = static_cast<unsigned>(vertexCount);
   std::size_t walked = 0;
@@ -177,6 +233,7 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
   const __m128d wide = _mm_set1_pd(scale);
   __m128 doubtful = _mm_setzero_ps();
   for (; i + 4 <= count; i += 4, in += 12, out += 12) {
+    if (!kStream) Prefetch(in);
     __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + 4), c = _mm_loadu_ps(in + 8);
     // Not below the limit, or not a number at all.
     doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(a, magnitude), limit));
@@ -263,8 +320,10 @@ void WriteUvs(const ON_2fPoint* uvs, std::size_t given, std::size_t count, float
   std::size_t i = 0;
 #if ORVEX_MESH_SSE2
   const __m128 flipV = _mm_castsi128_ps(_mm_set_epi32(INT32_MIN, 0, INT32_MIN, 0));
-  for (; i + 2 <= present; i += 2)
+  for (; i + 2 <= present; i += 2) {
+    if (!kStream && i % 8 == 0) Prefetch(uvs + i);
     StoreFour<kStream>(out + 2 * i, _mm_xor_ps(_mm_loadu_ps(&uvs[i].x), flipV));
+  }
 #endif
   for (; i < present; ++i) {
     out[2 * i] = uvs[i].x;
@@ -355,10 +414,10 @@ void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers
   const std::size_t rest = faces.size() - firstQuad;
   IndexBuffer& indices = buffers.indices;
   const std::size_t written = indices.size();
-  indices.resize(written + 6 * rest);
+  indices.resize(written + 6 * rest + kIndexSlack);
   IndexBuffer& seconds = buffers.secondTriangles;
   seconds.clear();
-  seconds.resize(3 * rest);
+  seconds.resize(3 * rest + kIndexSlack);
 
   const unsigned limit = static_cast<unsigned>(mesh.m_V.Count());
   const bool stream = Streams(3 * rest * sizeof(int));
@@ -392,6 +451,10 @@ void FillMeshBuffers(const ON_Mesh& mesh, MeshBuffers& buffers, bool exchange) {
 bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& buffers) {
   const std::vector<ON_MeshFace>& faces = mesh.m_F.Std();
   if (faces.empty()) return false;
+  PrefetchStart(faces);
+  PrefetchStart(mesh.m_V.Std());
+  PrefetchStart(mesh.m_N.Std());
+  PrefetchStart(mesh.m_T.Std());
   const ON_3fPointArray* vertices = &mesh.m_V;
   const std::size_t walked =
       WriteTriangles(faces.data(), faces.size(), mesh.m_V.Count(), true, buffers.indices);
@@ -403,4 +466,12 @@ bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& 
   return !buffers.indices.empty();
 }
 
-std::wstring MeshName(std::uint32_t number) { return std::to_wstring(number); }
+std::wstring MeshName(std::uint32_t number) {
+  wchar_t digits[10];
+  wchar_t* first = digits + 10;
+  do {
+    *--first = static_cast<wchar_t>(L'0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  return std::wstring(first, digits + 10);
+}

@@ -12,14 +12,16 @@ bool ModelExporter::SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchan
   // The number is spent once the mesh goes out, whether or not the bridge
   // has the exports to take it.
   const BridgeText name(MeshName(m_mesh_counter++));
-  bridge::AddMesh(*m_bridge, model, name.c_str(), buffers.positions.data(),
-                  static_cast<int>(buffers.positions.size()), buffers.normals.data(),
-                  static_cast<int>(buffers.normals.size()), buffers.uvs.data(),
-                  static_cast<int>(buffers.uvs.size()), buffers.indices.data(),
-                  static_cast<int>(buffers.indices.size()));
+  const WalkExports exports(*this);
+  // The fourth buffer slot is never filled.
+  exports->addMesh(model, name.c_str(), buffers.positions.data(),
+                   static_cast<int>(buffers.positions.size()), buffers.normals.data(),
+                   static_cast<int>(buffers.normals.size()), buffers.uvs.data(),
+                   static_cast<int>(buffers.uvs.size()), static_cast<const float*>(nullptr), 0,
+                   buffers.indices.data(), static_cast<int>(buffers.indices.size()));
   if (exchange) {
     const BridgeText key(materialKey.Std());
-    ORVEX_BRIDGE_CALL(*m_bridge, AddInstance, model, name.c_str(), key.c_str(), kIdentityTransform);
+    exports->addInstance(model, name.c_str(), key.c_str(), kIdentityTransform);
   }
   return true;
 }

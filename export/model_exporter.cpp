@@ -23,6 +23,23 @@ ModelExporter::ModelExporter() : m_bridge(std::make_unique<BridgeHandle>()) {
 
 ModelExporter::~ModelExporter() = default;
 
+ModelExporter::ElementExports::ElementExports(const BridgeHandle& bridge)
+    : beginElement(ORVEX_BRIDGE_BOUND(bridge, BeginElement)),
+      endElement(ORVEX_BRIDGE_BOUND(bridge, EndElement)),
+      addMaterial(ORVEX_BRIDGE_BOUND(bridge, AddMaterial)),
+      addMesh(ORVEX_BRIDGE_BOUND(bridge, AddMesh)),
+      addInstance(ORVEX_BRIDGE_BOUND(bridge, AddInstance)) {}
+
+ModelExporter::WalkExports::WalkExports(ModelExporter& exporter) : m_exporter(exporter) {
+  if (m_exporter.m_exports) return;
+  m_own = std::make_unique<ElementExports>(*m_exporter.m_bridge);
+  m_exporter.m_exports = m_own.get();
+}
+
+ModelExporter::WalkExports::~WalkExports() {
+  if (m_own) m_exporter.m_exports = nullptr;
+}
+
 void ModelExporter::SetScaleFrom(const CRhinoDoc* doc) { m_scale = UnitScale(doc); }
 
 void ModelExporter::SendFullModel(const CRhinoDoc* doc) {

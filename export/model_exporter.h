@@ -9,6 +9,7 @@
 
 #include "RhinoSdk.h"
 #include "bridge/bridge_api.h"
+#include "bridge/bridge_exports.h"
 #include "bridge/bridge_handle.h"
 #include "export/mesh_buffers.h"
 
@@ -50,6 +51,32 @@ class ModelExporter {
   void SetModel(BridgeModel model) { m_model = model; }
 
  private:
+  // The exports of the element calls, each looked up once for a walk over
+  // many elements on one handle.
+  struct ElementExports {
+    explicit ElementExports(const BridgeHandle& bridge);
+    bridge::BoundExport<bridge_api::BeginElementFn> beginElement;
+    bridge::BoundExport<bridge_api::EndElementFn> endElement;
+    bridge::BoundExport<bridge_api::AddMaterialFn> addMaterial;
+    bridge::BoundExport<bridge_api::AddMeshFn> addMesh;
+    bridge::BoundExport<bridge_api::AddInstanceFn> addInstance;
+  };
+  // Binds the element exports of the exporter's handle for as long as it
+  // lives, unless a walk that encloses it has bound them already.
+  class WalkExports {
+   public:
+    explicit WalkExports(ModelExporter& exporter);
+    ~WalkExports();
+    WalkExports(const WalkExports&) = delete;
+    WalkExports& operator=(const WalkExports&) = delete;
+    const ElementExports& operator*() const { return *m_exporter.m_exports; }
+    const ElementExports* operator->() const { return m_exporter.m_exports; }
+
+   private:
+    ModelExporter& m_exporter;
+    std::unique_ptr<ElementExports> m_own;
+  };
+
   // Opens the model's transfer (or prints "model is null") and disconnects.
   void FinishSend();
   void SetScaleFrom(const CRhinoDoc* doc);
@@ -62,4 +89,6 @@ class ModelExporter {
   // The buffers of the mesh being sent, reused from mesh to mesh within a
   // send and given back when the send ends.
   MeshBuffers m_mesh_buffers;
+  // The element exports bound by the walk in progress; null outside a walk.
+  const ElementExports* m_exports = nullptr;
 };

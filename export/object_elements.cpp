@@ -6,6 +6,7 @@
 
 void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
   SetScaleFrom(m_doc);
+  const WalkExports exports(*this);
   ON_SimpleArray<const CRhinoObject*> deferred;
   for (const CRhinoObject* object = it.First(); object; object = it.Next()) {
     // Block instances reach the renderer with their definitions.
@@ -18,7 +19,7 @@ void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
     // One element, one mesh per sub-object; a sub-object whose material has
     // no name is sent with an empty key.
     const BridgeText id(UuidToText(object->Id()).Std());
-    ORVEX_BRIDGE_CALL(*m_bridge, BeginElement, m_model, id.c_str());
+    exports->beginElement(m_model, id.c_str());
     ON_SimpleArray<CRhinoObject*> subObjects;
     object->GetSubObjects(subObjects);
     ON_SimpleArray<const CRhinoObject*> parts;
@@ -33,12 +34,15 @@ void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
           material.Name().IsEmpty() ? ON_wString() : material::MaterialKey(material);
       SendMesh(*mesh, m_model, true, key);
     }
-    ORVEX_BRIDGE_CALL(*m_bridge, EndElement);
+    exports->endElement();
     for (CRhinoObject* sub : subObjects.Std()) delete sub;
   }
 
   ON_ClassArray<CRhinoObjRef> refs;
+  refs.Reserve(deferred.Count());  // one mesh per object, as a rule
   RhinoGetRenderMeshes(deferred, refs, true, false);
+  // The list has served; its memory goes back before the meshes are converted.
+  deferred = ON_SimpleArray<const CRhinoObject*>();
   for (const CRhinoObjRef& ref : refs.Std()) SendObjectRefElement(ref);
 }
 
@@ -51,7 +55,8 @@ void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref) {
                              ? material::MaterialKey(object->ObjectLayer().LayerMaterial())
                              : material::MaterialKey(material);
   const BridgeText id(UuidToText(object->Id()).Std());
-  ORVEX_BRIDGE_CALL(*m_bridge, BeginElement, m_model, id.c_str());
+  const WalkExports exports(*this);
+  exports->beginElement(m_model, id.c_str());
   if (const ON_Mesh* mesh = ref.Mesh()) SendMesh(*mesh, m_model, true, key);
-  ORVEX_BRIDGE_CALL(*m_bridge, EndElement);
+  exports->endElement();
 }

@@ -34,7 +34,7 @@ done
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$build" -j 2 --target orvex_bench orvex_view_sync_bench orvex_send_log
+cmake --build "$build" -j 2 --target orvex_bench orvex_bench_memory orvex_view_sync_bench orvex_send_log
 
 # The call log without the times, which differ from run to run.
 log_without_times() { sed -E 's/,"ms":[0-9.eE+-]+//' "$1"; }
@@ -73,4 +73,5 @@ run() {
 }
 
 run bench "$build/bench/orvex_bench/orvex_bench"
+run memory "$build/bench/orvex_bench_memory/orvex_bench_memory"
 run view_sync "$build/bench/orvex_view_sync_bench/orvex_view_sync_bench"
