@@ -92,6 +92,7 @@ fs::path HostSandbox::WriteDocument(const json& doc, const std::string& name) {
 HostRun HostSandbox::Run(const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env) const {
   const fs::path out = m_root / "stdout.txt";
+  const fs::path err = m_root / "stderr.txt";
   const fs::path transcript = m_root / "transcript.jsonl";
   const fs::path log = m_root / "calls.jsonl";
   fs::remove(transcript);
@@ -111,7 +112,9 @@ HostRun HostSandbox::Run(const std::vector<std::string>& args,
     unsetenv("ORVEX_BRIDGE_CONNECT_CODE");
     unsetenv("ORVEX_BRIDGE_HAS_CONNECTED");
     for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-    if (!freopen(out.c_str(), "wb", stdout) || !freopen("/dev/null", "rb", stdin)) _exit(126);
+    if (!freopen(out.c_str(), "wb", stdout) || !freopen(err.c_str(), "wb", stderr) ||
+        !freopen("/dev/null", "rb", stdin))
+      _exit(126);
     std::vector<char*> raw;
     for (const std::string& a : argv) raw.push_back(const_cast<char*>(a.c_str()));
     raw.push_back(nullptr);
@@ -123,6 +126,7 @@ HostRun HostSandbox::Run(const std::vector<std::string>& args,
   waitpid(child, &status, 0);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.out = ReadFile(out);
+  run.err = ReadFile(err);
   run.transcript = ReadJsonLines(transcript);
   run.calls = ReadJsonLines(log);
   return run;

@@ -12,6 +12,7 @@
 struct HostRun {
   int exitCode = -1;
   std::string out;                         // standard output
+  std::string err;                         // standard error
   std::vector<nlohmann::json> transcript;  // host events
   std::vector<nlohmann::json> calls;       // bridge calls
 
