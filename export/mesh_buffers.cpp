@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #define ORVEX_MESH_SSE2 1
@@ -411,34 +412,37 @@ void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers
   run.reserve(2 * kQuadSplitRun);
 
   // Room for every face from the first quad on to be a quad: two triangles.
+  // The first triangles fill the room from the front; the second ones go to
+  // where they stand when every face is a quad, and move down to follow the
+  // first ones when fewer were written.
   const std::size_t rest = faces.size() - firstQuad;
   IndexBuffer& indices = buffers.indices;
   const std::size_t written = indices.size();
-  indices.resize(written + 6 * rest + kIndexSlack);
-  IndexBuffer& seconds = buffers.secondTriangles;
-  seconds.clear();
-  seconds.resize(3 * rest + kIndexSlack);
-
+  indices.resize(written + 6 * rest + 2 * kIndexSlack);
   const unsigned limit = static_cast<unsigned>(mesh.m_V.Count());
   const bool stream = Streams(3 * rest * sizeof(int));
   int* out = indices.data() + written;
-  int* secondsOut = seconds.data();
+  // Written around the cache, a triangle takes exactly its three numbers;
+  // otherwise one more is written, which the second triangles must not lose.
+  int* const seconds = out + 3 * rest + (stream ? 0 : kIndexSlack);
+  int* secondsOut = seconds;
   for (std::size_t start = firstQuad; start < faces.size(); start += kQuadSplitRun) {
     const std::size_t count = std::min(kQuadSplitRun, faces.size() - start);
     run.assign(faces.begin() + static_cast<std::ptrdiff_t>(start),
                faces.begin() + static_cast<std::ptrdiff_t>(start + count));
     copy.ConvertQuadsToTriangles();
-    if (stream)
+    if (stream) {
       WriteTrianglesTo<true>(run.data(), count, limit, false, out);
-    else
+      WriteTrianglesTo<true>(run.data() + count, run.size() - count, limit, false, secondsOut);
+    } else {
       WriteTrianglesTo<false>(run.data(), count, limit, false, out);
-    WriteTrianglesTo<false>(run.data() + count, run.size() - count, limit, false, secondsOut);
+      WriteTrianglesTo<false>(run.data() + count, run.size() - count, limit, false, secondsOut);
+    }
   }
   if (stream) EndStreaming();
-  const std::size_t firsts = static_cast<std::size_t>(out - indices.data());
-  const std::size_t secondCount = static_cast<std::size_t>(secondsOut - seconds.data());
-  std::copy(seconds.data(), secondsOut, out);
-  indices.resize(firsts + secondCount);
+  const std::size_t secondCount = static_cast<std::size_t>(secondsOut - seconds);
+  if (out != seconds) std::memmove(out, seconds, secondCount * sizeof(int));
+  indices.resize(static_cast<std::size_t>(out - indices.data()) + secondCount);
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ struct MeshBuffers {
   // Working storage of the conversion, kept from mesh to mesh so that a send
   // allocates only when a mesh is larger than every mesh before it.
   ON_Mesh triangulated;               // vertices and a run of faces of a mesh with quads
-  IndexBuffer secondTriangles;        // the second triangles of split quads
   std::vector<unsigned char> usable;  // per vertex, when some vertex is invalid
 
   // Gives all the memory back.

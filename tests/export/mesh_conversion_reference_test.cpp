@@ -152,9 +152,16 @@ TEST(MeshConversionReference, LargeMeshesOfChangingSizesMatchBitForBit) {
   // Over 4 MiB of positions, many runs of faces for the quad split, and
   // sizes that grow, shrink and grow again in the same buffers.
   const MeshShape shapes[] = {
-      {400000, 300000, 0.5, 0.0, 0.0},       {3000, 9000, 1.0, 0.0, 0.0},
-      {420000, 200000, 0.0, 0.0, 0.0},       {400000, 250000, 0.3, 0.001, 0.001},
-      {50000, 4096 * 3 + 1, 1.0, 0.0, 0.01}, {430000, 500000, 0.02, 0.0, 0.0},
+      {400000, 300000, 0.5, 0.0, 0.0},
+      {3000, 9000, 1.0, 0.0, 0.0},
+      {420000, 200000, 0.0, 0.0, 0.0},
+      {400000, 250000, 0.3, 0.001, 0.001},
+      {50000, 4096 * 3 + 1, 1.0, 0.0, 0.01},
+      {430000, 500000, 0.02, 0.0, 0.0},
+      // Over 4 MiB of indices from the first quad on, every face a quad and
+      // then with faces left out.
+      {200000, 380000, 1.0, 0.0, 0.0},
+      {360000, 400000, 0.5, 0.0005, 0.001},
   };
   int round = 0;
   for (const MeshShape& shape : shapes) {
