@@ -1,5 +1,8 @@
 #include "bridge/bridge_loader.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "bridge/bridge_exports.h"
 #include "bridge/bridge_text.h"
 #include "bridge/render_folder_file.h"
@@ -11,6 +14,19 @@ namespace {
 constexpr const wchar_t* kFolderFileName = L"orvex_render_folder.strings";
 constexpr const wchar_t* kChooserTitle = L"Choose Orvex Render install path:";
 constexpr unsigned kConnectWaitMs = 1500;
+
+// The wait after Connect: 1500 ms, or for tests that run many links, the
+// shorter wait that ORVEX_CONNECT_WAIT_MS names (0 to 1500); any other value
+// keeps the full wait.
+unsigned ConnectWaitMs() {
+  const char* text = std::getenv("ORVEX_CONNECT_WAIT_MS");
+  if (!text || !*text || std::strlen(text) > 4) return kConnectWaitMs;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text, &end, 10);
+  if (*end != '\0' || text[0] < '0' || text[0] > '9' || value > kConnectWaitMs)
+    return kConnectWaitMs;
+  return static_cast<unsigned>(value);
+}
 
 // Tells the bridge the folder stored in the folder file, if there is one.
 void SendStoredFolder(const BridgeHandle& handle) {
@@ -89,7 +105,7 @@ bool Connect(BridgeHandle& handle) {
     return false;
   }
   const int code = connect();
-  platform::SleepMilliseconds(kConnectWaitMs);
+  platform::SleepMilliseconds(ConnectWaitMs());
   return CheckResult(handle, code);
 }
 

@@ -1,0 +1,355 @@
+// The link under stress, in process: a thousand cycles of Start, view sync off
+// and on, camera moves, Send model, Send lights, Send scenes, Stop and document
+// close, each cycle in an order drawn from a fixed seed. The plug-in's own
+// commands run against the SDK stand-in and the real bridge stand-in, which
+// logs every call; scripts/sanitize.sh runs this under ThreadSanitizer.
+//
+// Checked: every view-sync thread ends once its link has ended, at most one
+// runs per link, and no camera reaches the renderer between the end of a link
+// and the next Start. The connect wait is shortened through
+// ORVEX_CONNECT_WAIT_MS, which has tests of its own here.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "RhinoSdk.h"
+#include "bridge/bridge_exports.h"
+#include "bridge/bridge_loader.h"
+#include "bridge/bridge_text.h"
+#include "document_reader.h"
+#include "platform/platform.h"
+#include "plugin/commands/commands.h"
+#include "plugin/converter_context.h"
+#include "standin_host.h"
+#include "sync/view_sync.h"
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const char* kDocument = R"({
+  "path": "D:/projects/stress.3dm", "units": "millimeters",
+  "layers": [{"id": "1a000001-0000-4000-8000-000000000001", "name": "Walls",
+              "material": "2b000001-0000-4000-8000-000000000001"}],
+  "materials": [{"id": "2b000001-0000-4000-8000-000000000001", "name": "Plaster", "rdk": true,
+                 "diffuse": [230, 225, 215]}],
+  "objects": [
+    {"name": "slab", "layer": "1a000001-0000-4000-8000-000000000001",
+     "mesh": {"vertices": [[0,0,0],[4000,0,0],[4000,3000,0],[0,3000,0]], "faces": [[0,1,2,3]]}},
+    {"name": "post", "mesh": {"vertices": [[0,0,0],[100,0,0],[0,0,2500]], "faces": [[0,1,2]]}},
+    {"name": "chair", "instance": {"definition": "3c000001-0000-4000-8000-000000000001",
+                                   "xform": [1,0,0,500, 0,1,0,500, 0,0,1,0, 0,0,0,1]}}],
+  "instance_definitions": [{"id": "3c000001-0000-4000-8000-000000000001", "name": "chair",
+    "objects": [{"mesh": {"vertices": [[0,0,0],[400,0,0],[0,400,450]], "faces": [[0,1,2]]}}]}],
+  "lights": [{"name": "lamp", "kind": "point", "location": [2000, 1500, 2400]},
+             {"name": "spot", "kind": "spot", "location": [0, 0, 2400], "direction": [1, 1, -1]}],
+  "named_views": [
+    {"name": "front", "viewport": {"location": [2000,-8000,1600], "direction": [0,1,0],
+                                   "up": [0,0,1]}},
+    {"name": "top", "viewport": {"projection": "parallel", "location": [2000,1500,9000],
+                                 "direction": [0,0,-1], "up": [0,1,0]}}]
+})";
+
+class QuietDesktop : public platform::Desktop {
+ public:
+  int SystemDefaultLanguageId() override { return 1033; }
+  std::optional<std::wstring> ChooseFolder(const std::wstring&) override { return std::nullopt; }
+  void ShellOpen(const std::wstring&, const std::wstring&, const std::wstring&) override {}
+};
+
+// What the process shares: the call log and the client id in a folder of
+// their own, message boxes recorded from any thread, and one view.
+struct Process {
+  fs::path folder;
+  fs::path log;
+  QuietDesktop desktop;
+  std::mutex mutex;
+  std::vector<std::string> boxes;
+  CRhinoView* view = nullptr;
+
+  ~Process() {
+    std::error_code ignored;
+    if (!folder.empty()) fs::remove_all(folder, ignored);
+  }
+
+  std::vector<std::string> Boxes() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return boxes;
+  }
+};
+
+Process& TheProcess() {
+  static Process process;
+  static std::once_flag once;
+  std::call_once(once, [] {
+    std::string pattern = (fs::temp_directory_path() / "orvex-stress-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    process.folder = pattern;
+    process.log = process.folder / "calls.jsonl";
+    // Read by the bridge when it is first loaded, and by the plug-in at each use.
+    setenv("ORVEX_BRIDGE_LOG", process.log.c_str(), 1);
+    setenv("ORVEX_BRIDGE_LOG_ARRAYS", "0", 1);
+    setenv("ORVEX_BRIDGE_START_CODE", "0", 1);
+    unsetenv("ORVEX_BRIDGE_CONNECT_CODE");
+    unsetenv("ORVEX_BRIDGE_HAS_CONNECTED");
+    unsetenv("ORVEX_BRIDGE_OUT");
+    setenv("ORVEX_CONNECT_WAIT_MS", "1", 1);
+    // Usage events still start and join their threads, but never leave the machine.
+    setenv("ORVEX_ANALYTICS_HOST", "analytics.orvexrender.invalid", 1);
+    setenv("XDG_CONFIG_HOME", (process.folder / "config").c_str(), 1);
+    platform::SetDesktop(&process.desktop);
+    rhino_standin::HostHooks hooks;
+    hooks.print = [](const std::string&) {};
+    hooks.messageBox = [](const std::wstring& text, const std::wstring&, unsigned) {
+      std::lock_guard<std::mutex> lock(TheProcess().mutex);
+      TheProcess().boxes.push_back(platform::WideToUtf8(text));
+      return 1;
+    };
+    rhino_standin::SetHostHooks(std::move(hooks));
+    process.view = &RhinoApp().StandinCreateView();
+    ON_Viewport vp;
+    vp.SetProjection(ON::view_projection::perspective_view);
+    vp.SetCameraLocation({6000, -6000, 4000});
+    vp.SetCameraDirection(ON_3dPoint(2000, 1500, 0) - ON_3dPoint(6000, -6000, 4000));
+    vp.SetCameraUp({0, 0, 1});
+    vp.SetTargetPoint({2000, 1500, 0});
+    vp.SetFrustum(-0.5, 0.5, -0.375, 0.375, 1.0, 100000.0);
+    process.view->ActiveViewport().SetVP(vp);
+  });
+  return process;
+}
+
+void OpenDocument() {
+  DocumentReadResult read =
+      ReadDocumentText(kDocument, "stress.orvexdoc.json", L"/stress/stress.orvexdoc.json");
+  ASSERT_TRUE(read.doc) << read.error;
+  RhinoApp().StandinOpenDocument(std::move(read.doc));
+}
+
+template <class Condition>
+bool WaitUntil(Condition condition, std::chrono::milliseconds limit) {
+  const auto end = Clock::now() + limit;
+  while (!condition()) {
+    if (Clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  return true;
+}
+
+std::vector<json> ReadLog(const fs::path& path) {
+  std::vector<json> calls;
+  std::ifstream in(path, std::ios::binary);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) calls.push_back(json::parse(line));
+  return calls;
+}
+
+// Writes marks into the bridge's call log from the command thread, through a
+// handle of its own: a SetOrvexRenderPath call with a path no folder has.
+class LogMark {
+ public:
+  LogMark() { bridge::Load(m_handle); }
+  void Write(const std::string& mark) {
+    const auto setPath =
+        bridge::FindExport<bridge_api::SetOrvexRenderPathFn>(m_handle, "SetOrvexRenderPath");
+    ASSERT_NE(setPath, nullptr);
+    setPath(BridgeText(platform::AnsiToWide(kPrefix + mark)).c_str());
+  }
+  static bool IsMark(const json& call, std::string* mark) {
+    if (call["fn"] != "SetOrvexRenderPath") return false;
+    const std::string path = call["path"];
+    if (path.rfind(kPrefix, 0) != 0) return false;
+    *mark = path.substr(std::string(kPrefix).size());
+    return true;
+  }
+
+ private:
+  static constexpr const char* kPrefix = "stress-mark:";
+  BridgeHandle m_handle;
+};
+
+enum class Action {
+  kStart,
+  kViewSyncOff,
+  kViewSyncOn,
+  kCameraMove,
+  kSendModel,
+  kSendLights,
+  kSendScenes,
+  kStop,
+  kCloseDocument
+};
+
+}  // namespace
+
+TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
+  Process& process = TheProcess();
+  CCommandOrvexConverterStart start;
+  CCommandOrvexConverterStop stop;
+  CCommandOrvexConverterSendModel sendModel;
+  CCommandOrvexConverterViewSyncOn viewSyncOn;
+  CCommandOrvexConverterViewSyncOff viewSyncOff;
+  CCommandOrvexConverterSendScenes sendScenes;
+  CCommandOrvexConverterSendLights sendLights;
+  LogMark mark;
+  mark.Write("begin");
+
+  constexpr int kCycles = 1000;
+  std::mt19937 random(20240909);
+  std::array<Action, 9> order = {Action::kStart,      Action::kViewSyncOff, Action::kViewSyncOn,
+                                 Action::kCameraMove, Action::kSendModel,   Action::kSendLights,
+                                 Action::kSendScenes, Action::kStop,        Action::kCloseDocument};
+  // A mark per Start attempt ("start:<n>", and whether it linked) and per end of a link ("end").
+  std::vector<bool> startLinked;
+  int starts = 0, linksEnded = 0, settles = 0, refusedStarts = 0;
+  const auto command = [](CRhinoCommand& c) {
+    c.RunCommand(CRhinoCommandContext(RhinoApp().ActiveDoc()));
+  };
+  const std::shared_ptr<ViewSyncShared> viewSync = TheConverterContext().viewSync;
+  // Once the link and its view-sync state have settled, exactly the expected
+  // number of view-sync threads runs: one while linked with view sync on, else none.
+  const auto settle = [&]() {
+    const LinkFlags& flags = TheLinkFlags();
+    const int expected = flags.connected && flags.viewSyncOn ? 1 : 0;
+    ++settles;
+    return WaitUntil([&] { return viewSync->threadsRunning.load() == expected; },
+                     std::chrono::seconds(10));
+  };
+
+  for (int cycle = 0; cycle < kCycles; ++cycle) {
+    if (!RhinoApp().ActiveDoc() && random() % 4 != 0) OpenDocument();
+    std::shuffle(order.begin(), order.end(), random);
+    for (const Action action : order) {
+      const bool wasLinked = TheLinkFlags().connected;
+      switch (action) {
+        case Action::kStart: {
+          // Mostly with a document: a closed one is opened again first.
+          if (!RhinoApp().ActiveDoc() && random() % 8 != 0) OpenDocument();
+          mark.Write("start:" + std::to_string(startLinked.size()));
+          const bool hadDocument = RhinoApp().ActiveDoc() != nullptr;
+          command(start);
+          startLinked.push_back(!wasLinked && TheLinkFlags().connected);
+          ++starts;
+          if (!hadDocument) ++refusedStarts;
+          break;
+        }
+        case Action::kViewSyncOff: command(viewSyncOff); break;
+        case Action::kViewSyncOn: command(viewSyncOn); break;
+        case Action::kCameraMove: {
+          ON_Viewport vp = process.view->ActiveViewport().VP();
+          const double degrees = static_cast<double>(random() % 90) - 45.0;
+          vp.Transform(ON_Xform::RotationTransformation(ON_RadiansFromDegrees(degrees),
+                                                        ON_3dVector::ZAxis, vp.TargetPoint()));
+          process.view->ActiveViewport().SetVP(vp);
+          break;
+        }
+        case Action::kSendModel: command(sendModel); break;
+        case Action::kSendLights: command(sendLights); break;
+        case Action::kSendScenes: command(sendScenes); break;
+        case Action::kStop: command(stop); break;
+        case Action::kCloseDocument: RhinoApp().StandinCloseDocument(); break;
+      }
+      if (wasLinked && !TheLinkFlags().connected) {
+        mark.Write("end");
+        ++linksEnded;
+        // Half the time the next action follows at once, while the ended
+        // link's thread may still be finishing; otherwise it must end first.
+        if (random() % 2 == 0) {
+          ASSERT_TRUE(settle()) << "a view-sync thread outlived its link";
+        }
+      }
+    }
+    if (random() % 4 == 0) {
+      ASSERT_TRUE(settle()) << "cycle " << cycle << ": " << viewSync->threadsRunning.load()
+                            << " view-sync threads";
+    }
+  }
+  if (TheLinkFlags().connected) {
+    command(stop);
+    mark.Write("end");
+    ++linksEnded;
+  }
+  ASSERT_TRUE(settle()) << "a view-sync thread outlived the last link";
+
+  // The log, in call order: cameras only while a link stands.
+  const std::vector<json> calls = ReadLog(process.log);
+  bool linked = false;
+  size_t lateCameras = 0, cameras = 0, threadCameras = 0;
+  int commandThread = -1;
+  std::string text;
+  for (const json& call : calls) {
+    if (LogMark::IsMark(call, &text)) {
+      if (commandThread < 0) commandThread = call["thread"];
+      if (text == "end") linked = false;
+      if (text.rfind("start:", 0) == 0 && startLinked.at(std::stoul(text.substr(6)))) linked = true;
+      continue;
+    }
+    if (call["fn"] != "SetCameraTransformFov") continue;
+    ++cameras;
+    if (call["thread"] != commandThread) ++threadCameras;
+    if (!linked) {
+      ++lateCameras;
+      ADD_FAILURE() << "a camera outside any link: " << call.dump();
+      if (lateCameras > 5) break;
+    }
+  }
+  EXPECT_EQ(lateCameras, 0u);
+
+  const int linksMade = static_cast<int>(std::count(startLinked.begin(), startLinked.end(), true));
+  std::cout << kCycles << " cycles: " << starts << " starts (" << linksMade << " linked, "
+            << refusedStarts << " without a document), " << linksEnded << " links ended, "
+            << viewSync->generation.load() << " view-sync threads started, " << cameras
+            << " cameras (" << threadCameras << " from view-sync threads), " << settles
+            << " settle checks, " << calls.size() << " bridge calls" << std::endl;
+  // Every link made was ended, and the run exercised what it claims to.
+  EXPECT_EQ(linksMade, linksEnded);
+  EXPECT_GT(linksMade, kCycles * 3 / 4);
+  EXPECT_GT(threadCameras, static_cast<size_t>(kCycles / 4));
+  EXPECT_GT(viewSync->generation.load(), static_cast<unsigned>(linksMade));
+  // The only message the run may show: Start without an open document.
+  for (const std::string& box : process.Boxes())
+    EXPECT_EQ(box, "Please save current file and retry");
+  EXPECT_EQ(static_cast<int>(process.Boxes().size()), refusedStarts);
+}
+
+// The connect wait that the stress run shortens.
+class ConnectWaitTest : public ::testing::TestWithParam<std::pair<const char*, int>> {};
+
+TEST_P(ConnectWaitTest, WaitIsTheNamedMillisecondsOrTheFullWait) {
+  TheProcess();
+  const auto [value, expectedMs] = GetParam();
+  const char* previous = getenv("ORVEX_CONNECT_WAIT_MS");
+  const std::string kept = previous ? previous : "";
+  setenv("ORVEX_CONNECT_WAIT_MS", value, 1);
+  BridgeHandle handle;
+  ASSERT_TRUE(bridge::Load(handle));
+  const auto begin = Clock::now();
+  EXPECT_TRUE(bridge::Connect(handle));
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+  if (previous) {
+    setenv("ORVEX_CONNECT_WAIT_MS", kept.c_str(), 1);
+  } else {
+    unsetenv("ORVEX_CONNECT_WAIT_MS");
+  }
+  EXPECT_GE(ms, expectedMs - 1.0);
+  EXPECT_LT(ms, expectedMs + 400.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, ConnectWaitTest,
+                         ::testing::Values(std::make_pair("0", 0), std::make_pair("250", 250),
+                                           std::make_pair("1501", 1500), std::make_pair("-5", 1500),
+                                           std::make_pair("12x", 1500)));
