@@ -352,4 +352,10 @@ TEST_P(ConnectWaitTest, WaitIsTheNamedMillisecondsOrTheFullWait) {
 INSTANTIATE_TEST_SUITE_P(Values, ConnectWaitTest,
                          ::testing::Values(std::make_pair("0", 0), std::make_pair("250", 250),
                                            std::make_pair("1501", 1500), std::make_pair("-5", 1500),
-                                           std::make_pair("12x", 1500)));
+                                           std::make_pair("12x", 1500)),
+                         [](const ::testing::TestParamInfo<std::pair<const char*, int>>& info) {
+                           std::string name = "Value";
+                           for (const char* c = info.param.first; *c; ++c)
+                             name += *c == '-' ? std::string("Minus") : std::string(1, *c);
+                           return name;
+                         });
