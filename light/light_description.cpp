@@ -1,21 +1,8 @@
 #include "light/light_description.h"
 
-#include <charconv>
-#include <system_error>
-
 #include "material/markup_escape.h"
 
 namespace light {
-
-std::wstring NumberText(double value) {
-  // Wide enough for the longest fixed-point double: a sign, 309 integer
-  // digits, the point and six decimals.
-  char buffer[400];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-  if (result.ec != std::errc()) return std::wstring();
-  return std::wstring(buffer, result.ptr);
-}
 
 std::wstring RootGroupRecord(const std::wstring& fileName) {
   return L"<Root><LightGroup><GroupId>0</GroupId><ParentGroupId></ParentGroupId><GroupName>" +

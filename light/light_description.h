@@ -9,16 +9,16 @@
 #include <string>
 
 #include "RhinoSdk.h"
+#include "material/number_text.h"
 
 namespace light {
 
 // The type code the renderer knows each light kind by.
 enum class LightType : int { Point = 0, Spot = 1, Linear = 2, Rectangular = 3 };
 
-// A computed number: fixed-point with six decimals, as "%f" writes a double
-// (12.5 gives "12.500000", -0.0 gives "-0.000000"; NaN gives "nan" or "-nan").
-// The decimal separator is a full stop whatever the process locale.
-std::wstring NumberText(double value);
+// Computed numbers are written as in the material records: fixed-point with six
+// decimals, as "%f" writes a double (12.5 gives "12.500000", -0.0 gives "-0.000000").
+using material::NumberText;
 
 // "<Root><LightGroup><GroupId>0</GroupId><ParentGroupId></ParentGroupId><GroupName>",
 // the document's file name, "</GroupName></LightGroup>".
