@@ -1,4 +1,5 @@
 #include <windows.h>
+// The shell and COM headers below need the definitions of <windows.h> first.
 
 #include "platform/platform.h"
 
