@@ -119,14 +119,6 @@ bool HasConnected(BridgeHandle& handle) {
   return ORVEX_BRIDGE_CALL_RESULT(handle, HasConnected).value_or(false);
 }
 
-void AddMesh(const BridgeHandle& handle, BridgeModel model, const BridgeChar* name,
-             const float* positions, int positionCount, const float* normals, int normalCount,
-             const float* uvs, int uvCount, const int* indices, int indexCount) {
-  // The fourth buffer slot is never filled.
-  ORVEX_BRIDGE_CALL(handle, AddMesh, model, name, positions, positionCount, normals, normalCount,
-                    uvs, uvCount, static_cast<const float*>(nullptr), 0, indices, indexCount);
-}
-
 void OptimizeModel(const BridgeHandle& handle, BridgeModel model) {
   ORVEX_BRIDGE_CALL(handle, OptimizeModel, model);
 }

@@ -36,9 +36,6 @@ bool Connect(BridgeHandle& handle);
 // Thin wrappers: Disconnect and HasConnected load an empty handle first.
 void Disconnect(BridgeHandle& handle);
 bool HasConnected(BridgeHandle& handle);
-void AddMesh(const BridgeHandle& handle, BridgeModel model, const BridgeChar* name,
-             const float* positions, int positionCount, const float* normals, int normalCount,
-             const float* uvs, int uvCount, const int* indices, int indexCount);
 void OptimizeModel(const BridgeHandle& handle, BridgeModel model);
 void DeleteElement(const BridgeHandle& handle, BridgeModel model, const BridgeChar* id);
 
