@@ -32,6 +32,7 @@ struct Element {
   std::string id;
   std::uint64_t order = 0;  // first arrival, for a stable output order
   std::vector<Instance> instances;
+  std::vector<std::string> meshes;  // names of the meshes added while it was open
 };
 
 struct Model {

@@ -82,7 +82,7 @@ BridgeModel RendererState::CreateModel() {
 void RendererState::DestroyModel(BridgeModel model) {
   std::lock_guard<std::mutex> lock(mutex_);
   models_.erase(model);
-  if (openElement_ && openElement_->first == model) openElement_.reset();
+  if (openElement_ && openElement_->model == model) openElement_.reset();
 }
 
 Model* RendererState::FindLocked(BridgeModel model) {
@@ -90,32 +90,31 @@ Model* RendererState::FindLocked(BridgeModel model) {
   return found == models_.end() ? nullptr : &found->second;
 }
 
-void RendererState::DropElementContentLocked(Model& model, const std::string& id) {
-  for (auto it = model.meshes.begin(); it != model.meshes.end();) {
-    if (it->second.element == id) {
-      it = model.meshes.erase(it);
-    } else {
-      ++it;
-    }
+// A mesh name the element added may have been added again since, by another
+// element or outside any: only meshes the element still owns go.
+void RendererState::DropElementContentLocked(Model& model, Element& element) {
+  for (const std::string& name : element.meshes) {
+    const auto mesh = model.meshes.find(name);
+    if (mesh != model.meshes.end() && mesh->second.element == element.id) model.meshes.erase(mesh);
   }
-  const auto element = model.elements.find(id);
-  if (element != model.elements.end()) element->second.instances.clear();
+  element.meshes.clear();
+  element.instances.clear();
 }
 
 void RendererState::BeginElement(BridgeModel model, const std::string& id) {
   std::lock_guard<std::mutex> lock(mutex_);
   Model* target = FindLocked(model);
   if (target == nullptr) return;
-  const auto found = target->elements.find(id);
+  auto found = target->elements.find(id);
   if (found != target->elements.end()) {
-    DropElementContentLocked(*target, id);
+    DropElementContentLocked(*target, found->second);
   } else {
     Element element;
     element.id = id;
     element.order = target->nextElementOrder++;
-    target->elements.emplace(id, std::move(element));
+    found = target->elements.emplace(id, std::move(element)).first;
   }
-  openElement_.emplace(model, id);
+  openElement_ = OpenElement{model, &found->second};
 }
 
 void RendererState::EndElement() {
@@ -127,11 +126,11 @@ void RendererState::DeleteElement(BridgeModel model, const std::string& id) {
   std::lock_guard<std::mutex> lock(mutex_);
   Model* target = FindLocked(model);
   if (target == nullptr) return;
-  DropElementContentLocked(*target, id);
-  target->elements.erase(id);
-  if (openElement_ && openElement_->first == model && openElement_->second == id) {
-    openElement_.reset();
-  }
+  const auto found = target->elements.find(id);
+  if (found == target->elements.end()) return;
+  DropElementContentLocked(*target, found->second);
+  if (openElement_ && openElement_->element == &found->second) openElement_.reset();
+  target->elements.erase(found);
 }
 
 void RendererState::AddMaterial(BridgeModel model, const std::string& key,
@@ -145,7 +144,11 @@ void RendererState::AddMesh(BridgeModel model, Mesh mesh) {
   Model* target = FindLocked(model);
   if (target == nullptr) return;
   mesh.element.reset();
-  if (openElement_ && openElement_->first == model) mesh.element = openElement_->second;
+  if (openElement_ && openElement_->model == model) {
+    Element& element = *openElement_->element;
+    mesh.element = element.id;
+    element.meshes.push_back(mesh.name);
+  }
   std::string name = mesh.name;
   target->meshes.insert_or_assign(std::move(name), std::move(mesh));
 }
@@ -154,8 +157,8 @@ void RendererState::AddInstance(BridgeModel model, Instance instance) {
   std::lock_guard<std::mutex> lock(mutex_);
   Model* target = FindLocked(model);
   if (target == nullptr) return;
-  if (openElement_ && openElement_->first == model) {
-    target->elements[openElement_->second].instances.push_back(std::move(instance));
+  if (openElement_ && openElement_->model == model) {
+    openElement_->element->instances.push_back(std::move(instance));
   } else {
     target->looseInstances.push_back(std::move(instance));
   }

@@ -77,7 +77,7 @@ class RendererState {
 
  private:
   Model* FindLocked(BridgeModel model);
-  void DropElementContentLocked(Model& model, const std::string& id);
+  void DropElementContentLocked(Model& model, Element& element);
 
   mutable std::mutex mutex_;
   std::optional<std::string> renderFolder_;
@@ -86,7 +86,13 @@ class RendererState {
   bool connected_ = false;
   BridgeModel nextModel_ = 1;
   std::map<BridgeModel, Model> models_;
-  std::optional<std::pair<BridgeModel, std::string>> openElement_;
+  // The element between BeginElement and EndElement, held by its place in its
+  // model (which stays put until the element or the model goes).
+  struct OpenElement {
+    BridgeModel model;
+    Element* element;
+  };
+  std::optional<OpenElement> openElement_;
   std::optional<Lights> lights_;
   std::vector<Scene> pendingScenes_;
   std::optional<std::vector<Scene>> sentScenes_;

@@ -31,9 +31,17 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
 std::string Utf16ToUtf8(const char16_t* text) {
   std::string out;
   if (text == nullptr) return out;
+  // Every id, name and key of a send passes through here: the text is
+  // measured once and the plain ASCII units, nearly all of them, are copied
+  // without the general encoder.
+  std::size_t length = 0;
+  while (text[length] != 0) ++length;
+  out.reserve(length);
   for (const char16_t* p = text; *p != 0; ++p) {
     const char16_t unit = *p;
-    if (IsHighSurrogate(unit)) {
+    if (unit < 0x80) {
+      out.push_back(static_cast<char>(unit));
+    } else if (IsHighSurrogate(unit)) {
       if (IsLowSurrogate(p[1])) {
         const char32_t high = unit - 0xD800;
         const char32_t low = p[1] - 0xDC00;

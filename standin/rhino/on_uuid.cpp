@@ -1,6 +1,7 @@
 #include "on_uuid.h"
 
-#include <cstdio>
+#include <cstdint>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -77,9 +78,25 @@ bool ON_UuidIsNil(const ON_UUID& id) { return id == ON_nil_uuid; }
 bool ON_UuidIsNotNil(const ON_UUID& id) { return !(id == ON_nil_uuid); }
 
 ON_wString CRhRdkUuid::String(int length) const {
-  wchar_t text[40];
-  std::swprintf(text, 40, L"%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x", m_id.Data1,
-                m_id.Data2, m_id.Data3, m_id.Data4[0], m_id.Data4[1], m_id.Data4[2], m_id.Data4[3],
-                m_id.Data4[4], m_id.Data4[5], m_id.Data4[6], m_id.Data4[7]);
-  return ON_wString(text).Left(length < 36 ? length : 36);
+  // 8-4-4-4-12 lower-case hexadecimal digits; Data1..Data3 as numbers, Data4
+  // byte by byte. Written by hand: an id is formatted for every object sent.
+  static const wchar_t kDigits[] = L"0123456789abcdef";
+  wchar_t text[36];
+  wchar_t* out = text;
+  const auto put = [&out](std::uint32_t value, int digits) {
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+      *out++ = kDigits[(value >> shift) & 15];
+  };
+  put(m_id.Data1, 8);
+  *out++ = L'-';
+  put(m_id.Data2, 4);
+  *out++ = L'-';
+  put(m_id.Data3, 4);
+  *out++ = L'-';
+  for (int i = 0; i < 8; ++i) {
+    if (i == 2) *out++ = L'-';
+    put(m_id.Data4[i], 2);
+  }
+  const int kept = length < 0 ? 0 : (length < 36 ? length : 36);
+  return ON_wString(std::wstring(text, static_cast<std::size_t>(kept)));
 }

@@ -37,14 +37,10 @@ const CRhinoObject* CRhinoInstanceDefinition::Object(int index) const {
 int CRhinoInstanceDefinition::GetReferences(ON_SimpleArray<const CRhinoInstanceObject*>& references,
                                             int) const {
   if (!m_doc) return 0;
-  const int before = references.Count();
-  for (int i = 0; i < m_doc->StandinObjectCount(); ++i) {
-    const CRhinoObject* object = m_doc->StandinObjectAt(i);
-    if (object->ObjectType() != ON::instance_reference) continue;
-    const auto* instance = static_cast<const CRhinoInstanceObject*>(object);
-    if (instance->m_definition_id == Id()) references.Append(instance);
-  }
-  return references.Count() - before;
+  const std::vector<const CRhinoInstanceObject*>* found = m_doc->StandinReferencesTo(Id());
+  if (!found) return 0;
+  for (const CRhinoInstanceObject* instance : *found) references.Append(instance);
+  return static_cast<int>(found->size());
 }
 
 CRhinoObject& CRhinoInstanceDefinition::StandinAddObject(std::unique_ptr<CRhinoObject> object) {
@@ -95,8 +91,18 @@ void CRhinoDoc::SetModelUnits(const ON_UnitSystem& units) {
 
 CRhinoObject& CRhinoDoc::StandinAddObject(std::unique_ptr<CRhinoObject> object) {
   object->StandinSetDocument(this);
+  if (object->ObjectType() == ON::instance_reference) {
+    const auto* instance = static_cast<const CRhinoInstanceObject*>(object.get());
+    m_references[instance->m_definition_id].push_back(instance);
+  }
   m_objects.push_back(std::move(object));
   return *m_objects.back();
+}
+
+const std::vector<const CRhinoInstanceObject*>* CRhinoDoc::StandinReferencesTo(
+    const ON_UUID& definition) const {
+  const auto found = m_references.find(definition);
+  return found == m_references.end() ? nullptr : &found->second;
 }
 
 CRhinoObject* CRhinoDoc::LookupObject(const ON_UUID& id) const {

@@ -2,6 +2,7 @@
 // views, units and path, held in memory.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -129,7 +130,12 @@ class CRhinoDoc {
   CRhinoObject* StandinObjectAt(int index) const {
     return m_objects[static_cast<size_t>(index)].get();
   }
+  // A block instance is indexed under the definition it names when it is
+  // added, so its m_definition_id is set before.
   CRhinoObject& StandinAddObject(std::unique_ptr<CRhinoObject> object);
+  // The block instances naming this definition, in the order they were added.
+  const std::vector<const CRhinoInstanceObject*>* StandinReferencesTo(
+      const ON_UUID& definition) const;
   CRhinoObject* LookupObject(const ON_UUID& id) const;
 
   // Materials: every material of the document; those flagged appear in the RDK list.
@@ -145,5 +151,9 @@ class CRhinoDoc {
   ON_UnitSystem m_units{ON::LengthUnitSystem::Millimeters};
   CRhinoDocProperties m_properties;
   std::vector<std::unique_ptr<CRhinoObject>> m_objects;
+  // The host keeps each definition's references at hand: a send asks for them
+  // once per definition, and a scan of every object each time would grow with
+  // definitions times objects.
+  std::map<ON_UUID, std::vector<const CRhinoInstanceObject*>> m_references;
   CRhRdkDocument m_rdk;
 };

@@ -159,7 +159,9 @@ TEST(RendererModels, ReplacesMeshesAndMaterialsOfTheSameName) {
   state.BeginElement(model, "b");
   state.AddMesh(model, NamedMesh("m", 2));
   state.EndElement();
-  state.DeleteElement(model, "a");  // "m" now belongs to "b"
+  state.BeginElement(model, "a");  // "m" now belongs to "b": rebuilding "a" keeps it
+  state.EndElement();
+  state.DeleteElement(model, "a");
 
   const auto copy = state.CopyModel(model);
   ASSERT_TRUE(copy.has_value());

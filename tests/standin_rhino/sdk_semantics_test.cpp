@@ -2,8 +2,11 @@
 // behave the same: quad triangulation, point validity, units, object filters.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <vector>
 
 #include "RhinoSdk.h"
 
@@ -34,6 +37,66 @@ TEST(MeshTest, QuadsSplitAlongTheShorterDiagonalInPlaceAndAtTheEnd) {
   EXPECT_EQ(square.m_F[1].vi[0], 0);
   EXPECT_EQ(square.m_F[1].vi[1], 2);
   EXPECT_EQ(square.m_F[1].vi[2], 3);
+}
+
+TEST(MeshTest, QuadsSplitInFaceOrderAndAQuadOutsideTheListAlongZeroTwo) {
+  ON_Mesh mesh;
+  for (auto p : {ON_3fPoint(0, 0, 0), ON_3fPoint(10, 1, 0), ON_3fPoint(20, 0, 0),
+                 ON_3fPoint(10, -1, 0), ON_3fPoint(0, 5, 0)})
+    mesh.m_V.Append(p);
+  mesh.AppendQuad(0, 1, 2, 3);   // 1-3 shorter
+  mesh.AppendTriangle(0, 2, 4);  // stays as it is
+  mesh.AppendQuad(0, 1, 2, 7);   // a corner past the list: 0-2
+  mesh.AppendQuad(1, 2, 3, 0);   // its 0-2 diagonal (vertices 1 and 3) shorter
+  EXPECT_TRUE(mesh.ConvertQuadsToTriangles());
+  const std::vector<std::array<int, 4>> expected = {
+      {0, 1, 3, 3}, {0, 2, 4, 4}, {0, 1, 2, 2}, {1, 2, 3, 3},  // the faces' own places
+      {1, 2, 3, 3}, {0, 2, 7, 7}, {1, 3, 0, 0}};               // second triangles, in quad order
+  ASSERT_EQ(mesh.FaceCount(), static_cast<int>(expected.size()));
+  for (std::size_t f = 0; f < expected.size(); ++f)
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(mesh.m_F[static_cast<int>(f)].vi[k], expected[f][k]) << f;
+  EXPECT_TRUE(mesh.ConvertQuadsToTriangles());  // nothing left to split
+  EXPECT_EQ(mesh.FaceCount(), 7);
+}
+
+TEST(InstanceDefinitionTest, ReferencesAreTheTopLevelInstancesNamingItInDocumentOrder) {
+  CRhinoDoc doc;
+  const ON_UUID ids[2] = {ON_CreateUuid(), ON_CreateUuid()};
+  for (const ON_UUID& id : ids) {
+    auto definition = std::make_unique<CRhinoInstanceDefinition>();
+    definition->SetId(id);
+    definition->m_doc = &doc;
+    doc.m_instance_definition_table.StandinAdd(std::move(definition));
+  }
+  std::vector<const CRhinoObject*> added;
+  auto place = [&](int definition, bool hidden, bool deleted) {
+    auto reference = std::make_unique<CRhinoInstanceObject>();
+    reference->m_definition_id = ids[definition];
+    if (hidden) reference->StandinAttributes().m_mode = ON::object_mode::hidden_object;
+    reference->StandinSetDeleted(deleted);
+    added.push_back(&doc.StandinAddObject(std::move(reference)));
+  };
+  place(0, false, false);
+  place(1, false, false);
+  doc.StandinAddObject(std::make_unique<CRhinoMeshObject>());
+  place(0, true, false);
+  place(0, false, true);
+  // An instance inside a definition is not a top-level reference.
+  auto nested = std::make_unique<CRhinoInstanceObject>();
+  nested->m_definition_id = ids[0];
+  doc.m_instance_definition_table.StandinAdd(std::make_unique<CRhinoInstanceDefinition>())
+      .StandinAddObject(std::move(nested));
+
+  ON_SimpleArray<const CRhinoInstanceObject*> references;
+  references.Append(nullptr);  // the references are appended after what is there
+  EXPECT_EQ(doc.InstanceDefinitionTable()[0]->GetReferences(references, 0), 3);
+  ASSERT_EQ(references.Count(), 4);
+  EXPECT_EQ(references[1], added[0]);
+  EXPECT_EQ(references[2], added[2]);
+  EXPECT_EQ(references[3], added[3]);
+  ON_SimpleArray<const CRhinoInstanceObject*> second;
+  EXPECT_EQ(doc.InstanceDefinitionTable()[1]->GetReferences(second, 0), 1);
+  EXPECT_EQ(doc.InstanceDefinitionTable()[2]->GetReferences(second, 0), 0);
 }
 
 TEST(PointTest, ValidityRejectsNonFiniteAndUnsetCoordinates) {
