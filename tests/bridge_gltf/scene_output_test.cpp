@@ -5,23 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "tests/gltf_support/gltf_file.h"
 #include "tests/standin_bridge/bridge_fixture.h"
+#include "tests/support/file_io.h"
 
 namespace orvex_bridge_test {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using test_support::ReadFile;
 
 class BridgeOutput : public BridgeTest {
  protected:
@@ -112,7 +106,7 @@ TEST_F(BridgeOutput, LightsScenesAndCameraHaveTheirFilesAndJoinTheGltf) {
       u"</type><Transform>1.0,0.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0, 0.0, 1.0,0.0,1.000000,2.000000,"
       u"3.000000,1.0</Transform><Brightness>40</Brightness></LightSource></Root>";
   BRIDGE_FN(SendLightsDataXml)(u"D:/d.3dm", xml.c_str());
-  EXPECT_EQ(ReadText(out_ / "lights.xml"),
+  EXPECT_EQ(ReadFile(out_ / "lights.xml"),
             "<Root><LightGroup><GroupId>0</GroupId><ParentGroupId></ParentGroupId><GroupName>"
             "d.3dm</GroupName></LightGroup><LightSource><UpdateMode>0</UpdateMode><LightId>2e01"
             "</LightId><ParentGroupId>0</ParentGroupId><LightName>Lampe \xC3\xA9t\xC3\xA9[2e01]"
@@ -129,7 +123,7 @@ TEST_F(BridgeOutput, LightsScenesAndCameraHaveTheirFilesAndJoinTheGltf) {
   BRIDGE_FN(AddScene)(u"3f01", u"Entr\u00e9e", entrance, 50.5f);
   BRIDGE_FN(AddScene)(u"3f02", u"Plan \"B\"", nullptr, 5);
   BRIDGE_FN(StartSendScenes)(u"D:/d.3dm");
-  EXPECT_EQ(ReadText(out_ / "scenes.json"),
+  EXPECT_EQ(ReadFile(out_ / "scenes.json"),
             "{\"documentPath\":\"D:/d.3dm\",\"scenes\":[\n"
             "{\"id\":\"3f01\",\"name\":\"Entr\xC3\xA9"
             "e\",\"camera\":[600,300,160,-1,0,-0.1,0,"
@@ -139,7 +133,7 @@ TEST_F(BridgeOutput, LightsScenesAndCameraHaveTheirFilesAndJoinTheGltf) {
 
   const float view[9] = {1.5f, -2, 3, 0, 1, 0, 0, 0, 1};
   BRIDGE_FN(SetCameraTransformFov)(view, 47);
-  EXPECT_EQ(ReadText(out_ / "camera.json"), "{\"camera\":[1.5,-2,3,0,1,0,0,0,1],\"fov\":47}\n");
+  EXPECT_EQ(ReadFile(out_ / "camera.json"), "{\"camera\":[1.5,-2,3,0,1,0,0,0,1],\"fov\":47}\n");
   BRIDGE_FN(StartSend)(model);
   {
     const gltf_test::GltfFile gltf(out_ / "model.gltf");
@@ -155,7 +149,7 @@ TEST_F(BridgeOutput, LightsScenesAndCameraHaveTheirFilesAndJoinTheGltf) {
   // Once the model is destroyed, later files show the lights and scenes without it.
   BRIDGE_FN(DestroyModel)(model);
   BRIDGE_FN(SendLightsDataXml)(u"D:/d.3dm", u"");
-  EXPECT_EQ(ReadText(out_ / "lights.xml"), "");
+  EXPECT_EQ(ReadFile(out_ / "lights.xml"), "");
   const gltf_test::GltfFile gltf(out_ / "model.gltf");
   EXPECT_TRUE(gltf.NodesNamed("model").empty());
   EXPECT_TRUE(gltf.NodesNamed("Lampe \xC3\xA9t\xC3\xA9[2e01]").empty());

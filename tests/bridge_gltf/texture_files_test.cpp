@@ -5,29 +5,24 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "tests/standin_bridge/bridge_library.h"
+#include "tests/support/file_io.h"
 
 namespace orvex_bridge_test {
 namespace {
 
 namespace fs = std::filesystem;
 using orvex_bridge::TextureFiles;
-
-void WriteBytes(const fs::path& file, const std::string& bytes) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary) << bytes;
-}
+using test_support::WriteFile;
 
 const std::string kPngHead("\x89PNG\r\n\x1A\n....", 12);
 const std::string kJpegHead("\xFF\xD8\xFF\xE0....", 8);
 
 TEST(TextureFiles, FindsEachFileOnceUnderAUniqueName) {
   TempDir first, second, output;
-  WriteBytes(second.path() / "maps/oak.png", kPngHead);
-  WriteBytes(first.path() / "other/oak.png", kPngHead);
-  WriteBytes(first.path() / "stone wall #2.jpg", kJpegHead);
+  WriteFile(second.path() / "maps/oak.png", kPngHead);
+  WriteFile(first.path() / "other/oak.png", kPngHead);
+  WriteFile(first.path() / "stone wall #2.jpg", kJpegHead);
   TextureFiles textures({first.path(), second.path()});
   std::string problem;
   EXPECT_EQ(textures.Find("maps/oak.png", problem), 0);  // found in the second folder
@@ -51,8 +46,8 @@ TEST(TextureFiles, FindsEachFileOnceUnderAUniqueName) {
 
 TEST(TextureFiles, MissingAndUnknownFilesAreToldOnce) {
   TempDir folder;
-  WriteBytes(folder.path() / "plan.bmp", "BM......");
-  WriteBytes(folder.path() / "tiny.png", "\x89P");
+  WriteFile(folder.path() / "plan.bmp", "BM......");
+  WriteFile(folder.path() / "tiny.png", "\x89P");
   TextureFiles textures({folder.path()});
   std::string problem;
   EXPECT_FALSE(textures.Find("gone.png", problem));

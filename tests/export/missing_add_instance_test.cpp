@@ -34,7 +34,7 @@ TEST_F(MissingAddInstanceTest, OneMessagePerPlacement) {
   // 2 swatches + 2 objects + 2 meshes x 2 references.
   const std::vector<ShownBox> boxes = Boxes();
   EXPECT_EQ(boxes.size(), 8u);
-  for (const ShownBox& box : boxes) EXPECT_EQ(box.text, "Get dll func error");
+  for (const ShownBox& box : boxes) EXPECT_EQ(box.text, L"Get dll func error");
   EXPECT_TRUE(Calls("AddInstance").empty());
 
   std::vector<std::string> names;

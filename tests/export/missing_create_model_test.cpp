@@ -28,8 +28,8 @@ TEST_F(MissingCreateModelTest, EveryCallCarriesModelZeroAndTheTransferIsNotStart
 
   const std::vector<ShownBox> boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Get dll func error");
-  EXPECT_EQ(boxes[0].caption, "error");
+  EXPECT_EQ(boxes[0].text, L"Get dll func error");
+  EXPECT_EQ(boxes[0].caption, L"error");
   EXPECT_EQ(exporter.Model(), 0);
 
   const std::vector<Json> calls = Calls();

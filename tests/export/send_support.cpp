@@ -1,58 +1,22 @@
 #include "tests/export/send_support.h"
 
-#include <stdlib.h>
-
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <mutex>
-#include <sstream>
 
-#include "platform/platform.h"
-#include "standin_host.h"
+#include "tests/support/process_call_log.h"
 
 namespace export_test {
 namespace {
 
-// English for every message box; no dialogs.
-class EnglishDesktop : public platform::Desktop {
- public:
-  int SystemDefaultLanguageId() override { return 1033; }
-  std::optional<std::wstring> ChooseFolder(const std::wstring&) override { return std::nullopt; }
-  void ShellOpen(const std::wstring&, const std::wstring&, const std::wstring&) override {}
+// The bridge's call log and the recording host, shared by every test of the
+// process. Made by the first SetUp, before any exporter loads the bridge.
+struct Process {
+  test_support::ProcessCallLog log{"orvex-export"};
+  test_support::RecordingHost host;
 };
 
-struct ProcessState {
-  std::filesystem::path folder;
-  std::filesystem::path log;
-  EnglishDesktop desktop;
-  std::vector<ShownBox> boxes;
-  std::vector<std::string> prints;
-
-  ~ProcessState() {
-    std::error_code ignored;
-    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
-  }
-};
-
-ProcessState& State() {
-  static ProcessState state;
-  return state;
-}
-
-std::string ReadFrom(const std::filesystem::path& file, std::size_t offset) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::string();
-  in.seekg(static_cast<std::streamoff>(offset));
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::size_t FileSize(const std::filesystem::path& file) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(file, error);
-  return error ? 0 : static_cast<std::size_t>(size);
+Process& TheProcess() {
+  static Process process;
+  return process;
 }
 
 float FloatOf(const Json& value) {
@@ -69,45 +33,15 @@ float FloatOf(const Json& value) {
 
 }  // namespace
 
-void PrepareProcess() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    ProcessState& state = State();
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvex-export-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    state.folder = pattern;
-    state.log = state.folder / "calls.jsonl";
-    // The bridge reads these once, when it is loaded.
-    setenv("ORVEX_BRIDGE_LOG", state.log.string().c_str(), 1);
-    unsetenv("ORVEX_BRIDGE_LOG_ARRAYS");
-    unsetenv("ORVEX_BRIDGE_OUT");
-    platform::SetDesktop(&state.desktop);
-    rhino_standin::HostHooks hooks;
-    hooks.print = [](const std::string& text) { State().prints.push_back(text); };
-    hooks.messageBox = [](const std::wstring& text, const std::wstring& caption, unsigned flags) {
-      State().boxes.push_back({platform::WideToUtf8(text), platform::WideToUtf8(caption), flags});
-      return 1;
-    };
-    rhino_standin::SetHostHooks(std::move(hooks));
-  });
-}
-
 void SendTest::SetUp() {
-  PrepareProcess();
-  logStart_ = FileSize(State().log);
-  boxStart_ = State().boxes.size();
-  printStart_ = State().prints.size();
+  logStart_ = TheProcess().log.Size();
+  boxStart_ = TheProcess().host.BoxCount();
+  printStart_ = TheProcess().host.PrintCount();
 }
 
-std::string SendTest::LogText() const { return ReadFrom(State().log, logStart_); }
+std::string SendTest::LogText() const { return TheProcess().log.TextFrom(logStart_); }
 
-std::vector<Json> SendTest::Calls() const {
-  std::vector<Json> calls;
-  std::istringstream lines(LogText());
-  for (std::string line; std::getline(lines, line);)
-    if (!line.empty()) calls.push_back(Json::parse(line));
-  return calls;
-}
+std::vector<Json> SendTest::Calls() const { return TheProcess().log.CallsFrom(logStart_); }
 
 std::vector<Json> SendTest::Calls(const std::string& fn) const {
   std::vector<Json> selected;
@@ -122,16 +56,9 @@ std::vector<std::string> SendTest::CallNames() const {
   return names;
 }
 
-std::vector<ShownBox> SendTest::Boxes() const {
-  const auto& all = State().boxes;
-  return std::vector<ShownBox>(all.begin() + static_cast<std::ptrdiff_t>(boxStart_), all.end());
-}
+std::vector<ShownBox> SendTest::Boxes() const { return TheProcess().host.Boxes(boxStart_); }
 
-std::vector<std::string> SendTest::Prints() const {
-  const auto& all = State().prints;
-  return std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(printStart_),
-                                  all.end());
-}
+std::vector<std::string> SendTest::Prints() const { return TheProcess().host.Prints(printStart_); }
 
 std::vector<float> Floats(const Json& array) {
   std::vector<float> values;

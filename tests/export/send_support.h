@@ -12,22 +12,13 @@
 
 #include "RhinoSdk.h"
 #include "bridge/bridge_api.h"
+#include "tests/support/recording_host.h"
 
 namespace export_test {
 
 using Json = nlohmann::json;
 
-// A message box as the host was asked to show it.
-struct ShownBox {
-  std::string text;
-  std::string caption;
-  unsigned flags = 0;
-};
-
-// Points the bridge's call log at a file of this process, answers the
-// language question with English and records boxes and console lines. Runs
-// once, before the bridge library is first loaded.
-void PrepareProcess();
+using test_support::ShownBox;
 
 // A test of whole sends: each test reads only the log lines and records of
 // its own.

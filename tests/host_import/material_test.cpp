@@ -6,17 +6,21 @@
 #include <assimp/Importer.hpp>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 
 #include "import_material.h"
 #include "scene_fixtures.h"
+#include "tests/support/file_io.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using T = ON_Texture::TYPE;
+using test_support::ReadFile;
+using test_support::TempDir;
+using test_support::WriteFile;
 
 const aiMaterial* FindMaterial(const aiScene& scene, const std::string& name) {
   for (unsigned i = 0; i < scene.mNumMaterials; ++i) {
@@ -51,13 +55,6 @@ std::wstring W(const fs::path& p) { return p.wstring(); }
 std::pair<double, double> Map(const ON_Xform& x, double u, double v) {
   const ON_3dPoint p = x * ON_3dPoint(u, v, 0);
   return {p.x, p.y};
-}
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 }  // namespace
@@ -232,16 +229,14 @@ TEST(MaterialTest, MetallicFactorAloneMakesItPhysicallyBased) {
 }
 
 TEST(TextureFilesTest, PathsAreFoundBesideTheModel) {
-  ScratchFolder scratch;
-  fs::create_directories(scratch.Path() / "tex");
-  fs::create_directories(scratch.Path() / "sub");
-  scratch.Write("tex/a.png", "a");
-  scratch.Write("sub/b.png", "b");
-  scratch.Write("c.png", "c");
+  TempDir scratch("orvex-import-test");
+  WriteFile(scratch.path() / "tex/a.png", "a");
+  WriteFile(scratch.path() / "sub/b.png", "b");
+  WriteFile(scratch.path() / "c.png", "c");
   TestScene builder;
   const auto scene = builder.Finish();
-  TextureFiles files(*scene, scratch.Path(), scratch.Path() / "embedded");
-  const fs::path& root = scratch.Path();
+  TextureFiles files(*scene, scratch.path(), scratch.path() / "embedded");
+  const fs::path& root = scratch.path();
   EXPECT_EQ(files.Resolve("tex/a.png"), W(root / "tex/a.png"));
   EXPECT_EQ(files.Resolve("sub\\b.png"), W(root / "sub/b.png"));
   EXPECT_EQ(files.Resolve("./tex/../c.png"), W(root / "c.png"));
@@ -258,7 +253,7 @@ TEST(TextureFilesTest, PathsAreFoundBesideTheModel) {
 }
 
 TEST(TextureFilesTest, EmbeddedImagesAreWrittenOnce) {
-  ScratchFolder scratch;
+  TempDir scratch("orvex-import-test");
   TestScene builder;
   const std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', 1, 2, 3};
   builder.AddTexture("logo", static_cast<unsigned>(png.size()), 0, png, "png");
@@ -266,18 +261,18 @@ TEST(TextureFilesTest, EmbeddedImagesAreWrittenOnce) {
   builder.AddTexture("", 2, 1, {1, 2, 3, 4, 5, 6, 7, 8}, "argb8888");
   builder.AddTexture("maps/Wood Grain.jpg", 3, 0, {9, 9, 9}, "jpg");
   const auto scene = builder.Finish();
-  const fs::path folder = scratch.Path() / "embedded";
-  TextureFiles files(*scene, scratch.Path(), folder);
+  const fs::path folder = scratch.path() / "embedded";
+  TextureFiles files(*scene, scratch.path(), folder);
 
   const std::wstring first = files.Resolve("*0");
   EXPECT_EQ(first, W(folder / "0_logo.png"));
-  EXPECT_EQ(ReadBytes(folder / "0_logo.png"), std::string(png.begin(), png.end()));
+  EXPECT_EQ(ReadFile(folder / "0_logo.png"), std::string(png.begin(), png.end()));
   fs::remove(folder / "0_logo.png");
   EXPECT_EQ(files.Resolve("*0"), first);  // known: not written again
   EXPECT_FALSE(fs::exists(folder / "0_logo.png"));
 
   EXPECT_EQ(files.Resolve("*1"), W(folder / "1_texture.tga"));
-  const std::string tga = ReadBytes(folder / "1_texture.tga");
+  const std::string tga = ReadFile(folder / "1_texture.tga");
   ASSERT_EQ(tga.size(), 18u + 8u);
   EXPECT_EQ(tga[2], 2);      // uncompressed true colour
   EXPECT_EQ(tga[12], 2);     // width
@@ -291,15 +286,15 @@ TEST(TextureFilesTest, EmbeddedImagesAreWrittenOnce) {
 }
 
 TEST(TextureFilesTest, AnImageThatCannotBeWrittenGivesNoTexture) {
-  ScratchFolder scratch;
-  const fs::path blocker = scratch.Write("blocker", "a file where a folder should be");
+  TempDir scratch("orvex-import-test");
+  const fs::path blocker = WriteFile(scratch.path() / "blocker", "a file where a folder should be");
   TestScene builder;
   builder.AddTexture("logo.png", 3, 0, {1, 2, 3}, "png");
   aiMaterial& m = builder.AddMaterial("Logo");
   const aiString reference("*0");
   m.AddProperty(&reference, AI_MATKEY_TEXTURE(aiTextureType_DIFFUSE, 0));
   const auto scene = builder.Finish();
-  TextureFiles files(*scene, scratch.Path(), blocker / "embedded");
+  TextureFiles files(*scene, scratch.path(), blocker / "embedded");
   EXPECT_EQ(files.Resolve("*0"), L"");
   const auto content = MaterialFromAssimp(*scene->mMaterials[0], 0, files);
   EXPECT_EQ(content->m_material.m_textures.Count(), 0);

@@ -4,9 +4,7 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <set>
 
 #include "assimp_importer.h"
@@ -14,10 +12,15 @@
 #include "import_frame.h"
 #include "import_mesh.h"
 #include "scene_fixtures.h"
+#include "tests/support/file_io.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 using U = ON::LengthUnitSystem;
+using test_support::TempDir;
+using test_support::WriteFile;
 
 // Faces as triangles: a quad counts two.
 size_t Triangles(const ON_Mesh& mesh) {
@@ -206,12 +209,12 @@ TEST(BrokenModelTest, OutOfRangeCornersAreKeptWhereTheReaderKeepsThem) {
   EXPECT_EQ(source.triangles[0], 11u);
 
   // The PLY reader passes it on, and so does the import.
-  ScratchFolder scratch;
-  const auto ply = scratch.Write("bad.ply",
-                                 "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
-                                 "property float y\nproperty float z\nelement face 2\n"
-                                 "property list uchar int vertex_indices\nend_header\n"
-                                 "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n3 0 1 7\n");
+  TempDir scratch("orvex-import-test");
+  const auto ply = WriteFile(scratch.path() / "bad.ply",
+                             "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                             "property float y\nproperty float z\nelement face 2\n"
+                             "property list uchar int vertex_indices\nend_header\n"
+                             "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n3 0 1 7\n");
   result = ImportWithAssimp(ply.string(), "millimeters");
   ASSERT_TRUE(result.doc) << result.error;
   const ON_Mesh& mesh =
@@ -297,20 +300,8 @@ TEST(ImportTest, EveryFileOfTheSevenFormatsImportsOrNamesItsFault) {
   // reserves memory for them before it notices): a document wherever assimp
   // reads a scene, otherwise the file's name and assimp's reason.
   // Images held in the files go to a scratch folder, not the machine's.
-  ScratchFolder scratch;
-  struct TemporaryFolder {
-    explicit TemporaryFolder(const std::string& path) {
-      if (const char* kept = std::getenv("TMPDIR")) previous = kept;
-      setenv("TMPDIR", path.c_str(), 1);
-    }
-    ~TemporaryFolder() {
-      if (previous)
-        setenv("TMPDIR", previous->c_str(), 1);
-      else
-        unsetenv("TMPDIR");
-    }
-    std::optional<std::string> previous;
-  } temporary(scratch.Path().string());
+  TempDir scratch("orvex-import-test");
+  const test_support::ScopedEnv temporary("TMPDIR", scratch.path().string());
   size_t imported = 0;
   for (const char* folder :
        {"glTF2", "glTF", "Collada", "OBJ", "FBX", "3DS", "PLY", "STL", "invalid"}) {
@@ -331,5 +322,5 @@ TEST(ImportTest, EveryFileOfTheSevenFormatsImportsOrNamesItsFault) {
     }
   }
   EXPECT_GT(imported, 0u);
-  EXPECT_TRUE(std::filesystem::exists(scratch.Path() / "orvex-host-textures"));
+  EXPECT_TRUE(std::filesystem::exists(scratch.path() / "orvex-host-textures"));
 }

@@ -1,10 +1,6 @@
 #include "scene_fixtures.h"
 
-#include <unistd.h>
-
 #include <cstring>
-#include <fstream>
-#include <random>
 
 namespace {
 
@@ -123,23 +119,4 @@ aiMatrix4x4 Translation(float x, float y, float z) {
 
 std::string ModelPath(const std::string& relative) {
   return std::string(ORVEX_ASSIMP_MODELS) + "/" + relative;
-}
-
-ScratchFolder::ScratchFolder() {
-  std::random_device random;
-  m_path = std::filesystem::temp_directory_path() /
-           ("orvex-import-test-" + std::to_string(getpid()) + "-" + std::to_string(random()));
-  std::filesystem::create_directories(m_path);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ec;
-  std::filesystem::remove_all(m_path, ec);
-}
-
-std::filesystem::path ScratchFolder::Write(const std::string& name,
-                                           const std::string& contents) const {
-  const std::filesystem::path path = m_path / name;
-  std::ofstream(path, std::ios::binary) << contents;
-  return path;
 }

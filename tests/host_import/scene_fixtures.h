@@ -3,7 +3,6 @@
 
 #include <assimp/scene.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,15 +44,3 @@ aiMatrix4x4 Translation(float x, float y, float z);
 
 // A file of the assimp-testmodels package.
 std::string ModelPath(const std::string& relative);
-
-// A folder of its own under the temporary folder, removed at the end.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  const std::filesystem::path& Path() const { return m_path; }
-  std::filesystem::path Write(const std::string& name, const std::string& contents) const;
-
- private:
-  std::filesystem::path m_path;
-};

@@ -7,6 +7,7 @@
 #include "import_frame.h"
 #include "import_mesh.h"
 #include "scene_fixtures.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -258,8 +259,8 @@ TEST(SceneTest, GltfLightsSitAtTheirNodes) {
 }
 
 TEST(ImportTest, BadFilesNameTheFileAndAssimpsReason) {
-  ScratchFolder scratch;
-  const std::string missing = (scratch.Path() / "nothing.glb").string();
+  test_support::TempDir scratch("orvex-import-test");
+  const std::string missing = (scratch.path() / "nothing.glb").string();
   for (const std::string& path :
        {ModelPath("glTF2/MissingBin/BoxTextured.gltf"),
         ModelPath("glTF2/IndexOutOfRange/AllIndicesOutOfRange.gltf"),

@@ -24,6 +24,7 @@
 
 #include "host_sandbox.h"
 #include "tests/services/test_support.h"
+#include "tests/support/file_io.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -198,10 +199,9 @@ void Expire(services_test::Credentials& credentials, const services_test::Creden
 TEST(BadBridgeTest, TextFileNamedAsTheLibraryShowsTheLoadMessageAndNothingLinks) {
   HostSandbox sandbox("none");
   sandbox.RememberRenderer();
-  std::ofstream(sandbox.Root() / "rhino/Plug-ins/OrvexConv/OrvexPlugin.so")
-      << "This is not a library.\n";
-  const HostRun run = sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStart,
-                                   kSendLights, kSendModel, kStop});
+  std::ofstream(sandbox.PlugInFolder() / "OrvexPlugin.so") << "This is not a library.\n";
+  const HostRun run =
+      sandbox.RunDocument(SavedDocument(), {kStart, kSendLights, kSendModel, kStop});
   EXPECT_EQ(run.exitCode, 0);
   // Three handles at context creation, and Start tries its own once more.
   EXPECT_THAT(run.BoxTexts(), ElementsAre(kLoadMessage, kLoadMessage, kLoadMessage, kLoadMessage));
@@ -213,9 +213,9 @@ TEST(BadBridgeTest, TextFileNamedAsTheLibraryShowsTheLoadMessageAndNothingLinks)
 TEST(BadBridgeTest, LibraryWithoutAnyExportFailsTheStartWithTwoMessages) {
   HostSandbox sandbox("no_exports");
   sandbox.RememberRenderer();
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStart, kSendModel,
-                   kSendLights, kSendScenes, kViewSyncOn, kViewSyncOff, kStop, kWebsite});
+  const HostRun run = sandbox.RunDocument(
+      SavedDocument(),
+      {kStart, kSendModel, kSendLights, kSendScenes, kViewSyncOn, kViewSyncOff, kStop, kWebsite});
   EXPECT_EQ(run.exitCode, 0);
   // The stored folder goes untold in silence; the start-link lookup fails (code 7).
   EXPECT_THAT(run.BoxTexts(),
@@ -248,9 +248,8 @@ TEST_P(BridgeCodeTest, CodeGivesItsMessageAndOnlyZeroLinks) {
   const bool fromConnect = std::string(c.variable) == "ORVEX_BRIDGE_CONNECT_CODE";
   HostSandbox sandbox;
   sandbox.RememberRenderer();
-  const HostRun run = sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(),
-                                   "--answer", "cancel", kStart, kStop},
-                                  {{c.variable, std::to_string(c.code)}});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {"--answer", "cancel", kStart, kStop},
+                                          {{c.variable, std::to_string(c.code)}});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(run.Events("folder_browser").empty());
   EXPECT_EQ(run.Calls("Connect").size(), fromConnect || c.code == 0 ? 1u : 0u);
@@ -309,8 +308,7 @@ TEST_P(BadFolderFileTest, NoUsableFolderAsksForTheInstallationAndLeavesTheFileAl
   const FolderFileCase c = GetParam();
   HostSandbox sandbox;
   std::ofstream(sandbox.FolderFile(), std::ios::binary) << c.content;
-  const HostRun run = sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(),
-                                   "--answer", "cancel", kStart, kStop});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {"--answer", "cancel", kStart, kStop});
   EXPECT_EQ(run.exitCode, 0);
   const auto told = run.Calls("SetOrvexRenderPath");
   if (c.told) {
@@ -326,7 +324,7 @@ TEST_P(BadFolderFileTest, NoUsableFolderAsksForTheInstallationAndLeavesTheFileAl
   ASSERT_EQ(run.Calls("StartLinkOrvexRender").size(), 1u);
   EXPECT_EQ(run.Calls("StartLinkOrvexRender")[0]["result"], 1);
   EXPECT_EQ(run.out.find("Success"), std::string::npos);
-  EXPECT_EQ(ReadFile(sandbox.FolderFile()), c.content);
+  EXPECT_EQ(test_support::ReadFile(sandbox.FolderFile()), c.content);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -348,8 +346,7 @@ TEST(BadFolderFileTest, OneMegabyteAfterAUsableFirstLineStillLinks) {
   const std::string folder = sandbox.RendererFolder().string();
   std::ofstream(sandbox.FolderFile(), std::ios::binary) << folder << "\n"
                                                         << std::string(1 << 20, '\xff');
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStart, kStop});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {kStart, kStop});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(run.Events("message_box").empty());
   for (const json& call : run.Calls("SetOrvexRenderPath")) EXPECT_EQ(call["path"], folder);
@@ -369,10 +366,7 @@ class BadClientIdTest : public ::testing::Test {
     m_collector = std::make_unique<services_test::RunningServer>(std::move(collector));
   }
 
-  fs::path PlugInConfigFolder() const {
-    return m_sandbox.Root() / "config/McNeel/Rhinoceros/7.0/Plug-ins" /
-           "OrvexConv (7c3a91f2-5b0e-4d8a-9f61-2e4b8d0c7a53)";
-  }
+  fs::path PlugInConfigFolder() const { return m_sandbox.PlugInConfigFolder(); }
   fs::path ClientIdFile() const { return PlugInConfigFolder() / "orvex_RhinoCid.txt"; }
 
   // Runs the website command, which reports one usage event, and returns the
@@ -409,7 +403,7 @@ TEST_F(BadClientIdTest, EmptyFileGetsAFreshIdWrittenBackAndKept) {
   std::ofstream(ClientIdFile()).close();
   const std::string first = RunAndReadClientId();
   EXPECT_TRUE(IsUuidText(first)) << first;
-  EXPECT_EQ(ReadFile(ClientIdFile()), first);
+  EXPECT_EQ(test_support::ReadFile(ClientIdFile()), first);
   EXPECT_EQ(RunAndReadClientId(), first);
 }
 
@@ -421,7 +415,7 @@ TEST_F(BadClientIdTest, BinaryFileTravelsFormEncodedAndIsLeftAlone) {
   // The last line that holds more than white space, with the white space around
   // it removed, encoded so that the event stays one well-formed form.
   EXPECT_EQ(RunAndReadClientId(), "%00%00%00%0DIHDR%26x%3D1+%FF");
-  EXPECT_EQ(ReadFile(ClientIdFile()), binary);
+  EXPECT_EQ(test_support::ReadFile(ClientIdFile()), binary);
 }
 
 TEST_F(BadClientIdTest, UnwritableFolderGivesAFreshIdEveryRun) {
@@ -641,13 +635,12 @@ namespace {
 // Every plug-in command that sends something, with camera moves between them
 // unless the document has no view to move.
 HostRun RunEverySend(HostSandbox& sandbox, const json& doc, bool moveCamera = true) {
-  std::vector<std::string> args = {
-      "--doc", sandbox.WriteDocument(doc).string(), kStart, kSendModel, kSendLights, kSendScenes};
-  if (moveCamera) args.insert(args.end(), {"Orbit 30", "Wait 50"});
-  args.push_back(kViewSyncOff);
-  if (moveCamera) args.push_back("Zoom 2");
-  args.insert(args.end(), {kViewSyncOn, "Wait 50", kSendModel, kStop, kSendModel});
-  return sandbox.Run(args);
+  std::vector<std::string> commands = {kStart, kSendModel, kSendLights, kSendScenes};
+  if (moveCamera) commands.insert(commands.end(), {"Orbit 30", "Wait 50"});
+  commands.push_back(kViewSyncOff);
+  if (moveCamera) commands.push_back("Zoom 2");
+  commands.insert(commands.end(), {kViewSyncOn, "Wait 50", kSendModel, kStop, kSendModel});
+  return sandbox.RunDocument(doc, commands);
 }
 
 // The user saw every command of RunEverySend succeed, up to the send after Stop.

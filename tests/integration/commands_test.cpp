@@ -15,10 +15,10 @@ std::string Console(const HostRun& run) {
 
 TEST(CommandsTest, EveryLinkedCommandSaysNotConnectedWhileUnlinked) {
   HostSandbox sandbox;
-  const HostRun run = sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(),
-                                   "OrvexConverterStop", "OrvexConverterSendModel",
-                                   "_OrvexConverterViewSyncOn", "-OrvexConverterViewSyncOff",
-                                   "OrvexConverterSendScenes", "OrvexConverterSendLights"});
+  const HostRun run = sandbox.RunDocument(
+      SavedDocument(),
+      {"OrvexConverterStop", "OrvexConverterSendModel", "_OrvexConverterViewSyncOn",
+       "-OrvexConverterViewSyncOff", "OrvexConverterSendScenes", "OrvexConverterSendLights"});
   std::string expected;
   for (int i = 0; i < 6; ++i) expected += "OrvexConverter: Not Connected!\n";
   EXPECT_EQ(Console(run), expected);
@@ -29,10 +29,10 @@ TEST(CommandsTest, EveryLinkedCommandSaysNotConnectedWhileUnlinked) {
 TEST(CommandsTest, ViewSyncSwitchesReportTheirState) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), "OrvexConverterStart",
-                   "OrvexConverterViewSyncOn", "OrvexConverterViewSyncOff",
-                   "OrvexConverterViewSyncOff", "OrvexConverterViewSyncOn", "OrvexConverterStop"});
+  const HostRun run = sandbox.RunDocument(
+      SavedDocument(),
+      {"OrvexConverterStart", "OrvexConverterViewSyncOn", "OrvexConverterViewSyncOff",
+       "OrvexConverterViewSyncOff", "OrvexConverterViewSyncOn", "OrvexConverterStop"});
   EXPECT_EQ(Console(run),
             "OrvexConverter: Success\n"
             "OrvexConverter: View sync on!\n"

@@ -9,6 +9,7 @@
 
 #include "host_sandbox.h"
 #include "tests/gltf_support/gltf_file.h"
+#include "tests/support/file_io.h"
 
 using nlohmann::json;
 
@@ -140,9 +141,9 @@ TEST(GltfOutput, TheSentModelStandsInMetresWithYUpWithItsBlocksColoursLightsAndS
   HostSandbox sandbox;
   sandbox.RememberRenderer();
   const fs::path out = sandbox.Root() / "out";
-  const HostRun run = sandbox.Run({"--doc", sandbox.WriteDocument(HouseDocument()).string(), kStart,
-                                   "OrvexConverterSendLights", "OrvexConverterSendScenes", kStop},
-                                  {{"ORVEX_BRIDGE_OUT", out.string()}});
+  const HostRun run = sandbox.RunDocument(
+      HouseDocument(), {kStart, "OrvexConverterSendLights", "OrvexConverterSendScenes", kStop},
+      {{"ORVEX_BRIDGE_OUT", out.string()}});
   ASSERT_EQ(run.exitCode, 0);
   ASSERT_TRUE(fs::exists(out / "model.gltf"));
   const GltfFile gltf(out / "model.gltf");
@@ -197,14 +198,16 @@ TEST(GltfOutput, TheSentModelStandsInMetresWithYUpWithItsBlocksColoursLightsAndS
   EXPECT_NEAR(light[12], 3.0, 1e-9);
   EXPECT_NEAR(light[13], 2.7, 1e-9);
   EXPECT_NEAR(light[14], -2.0, 1e-9);
-  EXPECT_EQ(ReadFile(out / "lights.xml").rfind("<Root><LightGroup><GroupId>0</GroupId>", 0), 0u);
+  EXPECT_EQ(
+      test_support::ReadFile(out / "lights.xml").rfind("<Root><LightGroup><GroupId>0</GroupId>", 0),
+      0u);
   const gltf_test::Mat4 front = gltf.World(gltf.NodeNamed("Front"));
   EXPECT_NEAR(front[12], 1.0, 1e-6);
   EXPECT_NEAR(front[13], 1.5, 1e-6);
   EXPECT_NEAR(front[14], 5.0, 1e-6);
   const Vec3 looking = gltf_test::Turn(front, {0, 0, -1});
   EXPECT_NEAR(looking[2], -1.0, 1e-9);
-  const json scenes = json::parse(ReadFile(out / "scenes.json"));
+  const json scenes = json::parse(test_support::ReadFile(out / "scenes.json"));
   ASSERT_EQ(scenes["scenes"].size(), 1u);
   EXPECT_EQ(scenes["scenes"][0]["name"], "Front");
   EXPECT_EQ(scenes["documentPath"], "D:/projects/house.3dm");
@@ -214,9 +217,9 @@ TEST(GltfOutput, AnObjectHiddenBeforeAnUpdateIsGoneFromTheFile) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
   const fs::path out = sandbox.Root() / "out";
-  const HostRun run = sandbox.Run({"--doc", sandbox.WriteDocument(HouseDocument()).string(), kStart,
-                                   "Hide post", "OrvexConverterSendModel", kStop},
-                                  {{"ORVEX_BRIDGE_OUT", out.string()}});
+  const HostRun run =
+      sandbox.RunDocument(HouseDocument(), {kStart, "Hide post", "OrvexConverterSendModel", kStop},
+                          {{"ORVEX_BRIDGE_OUT", out.string()}});
   ASSERT_EQ(run.exitCode, 0);
   // The post was sent with the first model and withdrawn by the update.
   int begun = 0;

@@ -5,30 +5,12 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <random>
-#include <sstream>
+
+#include "tests/support/file_io.h"
+#include "tests/support/json_lines.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-namespace {
-
-std::vector<json> ReadJsonLines(const fs::path& path) {
-  std::vector<json> lines;
-  std::ifstream file(path);
-  for (std::string line; std::getline(file, line);)
-    if (!line.empty()) lines.push_back(json::parse(line));
-  return lines;
-}
-
-}  // namespace
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 std::vector<json> HostRun::Events(const std::string& kind) const {
   std::vector<json> events;
@@ -57,10 +39,7 @@ std::vector<json> HostRun::Calls(const std::string& fn) const {
 }
 
 HostSandbox::HostSandbox(const std::string& bridge) {
-  std::random_device random;
-  m_root = fs::temp_directory_path() /
-           ("orvex-host-test-" + std::to_string(getpid()) + "-" + std::to_string(random()));
-  const fs::path pluginDir = m_root / "rhino" / "Plug-ins" / "OrvexConv";
+  const fs::path pluginDir = PlugInFolder();
   fs::create_directories(pluginDir);
   fs::copy_file(ORVEX_PLUGIN_FILE, pluginDir / "OrvexConv.rhp");
   if (bridge.empty())
@@ -72,34 +51,39 @@ HostSandbox::HostSandbox(const std::string& bridge) {
   std::ofstream(RendererFolder() / "OrvexRender") << "renderer";
 }
 
-HostSandbox::~HostSandbox() {
-  std::error_code ec;
-  fs::remove_all(m_root, ec);
-}
+fs::path HostSandbox::RendererFolder() const { return Root() / "Orvex Render"; }
 
-fs::path HostSandbox::RendererFolder() const { return m_root / "Orvex Render"; }
+fs::path HostSandbox::PlugInConfigFolder() const {
+  return ConfigFolder() / "McNeel/Rhinoceros/7.0/Plug-ins" /
+         "OrvexConv (7c3a91f2-5b0e-4d8a-9f61-2e4b8d0c7a53)";
+}
 
 void HostSandbox::RememberRenderer() const {
   std::ofstream(FolderFile(), std::ios::binary) << RendererFolder().string();
 }
 
 fs::path HostSandbox::WriteDocument(const json& doc, const std::string& name) {
-  const fs::path path = m_root / (name + ".orvexdoc.json");
-  std::ofstream(path) << doc.dump(1);
-  return path;
+  return test_support::WriteFile(Root() / (name + ".orvexdoc.json"), doc.dump(1));
+}
+
+HostRun HostSandbox::RunDocument(const json& doc, const std::vector<std::string>& commands,
+                                 const std::map<std::string, std::string>& env) {
+  std::vector<std::string> args = {"--doc", WriteDocument(doc).string()};
+  args.insert(args.end(), commands.begin(), commands.end());
+  return Run(args, env);
 }
 
 HostRun HostSandbox::Run(const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env) const {
-  const fs::path out = m_root / "stdout.txt";
-  const fs::path err = m_root / "stderr.txt";
-  const fs::path transcript = m_root / "transcript.jsonl";
-  const fs::path log = m_root / "calls.jsonl";
+  const fs::path out = Root() / "stdout.txt";
+  const fs::path err = Root() / "stderr.txt";
+  const fs::path transcript = Root() / "transcript.jsonl";
+  const fs::path log = Root() / "calls.jsonl";
   fs::remove(transcript);
   fs::remove(log);
   std::vector<std::string> argv = {ORVEX_HOST_FILE, "--plugin",
-                                   (m_root / "rhino/Plug-ins/OrvexConv/OrvexConv.rhp").string(),
-                                   "--transcript", transcript.string()};
+                                   (PlugInFolder() / "OrvexConv.rhp").string(), "--transcript",
+                                   transcript.string()};
   argv.insert(argv.end(), args.begin(), args.end());
   const pid_t child = fork();
   if (child == 0) {
@@ -107,7 +91,7 @@ HostRun HostSandbox::Run(const std::vector<std::string>& args,
     setenv("ORVEX_BRIDGE_LOG", log.c_str(), 1);
     setenv("ORVEX_UPDATE_URL", "https://127.0.0.1:1", 1);
     setenv("ORVEX_ANALYTICS_HOST", "127.0.0.1:1", 1);
-    setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", ConfigFolder().c_str(), 1);
     unsetenv("ORVEX_BRIDGE_START_CODE");
     unsetenv("ORVEX_BRIDGE_CONNECT_CODE");
     unsetenv("ORVEX_BRIDGE_HAS_CONNECTED");
@@ -125,10 +109,10 @@ HostRun HostSandbox::Run(const std::vector<std::string>& args,
   int status = 0;
   waitpid(child, &status, 0);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = ReadFile(out);
-  run.err = ReadFile(err);
-  run.transcript = ReadJsonLines(transcript);
-  run.calls = ReadJsonLines(log);
+  run.out = test_support::ReadFile(out);
+  run.err = test_support::ReadFile(err);
+  run.transcript = test_support::ReadJsonObjects(transcript);
+  run.calls = test_support::ReadJsonObjects(log);
   return run;
 }
 

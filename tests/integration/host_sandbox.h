@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 struct HostRun {
   int exitCode = -1;
   std::string out;                         // standard output
@@ -27,12 +29,17 @@ class HostSandbox {
   // bridge: "" = the bridge stand-in, "none" = no bridge library, otherwise the
   // name of a variant folder (such as "no_Connect").
   explicit HostSandbox(const std::string& bridge = "");
-  ~HostSandbox();
 
-  const std::filesystem::path& Root() const { return m_root; }
+  const std::filesystem::path& Root() const { return m_root.path(); }
   std::filesystem::path FolderFile() const {
-    return m_root / "rhino" / "orvex_render_folder.strings";
+    return Root() / "rhino" / "orvex_render_folder.strings";
   }
+  // The folder of the plug-in and, beside it, the bridge library.
+  std::filesystem::path PlugInFolder() const { return Root() / "rhino/Plug-ins/OrvexConv"; }
+  // The configuration folder of the host's runs (XDG_CONFIG_HOME), and the
+  // plug-in's own folder in it, which holds the analytics client id.
+  std::filesystem::path ConfigFolder() const { return Root() / "config"; }
+  std::filesystem::path PlugInConfigFolder() const;
   // A folder that the bridge accepts as the renderer's installation.
   std::filesystem::path RendererFolder() const;
   // Stores the renderer folder in the folder file, as an earlier run would have.
@@ -40,12 +47,13 @@ class HostSandbox {
   std::filesystem::path WriteDocument(const nlohmann::json& doc, const std::string& name = "doc");
   HostRun Run(const std::vector<std::string>& args,
               const std::map<std::string, std::string>& env = {}) const;
+  // Writes the document and runs the commands with it open.
+  HostRun RunDocument(const nlohmann::json& doc, const std::vector<std::string>& commands,
+                      const std::map<std::string, std::string>& env = {});
 
  private:
-  std::filesystem::path m_root;
+  test_support::TempDir m_root{"orvex-host-test"};
 };
 
 // A saved document with one mesh object, in millimetres.
 nlohmann::json SavedDocument();
-
-std::string ReadFile(const std::filesystem::path& path);

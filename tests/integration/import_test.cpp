@@ -17,6 +17,7 @@
 #include "host_sandbox.h"
 #include "tests/gltf_support/gltf_file.h"
 #include "tests/host_import/assimp_view.h"
+#include "tests/support/file_io.h"
 
 using nlohmann::json;
 
@@ -264,8 +265,8 @@ TEST(ImportHostTest, TheRendererKeepsTheTexturedGltfsImage) {
   const gltf_test::GltfFile gltf(out / "model.gltf");
   ASSERT_EQ(gltf.json()["images"].size(), 1u);
   EXPECT_EQ(gltf.json()["images"][0]["uri"], "textures/CesiumLogoFlat.png");
-  EXPECT_EQ(ReadFile(out / "textures/CesiumLogoFlat.png"),
-            ReadFile(kModels + "glTF2/BoxTextured-glTF/CesiumLogoFlat.png"));
+  EXPECT_EQ(test_support::ReadFile(out / "textures/CesiumLogoFlat.png"),
+            test_support::ReadFile(kModels + "glTF2/BoxTextured-glTF/CesiumLogoFlat.png"));
   EXPECT_GLTF_VALID(out);
 }
 

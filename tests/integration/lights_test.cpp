@@ -44,8 +44,8 @@ std::vector<std::string> Outline(const pugi::xml_node& root) {
 TEST(LightsTest, GroupsStandBeforeTheirFirstLightAndSkippedLightsLeaveNoTrace) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
-  const HostRun run = sandbox.Run({"--doc", sandbox.WriteDocument(LightsDocument()).string(),
-                                   "OrvexConverterStart", "OrvexConverterSendLights"});
+  const HostRun run =
+      sandbox.RunDocument(LightsDocument(), {"OrvexConverterStart", "OrvexConverterSendLights"});
   const auto sends = run.Calls("SendLightsDataXml");
   ASSERT_EQ(sends.size(), 1u);
   EXPECT_EQ(sends[0]["path"], "D:/projects/house.3dm");
@@ -76,8 +76,7 @@ TEST(LightsTest, NoQualifyingLightSendsTheEmptyTextAndAnUnsavedNameIsEmpty) {
   EXPECT_EQ(none.Calls("SendLightsDataXml")[0]["xml"], "");
 
   const HostRun unsaved =
-      sandbox.Run({"--doc", sandbox.WriteDocument(doc).string(), "OrvexConverterStart",
-                   "SaveAs \"\"", "OrvexConverterSendLights"});
+      sandbox.RunDocument(doc, {"OrvexConverterStart", "SaveAs \"\"", "OrvexConverterSendLights"});
   const auto sends = unsaved.Calls("SendLightsDataXml");
   ASSERT_EQ(sends.size(), 1u);
   EXPECT_EQ(sends[0]["path"], "");
@@ -91,9 +90,8 @@ TEST(LightsTest, NoQualifyingLightSendsTheEmptyTextAndAnUnsavedNameIsEmpty) {
 TEST(LightsTest, BridgeWithoutTheExportShowsItsMessage) {
   HostSandbox sandbox("no_SendLightsDataXml");
   sandbox.RememberRenderer();
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(LightsDocument()).string(), "--lang", "zh",
-                   "OrvexConverterStart", "OrvexConverterSendLights"});
+  const HostRun run = sandbox.RunDocument(
+      LightsDocument(), {"--lang", "zh", "OrvexConverterStart", "OrvexConverterSendLights"});
   const auto boxes = run.Events("message_box");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0]["text"], "获取dll函数失败,请检查dll文件的正确性");

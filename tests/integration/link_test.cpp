@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "host_sandbox.h"
+#include "tests/support/file_io.h"
 
 using nlohmann::json;
 using ::testing::ElementsAre;
@@ -65,7 +66,7 @@ TEST(StartTest, FirstStartAsksForTheFolderThenLinksAndRefusesASecondStart) {
   ASSERT_EQ(chooser.size(), 1u);
   EXPECT_EQ(chooser[0]["title"], "Choose Orvex Render install path:");
   // The folder is stored exactly, without a line end.
-  EXPECT_EQ(ReadFile(sandbox.FolderFile()), folder);
+  EXPECT_EQ(test_support::ReadFile(sandbox.FolderFile()), folder);
 
   // Then: start, link, full send; the third Start is refused without a bridge call.
   const std::vector<std::string> names = run.CallNames();
@@ -92,8 +93,7 @@ TEST(StartTest, FirstStartAsksForTheFolderThenLinksAndRefusesASecondStart) {
 TEST(StartTest, ConnectWaitsBeforeTheModelIsCreated) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStart});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {kStart});
   const double connected = run.Calls("Connect").at(0)["ms"];
   const double created = run.Calls("CreateModel").at(0)["ms"];
   EXPECT_GE(created - connected, 1450.0);
@@ -160,8 +160,8 @@ TEST(StartTest, CodesOutsideTheTableFailSilently) {
 
 TEST(StartTest, CodeOneInChineseAndCancelShowsNothingMore) {
   HostSandbox sandbox;
-  const HostRun run = sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(),
-                                   "--lang", "zh", "--answer", "cancel", kStart});
+  const HostRun run =
+      sandbox.RunDocument(SavedDocument(), {"--lang", "zh", "--answer", "cancel", kStart});
   EXPECT_THAT(
       run.BoxTexts(),
       ElementsAre(
@@ -173,14 +173,13 @@ TEST(StartTest, CodeOneInChineseAndCancelShowsNothingMore) {
 TEST(StartTest, RejectedFolderThreeTimesThenCancelLeavesTheFolderFileAlone) {
   HostSandbox sandbox;
   std::ofstream(sandbox.FolderFile(), std::ios::binary) << "/old/renderer";
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), "--answer", "ok",
-                   "--folder", "/nowhere/1", "--folder", "/nowhere/2", "--folder",
-                   sandbox.Root().string(), "--folder", "cancel", kStart});
+  const HostRun run = sandbox.RunDocument(
+      SavedDocument(), {"--answer", "ok", "--folder", "/nowhere/1", "--folder", "/nowhere/2",
+                        "--folder", sandbox.Root().string(), "--folder", "cancel", kStart});
   const std::vector<std::string> texts = run.BoxTexts();
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "This path is incorrect!"), 3);
   EXPECT_EQ(run.Events("folder_browser").size(), 4u);
-  EXPECT_EQ(ReadFile(sandbox.FolderFile()), "/old/renderer");
+  EXPECT_EQ(test_support::ReadFile(sandbox.FolderFile()), "/old/renderer");
   EXPECT_EQ(run.out.find("Success"), std::string::npos);
 }
 
@@ -205,8 +204,7 @@ TEST(BridgeLoadTest, StoredFolderIsToldToEveryHandleWithoutItsLineEnd) {
   HostSandbox sandbox;
   const std::string folder = sandbox.RendererFolder().string();
   std::ofstream(sandbox.FolderFile(), std::ios::binary) << folder << "\r\nsecond line\n";
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStop});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {kStop});
   const auto told = run.Calls("SetOrvexRenderPath");
   ASSERT_EQ(told.size(), 3u);
   for (const json& call : told) {
@@ -218,8 +216,7 @@ TEST(BridgeLoadTest, StoredFolderIsToldToEveryHandleWithoutItsLineEnd) {
 TEST(BridgeLoadTest, InvalidUtf8FolderFileCountsAsNoStoredFolder) {
   HostSandbox sandbox;
   std::ofstream(sandbox.FolderFile(), std::ios::binary) << "/opt/\xff\xfe/renderer";
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStop});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {kStop});
   EXPECT_TRUE(run.Calls("SetOrvexRenderPath").empty());
   EXPECT_TRUE(run.Events("message_box").empty());
 }
@@ -227,8 +224,7 @@ TEST(BridgeLoadTest, InvalidUtf8FolderFileCountsAsNoStoredFolder) {
 TEST(BridgeExportTest, MissingSetModelFilePathStopsTheStart) {
   HostSandbox sandbox("no_SetModelFilePath");
   sandbox.RememberRenderer();
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStart});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {kStart});
   EXPECT_THAT(run.BoxTexts(), ElementsAre("Get dll func error"));
   EXPECT_EQ(run.Events("message_box")[0]["caption"], "error");
   EXPECT_TRUE(run.Calls("Connect").empty());
@@ -251,8 +247,7 @@ TEST(BridgeExportTest, RefusedConnectShowsItsCode) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
   const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStart},
-                  {{"ORVEX_BRIDGE_CONNECT_CODE", "2"}});
+      sandbox.RunDocument(SavedDocument(), {kStart}, {{"ORVEX_BRIDGE_CONNECT_CODE", "2"}});
   EXPECT_THAT(run.BoxTexts(), ElementsAre("The Orvex Render is not opening"));
   EXPECT_TRUE(run.Calls("CreateModel").empty());
 }
@@ -260,8 +255,7 @@ TEST(BridgeExportTest, RefusedConnectShowsItsCode) {
 TEST(WatcherTest, ClosingTheDocumentEndsTheLink) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
-  const HostRun run = sandbox.Run(
-      {"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStart, "Close", kStop});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {kStart, "Close", kStop});
   ASSERT_EQ(run.Calls("DestroyModel").size(), 1u);
   // The close unlinked: the Stop that follows finds nothing to stop, and so
   // does a second close with no document.
@@ -272,8 +266,7 @@ TEST(WatcherTest, ClosingTheDocumentEndsTheLink) {
 
 TEST(WatcherTest, ClosingWhileUnlinkedOnlySaysNotConnected) {
   HostSandbox sandbox;
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStop, "Close"});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {kStop, "Close"});
   const std::string expectedTail =
       "OrvexConverter: Not Connected!\nOrvexConverter: Not Connected!\n";
   ASSERT_GE(run.out.size(), expectedTail.size());
@@ -283,8 +276,7 @@ TEST(WatcherTest, ClosingWhileUnlinkedOnlySaysNotConnected) {
 
 TEST(ModuleTest, LoadPrintsTheBannerOnceAndAboutShowsTheDeclaration) {
   HostSandbox sandbox;
-  const HostRun run =
-      sandbox.Run({"--doc", sandbox.WriteDocument(SavedDocument()).string(), kStop, kStop});
+  const HostRun run = sandbox.RunDocument(SavedDocument(), {kStop, kStop});
   const std::regex banner(
       R"(^OrvexConv 0\.9\.0 \([A-Z][a-z]{2} [ 0-9]\d \d{4}  \d\d:\d\d:\d\d\) 2\n)");
   EXPECT_TRUE(std::regex_search(run.out, banner)) << run.out;

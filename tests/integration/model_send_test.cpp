@@ -139,13 +139,6 @@ std::string Console(const HostRun& run) {
 // A saved document in the given units; tests add its lists.
 json Doc(const std::string& units) { return {{"path", "D:/projects/model.3dm"}, {"units", units}}; }
 
-HostRun RunDoc(HostSandbox& sandbox, const json& doc, const std::vector<std::string>& commands,
-               const std::map<std::string, std::string>& env = {}) {
-  std::vector<std::string> args = {"--doc", sandbox.WriteDocument(doc).string()};
-  args.insert(args.end(), commands.begin(), commands.end());
-  return sandbox.Run(args, env);
-}
-
 json V(double x, double y, double z) { return json::array({x, y, z}); }
 
 // A triangle whose first vertex is (x, y, z), one upward normal per vertex.
@@ -227,7 +220,7 @@ TEST(MaterialsElementTest, RedAndBumpedRedRecordsArriveByteForByte) {
   json doc = Doc("millimeters");
   doc["materials"] =
       json::array({PhysicallyBasedRed("11110000-0000-4000-8000-000000000001"), bumped});
-  const HostRun run = RunDoc(sandbox, doc, {kStart});
+  const HostRun run = sandbox.RunDocument(doc, {kStart});
   const auto materials = run.Calls("AddMaterial");
   ASSERT_EQ(materials.size(), 2u);
   EXPECT_EQ(materials[0]["key"], "Red_1111");
@@ -250,7 +243,7 @@ TEST(MaterialsElementTest, TwoMaterialsEachGetASwatchAtTheFirstObjectPlacedOnce)
                 {"faces", json::array({json::array({0, 1, 2})})}}}};
   doc["objects"] =
       json::array({box, MeshObject("0a000002-0000-4000-8000-000000000002", "later", 500, 0, 0)});
-  const HostRun run = RunDoc(sandbox, doc, {kStart});
+  const HostRun run = sandbox.RunDocument(doc, {kStart});
   const auto sends = Sends(run);
   ASSERT_EQ(sends.size(), 1u);
   const std::vector<json>& send = sends[0];
@@ -293,7 +286,7 @@ TEST(MaterialsElementTest, OnlyListedMaterialsAndTheFirstOfSharedLeadingDigitsAr
       json::array({BasicMaterial("12345678-0000-4000-8000-000000000001", "First"),
                    BasicMaterial("12345678-1111-4000-8000-000000000002", "Second"), unlisted,
                    BasicMaterial("87654321-0000-4000-8000-000000000003", "Third")});
-  const HostRun run = RunDoc(sandbox, doc, {kStart});
+  const HostRun run = sandbox.RunDocument(doc, {kStart});
   EXPECT_THAT(Texts(run.calls, "AddMaterial", "key"), ElementsAre("First_1234", "Third_8765"));
   EXPECT_THAT(Texts(run.calls, "AddMesh", "name"), ElementsAre("First_1234", "Third_8765"));
   // No meshable object: the swatches sit at the origin.
@@ -318,7 +311,7 @@ TEST(ObjectElementsTest, HiddenDeletedAndBlockReferenceObjectsGetNoElement) {
   doc["objects"] = json::array(
       {MeshObject("0a000001-0000-4000-8000-000000000001", "normal", 0, 0, 0), locked, hidden,
        deleted, Reference("0c000001-0000-4000-8000-000000000001", block, Translation(0, 0, 0))});
-  const HostRun run = RunDoc(sandbox, doc, {kStart});
+  const HostRun run = sandbox.RunDocument(doc, {kStart});
   const auto sends = Sends(run);
   ASSERT_EQ(sends.size(), 1u);
   EXPECT_THAT(Ids(Elements(sends[0])),
@@ -354,7 +347,7 @@ TEST(ObjectElementsTest, PolysurfaceFaceMaterialsAndTheDeferredPathKeyTheirMeshe
                 {"material", glass},
                 {"faces", json::array({Part("", Triangle(0, 0, 4)), Part("", Triangle(0, 0, 5))})}};
   doc["objects"] = json::array({unnamedMesh, withFaces, plain});
-  const HostRun run = RunDoc(sandbox, doc, {kStart});
+  const HostRun run = sandbox.RunDocument(doc, {kStart});
   const auto sends = Sends(run);
   ASSERT_EQ(sends.size(), 1u);
   const std::vector<Element> elements = Elements(sends[0]);
@@ -417,7 +410,7 @@ TEST(BlockDefinitionTest, ThreeMeshesOncePlacedForEachVisibleReference) {
       {Reference("0c000001-0000-4000-8000-000000000001", block, Translation(1, 0, 0)),
        Reference("0c000002-0000-4000-8000-000000000002", block, quarterTurn), hiddenReference,
        Reference("0c000004-0000-4000-8000-000000000004", hiddenBlock, Translation(0, 0, 0))});
-  const HostRun run = RunDoc(sandbox, doc, {kStart});
+  const HostRun run = sandbox.RunDocument(doc, {kStart});
   const auto sends = Sends(run);
   ASSERT_EQ(sends.size(), 1u);
   const std::vector<Element> elements = Elements(sends[0]);
@@ -473,7 +466,7 @@ TEST_P(UnitsTest, EveryLengthIsSentInCentimetres) {
   const UnitsCase c = GetParam();
   HostSandbox sandbox;
   sandbox.RememberRenderer();
-  const HostRun run = RunDoc(sandbox, UnitsDocument(c.units), {kStart});
+  const HostRun run = sandbox.RunDocument(UnitsDocument(c.units), {kStart});
   const auto meshes = run.Calls("AddMesh");
   ASSERT_EQ(meshes.size(), 2u);
   EXPECT_THAT(Head(meshes[0]["positions"], 3), Pointwise(NanSensitiveFloatEq(), c.vertex));
@@ -505,7 +498,7 @@ TEST(FullSendTest, TwoStartStopCyclesMakeTwoModelsAndMeshNamesContinue) {
   json doc = Doc("millimeters");
   doc["objects"] = json::array({MeshObject("0a000001-0000-4000-8000-000000000001", "a", 0, 0, 0),
                                 MeshObject("0a000002-0000-4000-8000-000000000002", "b", 5, 0, 0)});
-  const HostRun run = RunDoc(sandbox, doc, {kStart, kStop, kStart, kStop});
+  const HostRun run = sandbox.RunDocument(doc, {kStart, kStop, kStart, kStop});
   const auto sends = Sends(run);
   ASSERT_EQ(sends.size(), 2u);
   for (size_t i = 0; i < 2; ++i) {
@@ -538,7 +531,7 @@ TEST(FullSendTest, BridgeWithoutCreateModelSendsIntoModelZeroAndNeverStartsTheTr
   json doc = Doc("millimeters");
   doc["materials"] = json::array({BasicMaterial("11110000-0000-4000-8000-000000000001", "Red")});
   doc["objects"] = json::array({MeshObject("0a000001-0000-4000-8000-000000000001", "a", 0, 0, 0)});
-  const HostRun run = RunDoc(sandbox, doc, {kStart});
+  const HostRun run = sandbox.RunDocument(doc, {kStart});
   EXPECT_THAT(run.BoxTexts(), ElementsAre("Get dll func error"));
   const auto sends = Sends(run);
   ASSERT_EQ(sends.size(), 1u);
@@ -567,7 +560,7 @@ TEST(ModelUpdateTest, SendModelReconnectsResendsIntoTheSameModelAndSendsTheCamer
   doc["objects"] = json::array({MeshObject("0a000001-0000-4000-8000-000000000001", "a", 0, 0, 0)});
   doc["view"] = json::parse(R"({"projection": "perspective", "location": [1000, 2000, 3000],
     "direction": [0, 0, -1], "up": [0, 1, 0], "target": [1000, 2000, 0]})");
-  const HostRun run = RunDoc(sandbox, doc, {kStart, kSendModel});
+  const HostRun run = sandbox.RunDocument(doc, {kStart, kSendModel});
   const std::vector<json> calls = CommandThreadCalls(run);
   // The update begins with the second Connect on the command thread.
   size_t connect = 0;
@@ -610,7 +603,7 @@ TEST(ModelUpdateTest, HiddenAndDeletedObjectsAreWithdrawnAndAShownOneIsSentAgain
   doc["objects"] = json::array({MeshObject(a, "a", 0, 0, 0), MeshObject(b, "b", 0, 0, 0), shown,
                                 MeshObject(d, "d", 0, 0, 0)});
   const HostRun run =
-      RunDoc(sandbox, doc, {kStart, "Hide a", "Delete " + b, "Show c", "Lock d", kSendModel});
+      sandbox.RunDocument(doc, {kStart, "Hide a", "Delete " + b, "Show c", "Lock d", kSendModel});
   ASSERT_EQ(run.exitCode, 0);
   const auto sends = Sends(run);
   ASSERT_EQ(sends.size(), 2u);
@@ -631,7 +624,7 @@ TEST(ModelUpdateTest, UnitsChangedSinceTheFullSendApplyToTheUpdate) {
   json doc = UnitsDocument("millimeters");
   doc["view"] = json::parse(R"({"projection": "perspective", "location": [1, 2, 3],
     "direction": [0, 0, -1], "up": [0, 1, 0], "target": [1, 2, 0]})");
-  const HostRun run = RunDoc(sandbox, doc, {kStart, "Units meters", kSendModel});
+  const HostRun run = sandbox.RunDocument(doc, {kStart, "Units meters", kSendModel});
   const auto sends = Sends(run);
   ASSERT_EQ(sends.size(), 2u);
   struct Expected {
@@ -662,7 +655,7 @@ TEST(ModelUpdateTest, LostModelShowsTheBoxWithoutABridgeCallAndEndsTheLink) {
   doc["objects"] = json::array({MeshObject("0a000001-0000-4000-8000-000000000001", "a", 0, 0, 0)});
   for (const auto& [lang, text] : {std::pair<std::string, std::string>{"en", "null ptr of model"},
                                    {"zh", "未找到建立连接的模型,请尝试开启连接后进行更新."}}) {
-    const HostRun run = RunDoc(sandbox, doc, {"--lang", lang, kStart, kSendModel, kStop});
+    const HostRun run = sandbox.RunDocument(doc, {"--lang", lang, kStart, kSendModel, kStop});
     const auto boxes = run.Events("message_box");
     ASSERT_EQ(boxes.size(), 2u) << lang;  // the Start's missing export, then this one
     EXPECT_EQ(boxes[1]["text"], text);
@@ -686,7 +679,7 @@ TEST(ModelUpdateTest, RendererThatDoesNotReportTheLinkEndsItSilently) {
   json doc = Doc("millimeters");
   doc["objects"] = json::array({MeshObject("0a000001-0000-4000-8000-000000000001", "a", 0, 0, 0)});
   const HostRun run =
-      RunDoc(sandbox, doc, {kStart, kSendModel, kStop}, {{"ORVEX_BRIDGE_HAS_CONNECTED", "0"}});
+      sandbox.RunDocument(doc, {kStart, kSendModel, kStop}, {{"ORVEX_BRIDGE_HAS_CONNECTED", "0"}});
   const std::vector<json> calls = CommandThreadCalls(run);
   const Names names = FnNames(calls);
   const auto asked = std::find(names.begin(), names.end(), "HasConnected");

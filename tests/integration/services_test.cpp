@@ -61,9 +61,8 @@ class LiveServicesTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(LiveServicesTest, StartPromptsForTheNewVersionBeforeTheBannerAndReportsThreeEvents) {
-  const HostRun run = sandbox_.Run({"--doc", sandbox_.WriteDocument(SavedDocument()).string(),
-                                    "--answer", "cancel", "OrvexConverterStart"},
-                                   Environment());
+  const HostRun run = sandbox_.RunDocument(
+      SavedDocument(), {"--answer", "cancel", "OrvexConverterStart"}, Environment());
   ASSERT_EQ(run.exitCode, 0);
   // The prompt comes first, before the banner, and Cancel opens nothing.
   ASSERT_GE(run.transcript.size(), 3u);

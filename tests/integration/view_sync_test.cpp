@@ -38,11 +38,9 @@ json LinkedDocument() {
   return doc;
 }
 
-HostRun RunLinked(HostSandbox& sandbox, const json& doc, std::vector<std::string> commands) {
+HostRun RunLinked(HostSandbox& sandbox, const json& doc, const std::vector<std::string>& commands) {
   sandbox.RememberRenderer();
-  std::vector<std::string> args = {"--doc", sandbox.WriteDocument(doc).string()};
-  args.insert(args.end(), commands.begin(), commands.end());
-  return sandbox.Run(args);
+  return sandbox.RunDocument(doc, commands);
 }
 
 // A host point and direction turned about the world Z axis through the origin.

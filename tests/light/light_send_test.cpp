@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 #include <string>
@@ -14,7 +13,8 @@
 #include "light/light_exporter.h"
 #include "light_test_support.h"
 #include "platform/platform.h"
-#include "standin_host.h"
+#include "tests/support/process_call_log.h"
+#include "tests/support/recording_host.h"
 
 namespace {
 
@@ -31,78 +31,32 @@ constexpr char kB[] = "bbbbbbbb-0000-4000-8000-000000000002";
 constexpr char kC[] = "cccccccc-0000-4000-8000-000000000003";
 constexpr char kD[] = "dddddddd-0000-4000-8000-000000000004";
 
-// A desktop that answers the language question with a fixed id.
-class FixedLanguageDesktop : public platform::Desktop {
- public:
-  int SystemDefaultLanguageId() override { return languageId; }
-  std::optional<std::wstring> ChooseFolder(const std::wstring&) override { return std::nullopt; }
-  void ShellOpen(const std::wstring&, const std::wstring&, const std::wstring&) override {}
-  int languageId = 1033;
-};
-
-struct MessageBoxRecord {
-  std::wstring text;
-  std::wstring caption;
-  unsigned flags;
-};
-
 std::wstring Wide(const char* utf8) { return *platform::Utf8ToWide(utf8); }
 
 class LightSend : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    char pattern[] = "/tmp/orvex-light-send-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-    logFile = folder / "bridge-calls.jsonl";
-    // The bridge reads its log file name when it is loaded.
-    setenv("ORVEX_BRIDGE_LOG", logFile.c_str(), 1);
+    // The bridge reads ORVEX_BRIDGE_LOG once, when it is loaded; it is removed
+    // again once both libraries are in, so that only they log.
+    callLog = std::make_unique<test_support::ProcessCallLog>("orvex-light-send");
     bridge.module = platform::LoadLibraryFromPath(Wide(ORVEX_TEST_BRIDGE_LIBRARY));
     bridgeWithoutLights.module =
         platform::LoadLibraryFromPath(Wide(ORVEX_TEST_BRIDGE_WITHOUT_SEND_LIGHTS));
     unsetenv("ORVEX_BRIDGE_LOG");
   }
 
-  static void TearDownTestSuite() {
-    // The libraries stay loaded, as in the plug-in; only the log goes.
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  }
+  // The libraries stay loaded, as in the plug-in; only the log goes.
+  static void TearDownTestSuite() { callLog.reset(); }
 
   void SetUp() override {
     ASSERT_NE(bridge.module, nullptr) << ORVEX_TEST_BRIDGE_LIBRARY;
     ASSERT_NE(bridgeWithoutLights.module, nullptr) << ORVEX_TEST_BRIDGE_WITHOUT_SEND_LIGHTS;
-    platform::SetDesktop(&desktop);
-    rhino_standin::HostHooks hooks;
-    hooks.print = [](const std::string&) {};
-    hooks.messageBox = [this](const std::wstring& text, const std::wstring& caption,
-                              unsigned flags) {
-      boxes.push_back({text, caption, flags});
-      return 1;
-    };
-    rhino_standin::SetHostHooks(hooks);
-    seen = ReadLog().size();
+    seen = callLog->Size();
     doc = MakeDocument(ON::LengthUnitSystem::Meters, L"/projects/Studio.3dm");
   }
 
-  void TearDown() override {
-    rhino_standin::SetHostHooks({});
-    platform::SetDesktop(nullptr);
-  }
-
-  static std::vector<json> ReadLog() {
-    std::vector<json> lines;
-    std::ifstream in(logFile);
-    for (std::string line; std::getline(in, line);)
-      if (!line.empty()) lines.push_back(json::parse(line));
-    return lines;
-  }
-
   // The bridge calls made since the test began.
-  std::vector<json> NewCalls() {
-    std::vector<json> all = ReadLog();
-    return std::vector<json>(all.begin() + static_cast<std::ptrdiff_t>(seen), all.end());
-  }
+  std::vector<json> NewCalls() { return callLog->CallsFrom(seen); }
 
   // The one SendLightsDataXml call of this test; its description must be well-formed.
   json OneSend() {
@@ -143,13 +97,11 @@ class LightSend : public ::testing::Test {
     return "light " + std::string(id) + " " + layer + " " + name + "[" + std::string(id, 4) + "]";
   }
 
-  static inline std::filesystem::path folder;
-  static inline std::filesystem::path logFile;
+  static inline std::unique_ptr<test_support::ProcessCallLog> callLog;
   static inline BridgeHandle bridge;
   static inline BridgeHandle bridgeWithoutLights;
 
-  FixedLanguageDesktop desktop;
-  std::vector<MessageBoxRecord> boxes;
+  test_support::RecordingHost host;
   size_t seen = 0;
   std::unique_ptr<CRhinoDoc> doc;
 };
@@ -171,7 +123,7 @@ TEST_F(LightSend, EachLayerGroupStandsBeforeItsFirstLight) {
             (std::vector<std::string>{"group 0 Studio.3dm", Group(kL1, "L1"), Light(kA, kL1, "A"),
                                       Group(kL2, "L2"), Light(kB, kL2, "B"), Light(kC, kL1, "C"),
                                       Group(kL3, "L3"), Light(kD, kL3, "D")}));
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(host.Boxes().empty());
 }
 
 TEST_F(LightSend, DirectionalAndAmbientLightsGiveNoRecordAndNoGroup) {
@@ -216,14 +168,14 @@ TEST_F(LightSend, NoQualifyingLightSendsTheEmptyText) {
   EXPECT_EQ(call.value("path", "?"), "/projects/Studio.3dm");
   EXPECT_EQ(call.value("xml", "?"), "");
 
-  seen = ReadLog().size();
+  seen = callLog->Size();
   const int l1 = AddLayer(*doc, kL1, L"L1");
   AddLight(*doc, ON::light_style::world_directional_light, l1, kA, L"Sun");
   AddLight(*doc, ON::light_style::world_point_light, l1, kB, L"Gone").StandinSetDeleted(true);
   exporter.SendLights(doc.get());
   call = OneSend();
   EXPECT_EQ(call.value("xml", "?"), "");
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(host.Boxes().empty());
 }
 
 TEST_F(LightSend, AnUnsavedDocumentHasAnEmptyGroupName) {
@@ -258,18 +210,18 @@ TEST_F(LightSend, ABridgeWithoutTheExportShowsItsMessageAndSendsNothing) {
   AddLight(*doc, ON::light_style::world_point_light, AddLayer(*doc, kL1, L"L1"), kA, L"A");
   LightExporter exporter(&bridgeWithoutLights);
   exporter.SendLights(doc.get());
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, L"Get dll func error");
-  EXPECT_EQ(boxes[0].caption, L"error");
-  EXPECT_EQ(boxes[0].flags, 0u);
+  ASSERT_EQ(host.Boxes().size(), 1u);
+  EXPECT_EQ(host.Boxes()[0].text, L"Get dll func error");
+  EXPECT_EQ(host.Boxes()[0].caption, L"error");
+  EXPECT_EQ(host.Boxes()[0].flags, 0u);
 
   // The empty send looks the export up too.
   auto empty = MakeDocument(ON::LengthUnitSystem::Meters, L"/projects/Empty.3dm");
-  desktop.languageId = 2052;
+  host.languageId = 2052;
   exporter.SendLights(empty.get());
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].text, L"获取dll函数失败,请检查dll文件的正确性");
-  EXPECT_EQ(boxes[1].caption, L"error");
+  ASSERT_EQ(host.Boxes().size(), 2u);
+  EXPECT_EQ(host.Boxes()[1].text, L"获取dll函数失败,请检查dll文件的正确性");
+  EXPECT_EQ(host.Boxes()[1].caption, L"error");
   EXPECT_TRUE(NewCalls().empty());
 }
 
@@ -279,11 +231,11 @@ TEST_F(LightSend, WithoutADocumentNothingIsSent) {
   doc->SetModelUnits(ON_UnitSystem(ON::LengthUnitSystem::Millimeters));
   exporter.SendLights(doc.get());
   EXPECT_FALSE(exporter.Text().empty());
-  seen = ReadLog().size();
+  seen = callLog->Size();
 
   exporter.SendLights(nullptr);
   EXPECT_TRUE(NewCalls().empty());
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(host.Boxes().empty());
   EXPECT_EQ(exporter.Scale(), 1.0);
   EXPECT_TRUE(exporter.Text().empty());
 }
@@ -292,8 +244,8 @@ TEST_F(LightSend, AMissingBridgeHandleCountsAsAMissingExport) {
   AddLight(*doc, ON::light_style::world_point_light, AddLayer(*doc, kL1, L"L1"), kA, L"A");
   LightExporter exporter(nullptr);
   exporter.SendLights(doc.get());
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, L"Get dll func error");
+  ASSERT_EQ(host.Boxes().size(), 1u);
+  EXPECT_EQ(host.Boxes()[0].text, L"Get dll func error");
   EXPECT_TRUE(NewCalls().empty());
 }
 

@@ -3,33 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <regex>
 
-namespace {
+#include "tests/support/scoped_env.h"
 
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (m_old)
-      setenv(m_name, m_old->c_str(), 1);
-    else
-      unsetenv(m_name);
-  }
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
-
-}  // namespace
+using test_support::ScopedEnv;
 
 TEST(TextTest, Utf8RoundTripsThroughWideAndUtf16) {
   const std::string text = "D:/项目/house \xF0\x9F\x8F\xA0.3dm";  // a CJK path and a house emoji
@@ -62,7 +41,7 @@ TEST(TextTest, AnsiIsUtf8HereAndKeepsOtherBytes) {
 TEST(DesktopTest, LanguageComesFromLcAllThenLang) {
   platform::Desktop& desktop = platform::DefaultDesktop();
   {
-    ScopedEnv all("LC_ALL", nullptr);
+    ScopedEnv all("LC_ALL", std::nullopt);
     ScopedEnv lang("LANG", "zh_CN.UTF-8");
     EXPECT_EQ(desktop.SystemDefaultLanguageId(), 2052);
   }
@@ -77,7 +56,7 @@ TEST(DesktopTest, LanguageComesFromLcAllThenLang) {
     EXPECT_EQ(desktop.SystemDefaultLanguageId(), 2052);
   }
   {
-    ScopedEnv all("LC_ALL", nullptr);
+    ScopedEnv all("LC_ALL", std::nullopt);
     ScopedEnv lang("LANG", "zh_TW.UTF-8");
     EXPECT_EQ(desktop.SystemDefaultLanguageId(), 1033);
   }
@@ -107,13 +86,13 @@ TEST(FoldersTest, RoamingFolderFollowsXdgConfigHomeThenHome) {
     EXPECT_EQ(platform::RoamingAppDataFolder(), std::wstring(L"/tmp/orvex-config"));
   }
   {
-    ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+    ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt);
     ScopedEnv home("HOME", "/home/someone");
     EXPECT_EQ(platform::RoamingAppDataFolder(), std::wstring(L"/home/someone/.config"));
   }
   {
     ScopedEnv xdg("XDG_CONFIG_HOME", "");
-    ScopedEnv home("HOME", nullptr);
+    ScopedEnv home("HOME", std::nullopt);
     EXPECT_FALSE(platform::RoamingAppDataFolder());
   }
 }

@@ -15,13 +15,9 @@
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <random>
-#include <thread>
 #include <vector>
 
 #include "RhinoSdk.h"
@@ -32,10 +28,12 @@
 #include "platform/platform.h"
 #include "plugin/commands/commands.h"
 #include "plugin/converter_context.h"
-#include "standin_host.h"
 #include "sync/view_sync.h"
+#include "tests/support/process_call_log.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/wait_until.h"
 
-namespace fs = std::filesystem;
 using nlohmann::json;
 using Clock = std::chrono::steady_clock;
 
@@ -64,72 +62,39 @@ const char* kDocument = R"({
                                  "direction": [0,0,-1], "up": [0,1,0]}}]
 })";
 
-class QuietDesktop : public platform::Desktop {
- public:
-  int SystemDefaultLanguageId() override { return 1033; }
-  std::optional<std::wstring> ChooseFolder(const std::wstring&) override { return std::nullopt; }
-  void ShellOpen(const std::wstring&, const std::wstring&, const std::wstring&) override {}
-};
-
 // What the process shares: the call log and the client id in a folder of
-// their own, message boxes recorded from any thread, and one view.
+// their own, message boxes recorded from any thread, and one view. Made on
+// first use, before anything loads the bridge.
 struct Process {
-  fs::path folder;
-  fs::path log;
-  QuietDesktop desktop;
-  std::mutex mutex;
-  std::vector<std::string> boxes;
+  Process();
+  test_support::ProcessCallLog log{"orvex-stress"};
+  test_support::RecordingHost host;
   CRhinoView* view = nullptr;
-
-  ~Process() {
-    std::error_code ignored;
-    if (!folder.empty()) fs::remove_all(folder, ignored);
-  }
-
-  std::vector<std::string> Boxes() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return boxes;
-  }
 };
+
+Process::Process() {
+  // Read by the bridge when it is first loaded, and by the plug-in at each use.
+  setenv("ORVEX_BRIDGE_LOG_ARRAYS", "0", 1);
+  setenv("ORVEX_BRIDGE_START_CODE", "0", 1);
+  unsetenv("ORVEX_BRIDGE_CONNECT_CODE");
+  unsetenv("ORVEX_BRIDGE_HAS_CONNECTED");
+  setenv("ORVEX_CONNECT_WAIT_MS", "1", 1);
+  // Usage events still start and join their threads, but never leave the machine.
+  setenv("ORVEX_ANALYTICS_HOST", "analytics.orvexrender.invalid", 1);
+  setenv("XDG_CONFIG_HOME", (log.folder() / "config").c_str(), 1);
+  view = &RhinoApp().StandinCreateView();
+  ON_Viewport vp;
+  vp.SetProjection(ON::view_projection::perspective_view);
+  vp.SetCameraLocation({6000, -6000, 4000});
+  vp.SetCameraDirection(ON_3dPoint(2000, 1500, 0) - ON_3dPoint(6000, -6000, 4000));
+  vp.SetCameraUp({0, 0, 1});
+  vp.SetTargetPoint({2000, 1500, 0});
+  vp.SetFrustum(-0.5, 0.5, -0.375, 0.375, 1.0, 100000.0);
+  view->ActiveViewport().SetVP(vp);
+}
 
 Process& TheProcess() {
   static Process process;
-  static std::once_flag once;
-  std::call_once(once, [] {
-    std::string pattern = (fs::temp_directory_path() / "orvex-stress-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    process.folder = pattern;
-    process.log = process.folder / "calls.jsonl";
-    // Read by the bridge when it is first loaded, and by the plug-in at each use.
-    setenv("ORVEX_BRIDGE_LOG", process.log.c_str(), 1);
-    setenv("ORVEX_BRIDGE_LOG_ARRAYS", "0", 1);
-    setenv("ORVEX_BRIDGE_START_CODE", "0", 1);
-    unsetenv("ORVEX_BRIDGE_CONNECT_CODE");
-    unsetenv("ORVEX_BRIDGE_HAS_CONNECTED");
-    unsetenv("ORVEX_BRIDGE_OUT");
-    setenv("ORVEX_CONNECT_WAIT_MS", "1", 1);
-    // Usage events still start and join their threads, but never leave the machine.
-    setenv("ORVEX_ANALYTICS_HOST", "analytics.orvexrender.invalid", 1);
-    setenv("XDG_CONFIG_HOME", (process.folder / "config").c_str(), 1);
-    platform::SetDesktop(&process.desktop);
-    rhino_standin::HostHooks hooks;
-    hooks.print = [](const std::string&) {};
-    hooks.messageBox = [](const std::wstring& text, const std::wstring&, unsigned) {
-      std::lock_guard<std::mutex> lock(TheProcess().mutex);
-      TheProcess().boxes.push_back(platform::WideToUtf8(text));
-      return 1;
-    };
-    rhino_standin::SetHostHooks(std::move(hooks));
-    process.view = &RhinoApp().StandinCreateView();
-    ON_Viewport vp;
-    vp.SetProjection(ON::view_projection::perspective_view);
-    vp.SetCameraLocation({6000, -6000, 4000});
-    vp.SetCameraDirection(ON_3dPoint(2000, 1500, 0) - ON_3dPoint(6000, -6000, 4000));
-    vp.SetCameraUp({0, 0, 1});
-    vp.SetTargetPoint({2000, 1500, 0});
-    vp.SetFrustum(-0.5, 0.5, -0.375, 0.375, 1.0, 100000.0);
-    process.view->ActiveViewport().SetVP(vp);
-  });
   return process;
 }
 
@@ -138,24 +103,6 @@ void OpenDocument() {
       ReadDocumentText(kDocument, "stress.orvexdoc.json", L"/stress/stress.orvexdoc.json");
   ASSERT_TRUE(read.doc) << read.error;
   RhinoApp().StandinOpenDocument(std::move(read.doc));
-}
-
-template <class Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds limit) {
-  const auto end = Clock::now() + limit;
-  while (!condition()) {
-    if (Clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::microseconds(500));
-  }
-  return true;
-}
-
-std::vector<json> ReadLog(const fs::path& path) {
-  std::vector<json> calls;
-  std::ifstream in(path, std::ios::binary);
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty()) calls.push_back(json::parse(line));
-  return calls;
 }
 
 // Writes marks into the bridge's call log from the command thread, through a
@@ -226,8 +173,8 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
     const LinkFlags& flags = TheLinkFlags();
     const int expected = flags.connected && flags.viewSyncOn ? 1 : 0;
     ++settles;
-    return WaitUntil([&] { return viewSync->threadsRunning.load() == expected; },
-                     std::chrono::seconds(10));
+    return test_support::WaitUntil([&] { return viewSync->threadsRunning.load() == expected; },
+                                   std::chrono::seconds(10), std::chrono::microseconds(500));
   };
 
   for (int cycle = 0; cycle < kCycles; ++cycle) {
@@ -286,7 +233,7 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
   ASSERT_TRUE(settle()) << "a view-sync thread outlived the last link";
 
   // The log, in call order: cameras only while a link stands.
-  const std::vector<json> calls = ReadLog(process.log);
+  const std::vector<json> calls = process.log.CallsFrom(0);
   bool linked = false;
   size_t lateCameras = 0, cameras = 0, threadCameras = 0;
   int commandThread = -1;
@@ -321,9 +268,9 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
   EXPECT_GT(threadCameras, static_cast<size_t>(kCycles / 4));
   EXPECT_GT(viewSync->generation.load(), static_cast<unsigned>(linksMade));
   // The only message the run may show: Start without an open document.
-  for (const std::string& box : process.Boxes())
-    EXPECT_EQ(box, "Please save current file and retry");
-  EXPECT_EQ(static_cast<int>(process.Boxes().size()), refusedStarts);
+  for (const test_support::ShownBox& box : process.host.Boxes())
+    EXPECT_EQ(box.text, L"Please save current file and retry");
+  EXPECT_EQ(static_cast<int>(process.host.Boxes().size()), refusedStarts);
 }
 
 // The connect wait that the stress run shortens.
@@ -332,18 +279,14 @@ class ConnectWaitTest : public ::testing::TestWithParam<std::pair<const char*, i
 TEST_P(ConnectWaitTest, WaitIsTheNamedMillisecondsOrTheFullWait) {
   TheProcess();
   const auto [value, expectedMs] = GetParam();
-  const char* previous = getenv("ORVEX_CONNECT_WAIT_MS");
-  const std::string kept = previous ? previous : "";
-  setenv("ORVEX_CONNECT_WAIT_MS", value, 1);
-  BridgeHandle handle;
-  ASSERT_TRUE(bridge::Load(handle));
-  const auto begin = Clock::now();
-  EXPECT_TRUE(bridge::Connect(handle));
-  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-  if (previous) {
-    setenv("ORVEX_CONNECT_WAIT_MS", kept.c_str(), 1);
-  } else {
-    unsetenv("ORVEX_CONNECT_WAIT_MS");
+  double ms = 0;
+  {
+    const test_support::ScopedEnv wait("ORVEX_CONNECT_WAIT_MS", value);
+    BridgeHandle handle;
+    ASSERT_TRUE(bridge::Load(handle));
+    const auto begin = Clock::now();
+    EXPECT_TRUE(bridge::Connect(handle));
+    ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
   }
   EXPECT_GE(ms, expectedMs - 1.0);
   EXPECT_LT(ms, expectedMs + 400.0);

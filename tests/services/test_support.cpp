@@ -8,58 +8,17 @@
 #include <openssl/pem.h>
 #include <openssl/rand.h>
 #include <openssl/x509v3.h>
+#include <stdlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
-#include "standin_host.h"
+#include "tests/support/temp_dir.h"
 
 namespace services_test {
-
-// --- Files and environment ------------------------------------------------------------
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "orvex-services-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << bytes;
-}
-
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
-  if (const char* previous = std::getenv(name)) previous_ = previous;
-  setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (previous_) {
-    setenv(name_.c_str(), previous_->c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
-}
 
 // --- Certificates -------------------------------------------------------------------
 
@@ -200,44 +159,19 @@ UnansweredPort::~UnansweredPort() {
   close(listener_);
 }
 
-// --- Desktop -------------------------------------------------------------------------
-
-RecordingDesktop::RecordingDesktop() {
-  platform::SetDesktop(this);
-  rhino_standin::HostHooks hooks;
-  hooks.messageBox = [this](const std::wstring& text, const std::wstring& caption, unsigned flags) {
-    messageBoxes.push_back({text, caption, flags});
-    return answer;
-  };
-  rhino_standin::SetHostHooks(std::move(hooks));
-}
-
-RecordingDesktop::~RecordingDesktop() {
-  rhino_standin::SetHostHooks({});
-  platform::SetDesktop(nullptr);
-}
-
-void RecordingDesktop::ShellOpen(const std::wstring& verb, const std::wstring& file,
-                                 const std::wstring& params) {
-  shellOpens.push_back({verb, file, params});
-}
-
-}  // namespace services_test
-
-namespace services_test {
 namespace {
 
 // Every test runs with its configuration folder in a temporary folder.
 class ConfigHomeEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    folder_ = std::make_unique<TempDir>();
+    folder_ = std::make_unique<test_support::TempDir>("orvex-services");
     setenv("XDG_CONFIG_HOME", folder_->path().c_str(), 1);
   }
   void TearDown() override { folder_.reset(); }
 
  private:
-  std::unique_ptr<TempDir> folder_;
+  std::unique_ptr<test_support::TempDir> folder_;
 };
 
 const ::testing::Environment* const kConfigHome =

@@ -1,6 +1,5 @@
-// What the service tests share: temporary folders, certificates made at test
-// time, servers on 127.0.0.1 run on threads of their own, sockets that refuse
-// or never answer, and a desktop that records instead of acting.
+// What the service tests share: certificates made at test time, servers on
+// 127.0.0.1 run on threads of their own, and sockets that refuse or never answer.
 #pragma once
 
 #include <httplib.h>
@@ -9,44 +8,11 @@
 
 #include <filesystem>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/platform.h"
-
 namespace services_test {
-
-// A fresh folder, removed with everything in it at destruction.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string ReadFile(const std::filesystem::path& path);
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
-
-// Sets an environment variable for the life of the object, then restores it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> previous_;
-};
 
 // --- Certificates (OpenSSL) -----------------------------------------------------------
 
@@ -121,38 +87,6 @@ class UnansweredPort {
   int listener_ = -1;
   std::vector<int> fillers_;
   int port_ = -1;
-};
-
-// --- Desktop and message boxes ------------------------------------------------------
-
-struct ShellOpenCall {
-  std::wstring verb;
-  std::wstring file;
-  std::wstring params;
-};
-
-struct MessageBoxCall {
-  std::wstring text;
-  std::wstring caption;
-  unsigned flags;
-};
-
-// Records shell opens and message boxes while installed; message boxes are
-// answered with `answer`, the language id is `languageId`.
-class RecordingDesktop : public platform::Desktop {
- public:
-  RecordingDesktop();
-  ~RecordingDesktop() override;
-
-  int SystemDefaultLanguageId() override { return languageId; }
-  std::optional<std::wstring> ChooseFolder(const std::wstring&) override { return std::nullopt; }
-  void ShellOpen(const std::wstring& verb, const std::wstring& file,
-                 const std::wstring& params) override;
-
-  int languageId = 1033;
-  int answer = 1;
-  std::vector<ShellOpenCall> shellOpens;
-  std::vector<MessageBoxCall> messageBoxes;
 };
 
 }  // namespace services_test

@@ -9,14 +9,18 @@
 #include <vector>
 
 #include "test_support.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 using services::ReplyOffersNewVersion;
 using services::UpdateReply;
 using services_test::Credentials;
-using services_test::RecordingDesktop;
 using services_test::RunningServer;
+using test_support::RecordingHost;
+using test_support::ScopedEnv;
 
 const std::wstring kEnglishPrompt =
     L" Orvex Converter has a new version! \n\n Please click OK to download.";
@@ -123,27 +127,27 @@ class UpdateCheckServerTest : public ::testing::Test {
   // Runs the check against the server answering the version: the English
   // prompt is shown once and, answered OK, opens the download.
   void ExpectPrompted(const std::string& version) {
-    RecordingDesktop desktop;
+    RecordingHost host;
     Answer(200, VersionReply(version));
     services::RunUpdateCheck(Settings());
-    ASSERT_EQ(1u, desktop.messageBoxes.size()) << '"' << version << '"';
-    EXPECT_EQ(kEnglishPrompt, desktop.messageBoxes[0].text);
-    EXPECT_EQ(kCaption, desktop.messageBoxes[0].caption);
-    EXPECT_EQ(kPromptFlags, desktop.messageBoxes[0].flags);
-    ASSERT_EQ(1u, desktop.shellOpens.size());
-    EXPECT_EQ(L"open", desktop.shellOpens[0].verb);
-    EXPECT_EQ(L"explorer.exe", desktop.shellOpens[0].file);
-    EXPECT_EQ(Settings().downloadUrl, desktop.shellOpens[0].params);
+    ASSERT_EQ(1u, host.Boxes().size()) << '"' << version << '"';
+    EXPECT_EQ(kEnglishPrompt, host.Boxes()[0].text);
+    EXPECT_EQ(kCaption, host.Boxes()[0].caption);
+    EXPECT_EQ(kPromptFlags, host.Boxes()[0].flags);
+    ASSERT_EQ(1u, host.ShellOpens().size());
+    EXPECT_EQ(L"open", host.ShellOpens()[0].verb);
+    EXPECT_EQ(L"explorer.exe", host.ShellOpens()[0].file);
+    EXPECT_EQ(Settings().downloadUrl, host.ShellOpens()[0].params);
   }
 
   void ExpectNothing(const services::UpdateCheckSettings& settings) {
-    RecordingDesktop desktop;
+    RecordingHost host;
     services::RunUpdateCheck(settings);
-    EXPECT_TRUE(desktop.messageBoxes.empty());
-    EXPECT_TRUE(desktop.shellOpens.empty());
+    EXPECT_TRUE(host.Boxes().empty());
+    EXPECT_TRUE(host.ShellOpens().empty());
   }
 
-  services_test::TempDir folder_;
+  test_support::TempDir folder_;
   Credentials authority_;
   Credentials serverCredentials_;
   std::filesystem::path caFile_;
@@ -177,25 +181,25 @@ TEST_F(UpdateCheckServerTest, OtherVersionsPromptAndOkOpensTheDownload) {
 TEST_F(UpdateCheckServerTest, PromptIsChineseForLanguage2052) {
   StartServer(serverCredentials_);
   Answer(200, VersionReply("1.0.0"));
-  RecordingDesktop desktop;
-  desktop.languageId = 2052;
+  RecordingHost host;
+  host.languageId = 2052;
   services::RunUpdateCheck(Settings());
-  ASSERT_EQ(1u, desktop.messageBoxes.size());
-  EXPECT_EQ(kChinesePrompt, desktop.messageBoxes[0].text);
-  EXPECT_EQ(kCaption, desktop.messageBoxes[0].caption);
-  EXPECT_EQ(kPromptFlags, desktop.messageBoxes[0].flags);
-  EXPECT_EQ(1u, desktop.shellOpens.size());
+  ASSERT_EQ(1u, host.Boxes().size());
+  EXPECT_EQ(kChinesePrompt, host.Boxes()[0].text);
+  EXPECT_EQ(kCaption, host.Boxes()[0].caption);
+  EXPECT_EQ(kPromptFlags, host.Boxes()[0].flags);
+  EXPECT_EQ(1u, host.ShellOpens().size());
 }
 
 TEST_F(UpdateCheckServerTest, AnyAnswerButOkOpensNothing) {
   StartServer(serverCredentials_);
   Answer(200, VersionReply("1.0.0"));
   for (const int answer : {2, 0, 7}) {
-    RecordingDesktop desktop;
-    desktop.answer = answer;
+    RecordingHost host;
+    host.answer = answer;
     services::RunUpdateCheck(Settings());
-    EXPECT_EQ(1u, desktop.messageBoxes.size()) << answer;
-    EXPECT_TRUE(desktop.shellOpens.empty()) << answer;
+    EXPECT_EQ(1u, host.Boxes().size()) << answer;
+    EXPECT_TRUE(host.ShellOpens().empty()) << answer;
   }
 }
 
@@ -214,12 +218,12 @@ TEST_F(UpdateCheckServerTest, NumericVersionAndErrorStatusesGiveNothing) {
 
 TEST_F(UpdateCheckServerTest, ReplyBrokenAfterACompleteMemberPrompts) {
   StartServer(serverCredentials_);
-  RecordingDesktop desktop;
+  RecordingHost host;
   Answer(200, "{\"version\":\"1.0.0\",");
   services::RunUpdateCheck(Settings());
-  ASSERT_EQ(1u, desktop.messageBoxes.size());
-  EXPECT_EQ(kEnglishPrompt, desktop.messageBoxes[0].text);
-  EXPECT_EQ(1u, desktop.shellOpens.size());
+  ASSERT_EQ(1u, host.Boxes().size());
+  EXPECT_EQ(kEnglishPrompt, host.Boxes()[0].text);
+  EXPECT_EQ(1u, host.ShellOpens().size());
 }
 
 TEST_F(UpdateCheckServerTest, UntrustedServersGiveNothing) {
@@ -348,9 +352,9 @@ TEST_F(UpdateCheckServerTest, VersionBeyond64KiBIsNeverSeen) {
   Answer(200, "{\"pad\":\"" + Padding(70000) + "\",\"version\":\"1.0.0\"}");
   ExpectNothing(Settings());
   Answer(200, "{\"version\":\"1.0.0\",\"pad\":\"" + Padding(70000) + "\"}");
-  RecordingDesktop desktop;
+  RecordingHost host;
   services::RunUpdateCheck(Settings());
-  EXPECT_EQ(1u, desktop.messageBoxes.size());
+  EXPECT_EQ(1u, host.Boxes().size());
 }
 
 // --- Deployment values -----------------------------------------------------------------
@@ -364,9 +368,9 @@ TEST(UpdateCheckEnvironment, BuildValuesUnlessTheEnvironmentSaysOtherwise) {
   EXPECT_EQ(ORVEX_DEFAULT_UPDATE_CA_FILE, settings.caFile);
   EXPECT_EQ(platform::AnsiToWide(ORVEX_DEFAULT_DOWNLOAD_URL), settings.downloadUrl);
 
-  services_test::ScopedEnv url("ORVEX_UPDATE_URL", "https://127.0.0.1:8443");
-  services_test::ScopedEnv ca("ORVEX_UPDATE_CA_FILE", "/tmp/ca.pem");
-  services_test::ScopedEnv download("ORVEX_DOWNLOAD_URL", "https://127.0.0.1/dl/\xC3\xA9.zip");
+  ScopedEnv url("ORVEX_UPDATE_URL", "https://127.0.0.1:8443");
+  ScopedEnv ca("ORVEX_UPDATE_CA_FILE", "/tmp/ca.pem");
+  ScopedEnv download("ORVEX_DOWNLOAD_URL", "https://127.0.0.1/dl/\xC3\xA9.zip");
   settings = services::UpdateCheckSettingsFromEnvironment();
   EXPECT_EQ("https://127.0.0.1:8443", settings.serviceBase);
   EXPECT_EQ("/tmp/ca.pem", settings.caFile);
@@ -376,15 +380,14 @@ TEST(UpdateCheckEnvironment, BuildValuesUnlessTheEnvironmentSaysOtherwise) {
 TEST_F(UpdateCheckServerTest, WholeCheckFromTheEnvironment) {
   StartServer(serverCredentials_);
   Answer(200, VersionReply("1.2.0"));
-  services_test::ScopedEnv url("ORVEX_UPDATE_URL",
-                               "https://127.0.0.1:" + std::to_string(server_->port()));
-  services_test::ScopedEnv ca("ORVEX_UPDATE_CA_FILE", caFile_.string());
-  services_test::ScopedEnv download("ORVEX_DOWNLOAD_URL", "https://127.0.0.1/latest.zip");
-  RecordingDesktop desktop;
+  ScopedEnv url("ORVEX_UPDATE_URL", "https://127.0.0.1:" + std::to_string(server_->port()));
+  ScopedEnv ca("ORVEX_UPDATE_CA_FILE", caFile_.string());
+  ScopedEnv download("ORVEX_DOWNLOAD_URL", "https://127.0.0.1/latest.zip");
+  RecordingHost host;
   services::RunUpdateCheck(services::UpdateCheckSettingsFromEnvironment());
-  ASSERT_EQ(1u, desktop.messageBoxes.size());
-  ASSERT_EQ(1u, desktop.shellOpens.size());
-  EXPECT_EQ(L"https://127.0.0.1/latest.zip", desktop.shellOpens[0].params);
+  ASSERT_EQ(1u, host.Boxes().size());
+  ASSERT_EQ(1u, host.ShellOpens().size());
+  EXPECT_EQ(L"https://127.0.0.1/latest.zip", host.ShellOpens()[0].params);
 }
 
 }  // namespace

@@ -16,15 +16,18 @@
 #include "services/form_encoding.h"
 #include "services/service_settings.h"
 #include "test_support.h"
+#include "tests/support/file_io.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 using services::UsageReporter;
 using services::UsageReporterSettings;
-using services_test::ReadFile;
 using services_test::RunningServer;
-using services_test::TempDir;
-using services_test::WriteFile;
+using test_support::ReadFile;
+using test_support::TempDir;
+using test_support::WriteFile;
 
 const std::string kPayloadStart = "v=1&tid=UA-123456789-01&cid=";
 
@@ -319,14 +322,14 @@ TEST(DeploymentValues, PlaceholderHostsUnderTheInvalidDomain) {
 TEST(DeploymentValues, EnvironmentOverridesEvenWhenEmpty) {
   unsetenv("ORVEX_TEST_VALUE");
   EXPECT_EQ("built", services::DeploymentValue("ORVEX_TEST_VALUE", "built"));
-  services_test::ScopedEnv empty("ORVEX_TEST_VALUE", "");
+  test_support::ScopedEnv empty("ORVEX_TEST_VALUE", "");
   EXPECT_EQ("", services::DeploymentValue("ORVEX_TEST_VALUE", "built"));
 }
 
 TEST(DeploymentValues, WebsiteAddress) {
   unsetenv("ORVEX_WEBSITE_URL");
   EXPECT_EQ(platform::AnsiToWide(ORVEX_DEFAULT_WEBSITE_URL), services::WebsiteUrlFromEnvironment());
-  services_test::ScopedEnv website("ORVEX_WEBSITE_URL", "https://127.0.0.1/forum");
+  test_support::ScopedEnv website("ORVEX_WEBSITE_URL", "https://127.0.0.1/forum");
   EXPECT_EQ(L"https://127.0.0.1/forum", services::WebsiteUrlFromEnvironment());
 }
 
@@ -337,13 +340,13 @@ TEST(UsageReporterEnvironment, SettingsFromTheEnvironment) {
   EXPECT_EQ(100000, settings.connectionTimeoutMicroseconds);
   EXPECT_EQ(7, RhinoApp().ExeVersion());
   EXPECT_EQ(platform::AnsiToWide(ProcessClientIdFile().string()), settings.clientIdFilePath);
-  services_test::ScopedEnv host("ORVEX_ANALYTICS_HOST", "127.0.0.1:8080");
+  test_support::ScopedEnv host("ORVEX_ANALYTICS_HOST", "127.0.0.1:8080");
   EXPECT_EQ("127.0.0.1:8080", UsageReporter::SettingsFromEnvironment().endpointHost);
 }
 
 TEST_F(UsageReporterServerTest, ReportUsageThroughTheProcessWideReporter) {
-  services_test::ScopedEnv host("ORVEX_ANALYTICS_HOST",
-                                "127.0.0.1:" + std::to_string(server_->port()));
+  test_support::ScopedEnv host("ORVEX_ANALYTICS_HOST",
+                               "127.0.0.1:" + std::to_string(server_->port()));
   services::ReportUsage("sync", "logo");
   services::ReportUsage("sync", "viewOn");
   const std::string stored = ReadFile(ProcessClientIdFile());

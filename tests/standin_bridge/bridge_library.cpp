@@ -1,10 +1,6 @@
 #include "tests/standin_bridge/bridge_library.h"
 
 #include <dlfcn.h>
-#include <stdlib.h>
-
-#include <fstream>
-#include <stdexcept>
 
 namespace orvex_bridge_test {
 
@@ -21,35 +17,6 @@ bool IsLoaded(const std::string& path) {
   return true;
 }
 
-ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
-    : name_(std::move(name)) {
-  if (const char* old = getenv(name_.c_str())) old_ = old;
-  if (value) {
-    setenv(name_.c_str(), value->c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (old_) {
-    setenv(name_.c_str(), old_->c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
-}
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "orvex-bridge-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code error;
-  std::filesystem::remove_all(path_, error);
-}
-
 BridgeLibrary::BridgeLibrary(const std::string& path) {
   handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) error_ = dlerror();
@@ -62,13 +29,6 @@ BridgeLibrary::~BridgeLibrary() {
 void* BridgeLibrary::Symbol(const char* name) const {
   if (handle_ == nullptr) return nullptr;
   return dlsym(handle_, name);
-}
-
-std::vector<std::string> ReadLines(const std::filesystem::path& file) {
-  std::vector<std::string> lines;
-  std::ifstream in(file, std::ios::binary);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 std::vector<nlohmann::ordered_json> ReadJsonLines(const std::filesystem::path& file) {
@@ -84,7 +44,5 @@ std::vector<std::string> Keys(const nlohmann::ordered_json& object) {
   for (const auto& item : object.items()) keys.push_back(item.key());
   return keys;
 }
-
-void Touch(const std::filesystem::path& file) { std::ofstream(file, std::ios::binary).put('x'); }
 
 }  // namespace orvex_bridge_test

@@ -17,9 +17,9 @@ namespace {
 
 using orvex_bridge_test::Keys;
 using orvex_bridge_test::ReadJsonLines;
-using orvex_bridge_test::ReadLines;
-using orvex_bridge_test::ScopedEnv;
-using orvex_bridge_test::TempDir;
+using test_support::ReadLines;
+using test_support::ScopedEnv;
+using test_support::TempDir;
 
 TEST(CallLogOptions, ReadFromEnvironment) {
   {

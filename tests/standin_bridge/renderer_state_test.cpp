@@ -11,8 +11,8 @@
 namespace orvex_bridge {
 namespace {
 
-using orvex_bridge_test::TempDir;
-using orvex_bridge_test::Touch;
+using test_support::TempDir;
+using test_support::Touch;
 
 Mesh NamedMesh(const std::string& name, float firstPosition = 0) {
   Mesh mesh;

@@ -3,17 +3,12 @@
 // other, and its call log read back. Also measures the thread's idle CPU time
 // and the delay from a view change to its camera send.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
@@ -23,72 +18,31 @@
 #include "RhinoSdk.h"
 #include "export/unit_scale.h"
 #include "platform/platform.h"
-#include "standin_host.h"
 #include "sync/camera_record.h"
 #include "sync/view_sync.h"
+#include "tests/support/process_call_log.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/wait_until.h"
 
 using nlohmann::json;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-class EnglishDesktop : public platform::Desktop {
- public:
-  int SystemDefaultLanguageId() override { return 1033; }
-  std::optional<std::wstring> ChooseFolder(const std::wstring&) override { return std::nullopt; }
-  void ShellOpen(const std::wstring&, const std::wstring&, const std::wstring&) override {}
-};
-
-struct ProcessState {
-  std::filesystem::path folder;
-  std::filesystem::path log;
-  EnglishDesktop desktop;
-  std::mutex boxesMutex;
-  std::vector<std::string> boxes;
-  CRhinoView* view = nullptr;
-
-  ~ProcessState() {
-    std::error_code ignored;
-    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
-  }
-};
-
-ProcessState& State() {
-  static ProcessState state;
-  return state;
-}
+using test_support::WaitUntil;
 
 // The call log in a folder of its own, message boxes recorded (from any
-// thread), and one view of the application.
-void PrepareProcess() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    ProcessState& state = State();
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvex-sync-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    state.folder = pattern;
-    state.log = state.folder / "calls.jsonl";
-    // The bridge reads this once, when it is first loaded.
-    setenv("ORVEX_BRIDGE_LOG", state.log.string().c_str(), 1);
-    unsetenv("ORVEX_BRIDGE_LOG_ARRAYS");
-    unsetenv("ORVEX_BRIDGE_OUT");
-    platform::SetDesktop(&state.desktop);
-    rhino_standin::HostHooks hooks;
-    hooks.print = [](const std::string&) {};
-    hooks.messageBox = [](const std::wstring& text, const std::wstring&, unsigned) {
-      std::lock_guard<std::mutex> lock(State().boxesMutex);
-      State().boxes.push_back(platform::WideToUtf8(text));
-      return 1;
-    };
-    rhino_standin::SetHostHooks(std::move(hooks));
-    state.view = &RhinoApp().StandinCreateView();
-  });
-}
+// thread), and one view of the application. Made by the first SetUp, before
+// the first view-sync thread loads the bridge.
+struct Process {
+  test_support::ProcessCallLog log{"orvex-sync"};
+  test_support::RecordingHost host;
+  CRhinoView* view = &RhinoApp().StandinCreateView();
+};
 
-std::uintmax_t LogSize() {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(State().log, error);
-  return error ? 0 : size;
+Process& TheProcess() {
+  static Process process;
+  return process;
 }
 
 ON_Viewport ViewAt(double x, double y, double z) {
@@ -105,10 +59,9 @@ ON_Viewport ViewAt(double x, double y, double z) {
 class ViewSyncLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    PrepareProcess();
-    m_logStart = LogSize();
+    m_logStart = TheProcess().log.Size();
     doc.SetModelUnits(ON_UnitSystem(ON::LengthUnitSystem::Meters));
-    RhinoApp().StandinSetActiveView(State().view);
+    RhinoApp().StandinSetActiveView(TheProcess().view);
     SetView(ViewAt(10, 0, 5));
     shared->SetDocument(&doc);
   }
@@ -118,35 +71,20 @@ class ViewSyncLoopTest : public ::testing::Test {
     shared->SetDocument(nullptr);
     EXPECT_TRUE(WaitUntil([&] { return shared->threadsRunning.load() == 0; }))
         << "the view-sync thread did not end";
-    std::lock_guard<std::mutex> lock(State().boxesMutex);
-    EXPECT_TRUE(State().boxes.empty()) << "a message box was shown: " << State().boxes[0];
-    RhinoApp().StandinSetActiveView(State().view);
+    const std::vector<test_support::ShownBox> boxes = TheProcess().host.Boxes();
+    EXPECT_TRUE(boxes.empty()) << "a message box was shown: "
+                               << platform::WideToUtf8(boxes[0].text);
+    RhinoApp().StandinSetActiveView(TheProcess().view);
   }
 
-  void SetView(const ON_Viewport& vp) { State().view->ActiveViewport().SetVP(vp); }
+  void SetView(const ON_Viewport& vp) { TheProcess().view->ActiveViewport().SetVP(vp); }
 
   // The camera sends logged since the test started.
   std::vector<json> Cameras() const {
-    std::ifstream in(State().log, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(m_logStart));
     std::vector<json> cameras;
-    for (std::string line; std::getline(in, line);) {
-      if (line.empty()) continue;
-      json call = json::parse(line);
+    for (json& call : TheProcess().log.CallsFrom(m_logStart))
       if (call["fn"] == "SetCameraTransformFov") cameras.push_back(std::move(call));
-    }
     return cameras;
-  }
-
-  template <class Condition>
-  static bool WaitUntil(Condition condition,
-                        std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-    const auto end = Clock::now() + limit;
-    while (!condition()) {
-      if (Clock::now() > end) return false;
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
   }
 
   bool WaitForCameras(size_t count) {
@@ -157,7 +95,7 @@ class ViewSyncLoopTest : public ::testing::Test {
   std::shared_ptr<ViewSyncShared> shared = std::make_shared<ViewSyncShared>();
 
  private:
-  std::uintmax_t m_logStart = 0;
+  std::size_t m_logStart = 0;
 };
 
 std::vector<float> Floats(const json& array) {
@@ -206,7 +144,7 @@ TEST_F(ViewSyncLoopTest, MissingViewSendsNothingUntilOneIsActive) {
   StartViewSyncThread(shared);
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
   EXPECT_TRUE(Cameras().empty());
-  RhinoApp().StandinSetActiveView(State().view);
+  RhinoApp().StandinSetActiveView(TheProcess().view);
   ASSERT_TRUE(WaitForCameras(1));
   EXPECT_EQ(Floats(Cameras()[0]["camera"]), Expected(ViewAt(10, 0, 5), 100.0));
 }
@@ -286,10 +224,11 @@ TEST_F(ViewSyncLoopTest, ViewChangeReachesTheBridgeWithinFifteenMillisecondsMedi
     // Past the 40 ms pause that follows the previous send.
     std::this_thread::sleep_for(std::chrono::milliseconds(50) +
                                 std::chrono::microseconds(phase(random)));
-    const std::uintmax_t before = LogSize();
+    const std::size_t before = TheProcess().log.Size();
     const auto changed = Clock::now();
     SetView(ViewAt(10, 0.5 * (i + 1), 5));
-    if (!WaitUntil([&] { return LogSize() > before; }, std::chrono::seconds(2))) break;
+    if (!WaitUntil([&] { return TheProcess().log.Size() > before; }, std::chrono::seconds(2)))
+      break;
     delays.push_back(std::chrono::duration<double, std::milli>(Clock::now() - changed).count());
   }
   ASSERT_EQ(delays.size(), 25u);
