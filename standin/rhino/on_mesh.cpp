@@ -9,11 +9,12 @@ namespace {
 // The squared distance in double precision, summed x, y, then z.
 double SquaredDistance(const ON_3fPoint& a, const ON_3fPoint& b) {
 #if defined(__SSE2__) || defined(_M_X64)
-  // The same operations in the same order, x and y side by side.
+  // The same operations in the same order, x and y side by side (read as one
+  // unaligned 8-byte load: a point lies at any 4-byte boundary).
   const __m128d xyA =
-      _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&a.x))));
+      _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&a.x))));
   const __m128d xyB =
-      _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(&b.x))));
+      _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&b.x))));
   const __m128d dxy = _mm_sub_pd(xyA, xyB);
   const __m128d squares = _mm_mul_pd(dxy, dxy);
   const double dz = double(a.z) - b.z;
