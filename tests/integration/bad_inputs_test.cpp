@@ -22,6 +22,7 @@
 #include <regex>
 #include <set>
 
+#include "command_names.h"
 #include "host_sandbox.h"
 #include "tests/services/test_support.h"
 #include "tests/support/file_io.h"
@@ -31,15 +32,6 @@ using nlohmann::json;
 using ::testing::ElementsAre;
 
 namespace {
-
-const char* kStart = "OrvexConverterStart";
-const char* kStop = "OrvexConverterStop";
-const char* kSendModel = "OrvexConverterSendModel";
-const char* kSendLights = "OrvexConverterSendLights";
-const char* kSendScenes = "OrvexConverterSendScenes";
-const char* kViewSyncOn = "OrvexConverterViewSyncOn";
-const char* kViewSyncOff = "OrvexConverterViewSyncOff";
-const char* kWebsite = "OrvexConverterWebsite";
 
 const char* kLoadMessage = "Dll error for initting the  handle";
 const char* kCodeOneMessage =

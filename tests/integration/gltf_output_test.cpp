@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "command_names.h"
 #include "host_sandbox.h"
 #include "tests/gltf_support/gltf_file.h"
 #include "tests/support/file_io.h"
@@ -19,8 +20,6 @@ namespace fs = std::filesystem;
 using gltf_test::GltfFile;
 using gltf_test::Vec3;
 
-const char* kStart = "OrvexConverterStart";
-const char* kStop = "OrvexConverterStop";
 const char* kSlab = "0b000001-0000-4000-8000-000000000001";
 const char* kPost = "0b000002-0000-4000-8000-000000000002";
 const char* kLampDefinition = "1d000001-0000-4000-8000-000000000001";

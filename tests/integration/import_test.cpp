@@ -14,6 +14,7 @@
 #include <map>
 #include <set>
 
+#include "command_names.h"
 #include "host_sandbox.h"
 #include "tests/gltf_support/gltf_file.h"
 #include "tests/host_import/assimp_view.h"
@@ -24,9 +25,6 @@ using nlohmann::json;
 namespace {
 
 const std::string kModels = "/usr/share/assimp/models/";
-const char* kStart = "OrvexConverterStart";
-const char* kSendLights = "OrvexConverterSendLights";
-const char* kSendScenes = "OrvexConverterSendScenes";
 constexpr double kPi = 3.141592653589793;
 
 bool IsMeshNumber(const std::string& name) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <regex>
 
+#include "command_names.h"
 #include "host_sandbox.h"
 #include "tests/support/file_io.h"
 
@@ -15,9 +16,6 @@ using nlohmann::json;
 using ::testing::ElementsAre;
 
 namespace {
-
-const char* kStart = "OrvexConverterStart";
-const char* kStop = "OrvexConverterStop";
 
 int Count(const std::vector<std::string>& names, const std::string& name) {
   return static_cast<int>(std::count(names.begin(), names.end(), name));

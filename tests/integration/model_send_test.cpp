@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "command_names.h"
 #include "host_sandbox.h"
 
 using nlohmann::json;
@@ -24,9 +25,6 @@ namespace {
 using Names = std::vector<std::string>;
 using Floats = std::vector<float>;
 
-const char* kStart = "OrvexConverterStart";
-const char* kStop = "OrvexConverterStop";
-const char* kSendModel = "OrvexConverterSendModel";
 const char* kMaterialsElement = "00000000-0000-0000-0000-000000000000";
 // The swatch offset, in centimetres.
 constexpr float kD = 0.0051205293f;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <set>
 
+#include "command_names.h"
 #include "host_sandbox.h"
 
 using nlohmann::json;
@@ -14,12 +15,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-const char* kStart = "OrvexConverterStart";
-const char* kStop = "OrvexConverterStop";
-const char* kSyncOn = "OrvexConverterViewSyncOn";
-const char* kSyncOff = "OrvexConverterViewSyncOff";
-const char* kSendScenes = "OrvexConverterSendScenes";
-const char* kSendModel = "OrvexConverterSendModel";
 const char* kCamera = "SetCameraTransformFov";
 
 const double kDegree = std::acos(-1.0) / 180.0;
@@ -114,9 +109,9 @@ TEST(ViewSyncTest, OrbitSendsANewCameraFromTheSameThread) {
 
 TEST(ViewSyncTest, ViewSyncOffStopsTheSendsAndOnSendsAtOnceFromANewThread) {
   HostSandbox sandbox;
-  const HostRun run =
-      RunLinked(sandbox, LinkedDocument(),
-                {kStart, "Wait 100", kSyncOff, "Orbit 30", "Wait 300", kSyncOn, "Wait 300", kStop});
+  const HostRun run = RunLinked(
+      sandbox, LinkedDocument(),
+      {kStart, "Wait 100", kViewSyncOff, "Orbit 30", "Wait 300", kViewSyncOn, "Wait 300", kStop});
   ASSERT_EQ(run.exitCode, 0);
   const auto cameras = run.Calls(kCamera);
   // Nothing for the orbit while off; one camera as soon as sync is back on.
@@ -154,9 +149,9 @@ INSTANTIATE_TEST_SUITE_P(StopAndClose, EndOfLinkTest,
 TEST(ViewSyncTest, AtMostOneThreadSendsPerLinkAcrossQuickSwitchesAndASecondStart) {
   HostSandbox sandbox;
   const HostRun run = RunLinked(sandbox, LinkedDocument(),
-                                {kStart, "Wait 100", kSyncOff, kSyncOn, "Orbit 10", "Wait 60",
-                                 "Orbit 10", "Wait 60", "Orbit 10", "Wait 100", kStop, kStart,
-                                 "Orbit 10", "Wait 60", "Orbit 10", "Wait 100", kStop});
+                                {kStart, "Wait 100", kViewSyncOff, kViewSyncOn, "Orbit 10",
+                                 "Wait 60", "Orbit 10", "Wait 60", "Orbit 10", "Wait 100", kStop,
+                                 kStart, "Orbit 10", "Wait 60", "Orbit 10", "Wait 100", kStop});
   ASSERT_EQ(run.exitCode, 0);
   const auto cameras = run.Calls(kCamera);
   ASSERT_GE(cameras.size(), 5u);
@@ -181,7 +176,7 @@ TEST(ViewSyncTest, AtMostOneThreadSendsPerLinkAcrossQuickSwitchesAndASecondStart
 TEST(ViewSyncTest, SendModelEndsWithOneCameraFromTheCommandThread) {
   HostSandbox sandbox;
   const HostRun run = RunLinked(sandbox, LinkedDocument(),
-                                {kStart, "Wait 100", kSyncOff, "Orbit 30", kSendModel, kStop});
+                                {kStart, "Wait 100", kViewSyncOff, "Orbit 30", kSendModel, kStop});
   ASSERT_EQ(run.exitCode, 0);
   const auto cameras = run.Calls(kCamera);
   ASSERT_EQ(cameras.size(), 2u);
