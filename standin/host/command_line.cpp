@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include <climits>
 #include <cstdlib>
 
 std::string HostUsage() {
@@ -42,7 +43,7 @@ bool ParseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
       } else {
         char* end = nullptr;
         const long id = std::strtol(v.c_str(), &end, 10);
-        if (v.empty() || *end != '\0') {
+        if (v.empty() || *end != '\0' || id < INT_MIN || id > INT_MAX) {
           *error = "--lang takes en, zh or a number, not '" + v + "'";
           return false;
         }

@@ -1,5 +1,7 @@
 #include "document_reader.h"
 
+#include <climits>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -13,6 +15,10 @@
 using nlohmann::json;
 
 namespace {
+
+// Texture roles are the SDK's numbers; anything a 32-bit role can hold is kept
+// as it stands so an unknown role still reaches the plug-in.
+constexpr double kLargestTextureType = 4294967295.0;
 
 // A field that is not what the format says: the message names it.
 struct FieldError : std::runtime_error {
@@ -46,6 +52,16 @@ class Reader {
       if (s == "-inf") return -std::numeric_limits<double>::infinity();
     }
     Fail(field, "expected a number");
+  }
+
+  // A whole number within [lo, hi]. A value outside the target type would
+  // otherwise be converted with undefined or wrapped results.
+  static double Integer(const json& value, const std::string& field, double lo, double hi) {
+    const double v = value.is_number() ? value.get<double>() : std::nan("");
+    if (!(v >= lo && v <= hi) || v != std::floor(v))
+      Fail(field, "expected a whole number from " + std::to_string(static_cast<long long>(lo)) +
+                      " to " + std::to_string(static_cast<long long>(hi)));
+    return v;
   }
 
   static std::wstring Text(const json& value, const std::string& field) {
@@ -210,8 +226,8 @@ void Reader::ReadMaterial(const json& m, const std::string& field) {
       const json& tj = Object((*textures)[t], f);
       ON_Texture texture;
       if (const json* v = Member(tj, "type"))
-        texture.m_type =
-            static_cast<ON_Texture::TYPE>(static_cast<unsigned>(Number(*v, f + ".type")));
+        texture.m_type = static_cast<ON_Texture::TYPE>(
+            static_cast<unsigned>(Integer(*v, f + ".type", 0, kLargestTextureType)));
       if (const json* v = Member(tj, "on")) texture.m_bOn = Bool(*v, f + ".on");
       if (const json* v = Member(tj, "path"))
         texture.m_image_file_reference.SetFullPath(Text(*v, f + ".path"));
@@ -263,7 +279,7 @@ ON_Mesh Reader::Mesh(const json& value, const std::string& field) {
       int vi[4];
       for (size_t k = 0; k < face.size(); ++k) {
         if (!face[k].is_number_integer()) Fail(f, "vertex numbers are integers");
-        vi[k] = face[k].get<int>();
+        vi[k] = static_cast<int>(Integer(face[k], f, INT_MIN, INT_MAX));
       }
       if (face.size() == 3)
         mesh.AppendTriangle(vi[0], vi[1], vi[2]);
@@ -419,8 +435,9 @@ void Reader::ReadLights(const json& lights) {
 ON_Viewport Reader::Viewport(const json& value, const std::string& field) {
   const json& v = Object(value, field);
   ON_Viewport vp;
-  const std::string projection =
-      Member(v, "projection") ? v["projection"].get<std::string>() : std::string("perspective");
+  const json* named = Member(v, "projection");
+  if (named && !named->is_string()) Fail(field + ".projection", "expected a string");
+  const std::string projection = named ? named->get<std::string>() : std::string("perspective");
   if (projection == "perspective")
     vp.SetProjection(ON::view_projection::perspective_view);
   else if (projection == "parallel")

@@ -147,8 +147,8 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
   if (name == "Wait") {
     char* end = nullptr;
     const long ms = args.size() == 1 ? std::strtol(args[0].c_str(), &end, 10) : -1;
-    if (ms < 0 || args[0].empty() || *end != '\0') {
-      std::cerr << "Wait takes a number of milliseconds" << std::endl;
+    if (ms < 0 || ms > 24L * 3600 * 1000 || args[0].empty() || *end != '\0') {
+      std::cerr << "Wait takes a number of milliseconds, at most a day" << std::endl;
       return false;
     }
     platform::SleepMilliseconds(static_cast<unsigned>(ms));

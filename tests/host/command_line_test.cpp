@@ -45,7 +45,11 @@ TEST(CommandLineTest, OptionsKeepTheirOrderAndRefuseBadValues) {
   ASSERT_TRUE(Parse({"--lang", "1041"}, &numeric, &error));
   EXPECT_EQ(numeric.languageId, 1041);
   for (const auto& bad : std::vector<std::vector<std::string>>{
-           {"--lang", "fr"}, {"--answer", "yes"}, {"--doc"}, {"--bogus"}}) {
+           {"--lang", "fr"},
+           {"--lang", "4294968329"},  // would wrap to 1033 in a 32-bit id
+           {"--answer", "yes"},
+           {"--doc"},
+           {"--bogus"}}) {
     HostOptions o;
     EXPECT_FALSE(Parse(bad, &o, &error)) << bad[0];
     EXPECT_FALSE(error.empty());

@@ -83,6 +83,12 @@ TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {
       {R"({"materials": [{"diffuse": [300, 0, 0]}]})", "materials[0].diffuse"},
       {R"({"lights": [{"kind": "laser"}]})", "lights[0].kind"},
       {R"({"view": {"frustum": [1, 2]}})", "view.frustum"},
+      {R"({"view": {"projection": 3}})", "view.projection"},
+      // Numbers beyond what the SDK field holds are refused, not wrapped.
+      {R"({"materials": [{"textures": [{"type": 1e20}]}]})", "materials[0].textures[0].type"},
+      {R"({"materials": [{"textures": [{"type": -1}]}]})", "materials[0].textures[0].type"},
+      {R"({"materials": [{"textures": [{"type": 1.5}]}]})", "materials[0].textures[0].type"},
+      {R"({"objects": [{"mesh": {"faces": [[0, 1, 4294967296]]}}]})", "objects[0].mesh.faces[0]"},
       {R"({"objects": [}")", "not valid JSON"},
       {R"([1, 2])", "document"},
   };
