@@ -401,9 +401,9 @@ void Reader::ReadLights(const json& lights) {
     a.m_uuid = id;
     a.m_name = on.Name();
     a.m_layer_index = LayerIndex(l, field);
-    const std::string kind = Member(l, "kind") && l["kind"].is_string()
-                                 ? l["kind"].get<std::string>()
-                                 : std::string("point");
+    const json* named = Member(l, "kind");
+    if (named && !named->is_string()) Fail(field + ".kind", "expected a string");
+    const std::string kind = named ? named->get<std::string>() : std::string("point");
     using S = ON::light_style;
     if (kind == "point")
       on.SetStyle(S::world_point_light);

@@ -82,6 +82,7 @@ TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {
       {R"({"objects": [{"layer": "Nowhere"}]})", "objects[0].layer"},
       {R"({"materials": [{"diffuse": [300, 0, 0]}]})", "materials[0].diffuse"},
       {R"({"lights": [{"kind": "laser"}]})", "lights[0].kind"},
+      {R"({"lights": [{"kind": 2}]})", "lights[0].kind"},
       {R"({"view": {"frustum": [1, 2]}})", "view.frustum"},
       {R"({"view": {"projection": 3}})", "view.projection"},
       // Numbers beyond what the SDK field holds are refused, not wrapped.
