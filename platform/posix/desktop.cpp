@@ -1,6 +1,5 @@
 // The POSIX desktop: the language from the locale variables, the folder chooser
 // on the terminal, and addresses opened with xdg-open.
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,8 +9,6 @@
 #include <string>
 
 #include "platform/platform.h"
-
-extern char** environ;
 
 namespace platform {
 namespace {

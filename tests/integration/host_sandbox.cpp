@@ -1,13 +1,21 @@
 #include "host_sandbox.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
+#include <thread>
 
 #include "tests/support/file_io.h"
 #include "tests/support/json_lines.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -73,6 +81,56 @@ HostRun HostSandbox::RunDocument(const json& doc, const std::vector<std::string>
   return Run(args, env);
 }
 
+namespace {
+
+// The environment of a host run: this process's own, with the sandbox's
+// values and the test's on top, as "NAME=value" texts.
+std::vector<std::string> HostEnvironment(const std::map<std::string, std::string>& values,
+                                         const std::vector<std::string>& removed) {
+  std::map<std::string, std::string> merged;
+  for (char** entry = environ; *entry; ++entry) {
+    const std::string text = *entry;
+    const std::size_t equals = text.find('=');
+    if (equals != std::string::npos) merged[text.substr(0, equals)] = text.substr(equals + 1);
+  }
+  for (const std::string& name : removed) merged.erase(name);
+  for (const auto& [name, value] : values) merged[name] = value;
+  std::vector<std::string> texts;
+  for (const auto& [name, value] : merged) texts.push_back(name + "=" + value);
+  return texts;
+}
+
+std::vector<char*> NullTerminated(std::vector<std::string>& texts) {
+  std::vector<char*> raw;
+  for (std::string& text : texts) raw.push_back(text.data());
+  raw.push_back(nullptr);
+  return raw;
+}
+
+// A host that has not ended by then is stuck: it is killed, so that the test
+// fails with the host's own output instead of hanging until CTest gives up.
+constexpr auto kHostDeadline = std::chrono::seconds(120);
+
+// Waits for the child until the deadline; returns its wait status, or kills it
+// and returns -1.
+int WaitWithDeadline(pid_t child) {
+  const auto deadline = std::chrono::steady_clock::now() + kHostDeadline;
+  auto pause = std::chrono::microseconds(200);
+  int status = 0;
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::microseconds(10000));
+  }
+  return status;
+}
+
+}  // namespace
+
 HostRun HostSandbox::Run(const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env) const {
   const fs::path out = Root() / "stdout.txt";
@@ -85,32 +143,51 @@ HostRun HostSandbox::Run(const std::vector<std::string>& args,
                                    (PlugInFolder() / "OrvexConv.rhp").string(), "--transcript",
                                    transcript.string()};
   argv.insert(argv.end(), args.begin(), args.end());
-  const pid_t child = fork();
-  if (child == 0) {
-    // Outside services point at a closed local port; the client id goes to the sandbox.
-    setenv("ORVEX_BRIDGE_LOG", log.c_str(), 1);
-    setenv("ORVEX_UPDATE_URL", "https://127.0.0.1:1", 1);
-    setenv("ORVEX_ANALYTICS_HOST", "127.0.0.1:1", 1);
-    setenv("XDG_CONFIG_HOME", ConfigFolder().c_str(), 1);
-    unsetenv("ORVEX_BRIDGE_START_CODE");
-    unsetenv("ORVEX_BRIDGE_CONNECT_CODE");
-    unsetenv("ORVEX_BRIDGE_HAS_CONNECTED");
-    for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-    if (!freopen(out.c_str(), "wb", stdout) || !freopen(err.c_str(), "wb", stderr) ||
-        !freopen("/dev/null", "rb", stdin))
-      _exit(126);
-    std::vector<char*> raw;
-    for (const std::string& a : argv) raw.push_back(const_cast<char*>(a.c_str()));
-    raw.push_back(nullptr);
-    execv(raw[0], raw.data());
-    _exit(127);
-  }
+  // Outside services point at a closed local port; the client id goes to the sandbox.
+  std::map<std::string, std::string> values = {{"ORVEX_BRIDGE_LOG", log.string()},
+                                               {"ORVEX_UPDATE_URL", "https://127.0.0.1:1"},
+                                               {"ORVEX_ANALYTICS_HOST", "127.0.0.1:1"},
+                                               {"XDG_CONFIG_HOME", ConfigFolder().string()}};
+  for (const auto& [name, value] : env) values[name] = value;
+  std::vector<std::string> environment = HostEnvironment(
+      values,
+      {"ORVEX_BRIDGE_START_CODE", "ORVEX_BRIDGE_CONNECT_CODE", "ORVEX_BRIDGE_HAS_CONNECTED"});
+  const std::vector<char*> rawArgv = NullTerminated(argv);
+  const std::vector<char*> rawEnv = NullTerminated(environment);
+
+  // Everything is made before the fork: this process runs server threads, and
+  // a child that allocated could wait forever on a lock one of them held.
+  const int input = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  const int output = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int error = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   HostRun run;
-  int status = 0;
-  waitpid(child, &status, 0);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (input >= 0 && output >= 0 && error >= 0) {
+    const pid_t child = fork();
+    if (child == 0) {
+      if (dup2(input, STDIN_FILENO) < 0 || dup2(output, STDOUT_FILENO) < 0 ||
+          dup2(error, STDERR_FILENO) < 0)
+        _exit(126);
+      execve(rawArgv[0], rawArgv.data(), rawEnv.data());
+      _exit(127);
+    }
+    const int status = child > 0 ? WaitWithDeadline(child) : -1;
+    if (child > 0 && status == -1)
+      run.exitCode = kHostKilled;
+    else if (child > 0 && WIFEXITED(status))
+      run.exitCode = WEXITSTATUS(status);
+  }
+  for (const int fd : {input, output, error})
+    if (fd >= 0) close(fd);
   run.out = test_support::ReadFile(out);
   run.err = test_support::ReadFile(err);
+  if (run.exitCode == kHostKilled) {
+    // Said at once: most tests look only at the exit code.
+    std::cerr << "the host did not end within " << kHostDeadline.count() << " s and was killed:";
+    for (const std::string& a : argv) std::cerr << ' ' << a;
+    std::cerr << "\n--- its standard output\n"
+              << run.out << "\n--- its standard error\n"
+              << run.err << std::endl;
+  }
   run.transcript = test_support::ReadJsonObjects(transcript);
   run.calls = test_support::ReadJsonObjects(log);
   return run;

@@ -11,7 +11,11 @@
 
 #include "tests/support/temp_dir.h"
 
+// The exit code of a host killed at its deadline.
+constexpr int kHostKilled = -2;
+
 struct HostRun {
+  // -1: the host did not exit (a signal, or it could not start).
   int exitCode = -1;
   std::string out;                         // standard output
   std::string err;                         // standard error
