@@ -104,8 +104,17 @@ RunningServer::RunningServer(std::unique_ptr<httplib::Server> server) : server_(
   port_ = server_->bind_to_any_port("127.0.0.1");
   if (port_ <= 0) throw std::runtime_error("cannot bind a port on 127.0.0.1");
   thread_ = std::thread([this] { server_->listen_after_bind(); });
-  // A stop before the server runs would be lost: wait until it listens.
-  while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // A stop before the server runs would be lost: wait until it listens. A
+  // server that ended at once never does, and the test is told so.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!server_->is_running()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      server_->stop();
+      thread_.join();
+      throw std::runtime_error("the server on 127.0.0.1 did not start listening");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 RunningServer::~RunningServer() {
