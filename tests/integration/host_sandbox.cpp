@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 #include "tests/support/file_io.h"
@@ -111,22 +113,24 @@ std::vector<char*> NullTerminated(std::vector<std::string>& texts) {
 // fails with the host's own output instead of hanging until CTest gives up.
 constexpr auto kHostDeadline = std::chrono::seconds(120);
 
-// Waits for the child until the deadline; returns its wait status, or kills it
-// and returns -1.
-int WaitWithDeadline(pid_t child) {
+// How a host run ended: its wait status, or none when it was killed at the
+// deadline or could not be waited for.
+std::optional<int> WaitWithDeadline(pid_t child) {
   const auto deadline = std::chrono::steady_clock::now() + kHostDeadline;
   auto pause = std::chrono::microseconds(200);
-  int status = 0;
-  while (waitpid(child, &status, WNOHANG) == 0) {
+  for (;;) {
+    int status = 0;
+    const pid_t ended = waitpid(child, &status, WNOHANG);
+    if (ended == child) return status;
+    if (ended < 0 && errno != EINTR) return std::nullopt;
     if (std::chrono::steady_clock::now() > deadline) {
       kill(child, SIGKILL);
       waitpid(child, &status, 0);
-      return -1;
+      return std::nullopt;
     }
     std::this_thread::sleep_for(pause);
     pause = std::min(pause * 2, std::chrono::microseconds(10000));
   }
-  return status;
 }
 
 }  // namespace
@@ -170,11 +174,13 @@ HostRun HostSandbox::Run(const std::vector<std::string>& args,
       execve(rawArgv[0], rawArgv.data(), rawEnv.data());
       _exit(127);
     }
-    const int status = child > 0 ? WaitWithDeadline(child) : -1;
-    if (child > 0 && status == -1)
-      run.exitCode = kHostKilled;
-    else if (child > 0 && WIFEXITED(status))
-      run.exitCode = WEXITSTATUS(status);
+    if (child > 0) {
+      const std::optional<int> status = WaitWithDeadline(child);
+      if (!status)
+        run.exitCode = kHostKilled;
+      else if (WIFEXITED(*status))
+        run.exitCode = WEXITSTATUS(*status);
+    }
   }
   for (const int fd : {input, output, error})
     if (fd >= 0) close(fd);
