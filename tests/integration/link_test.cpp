@@ -295,6 +295,8 @@ TEST(ModuleTest, LoadPrintsTheBannerOnceAndAboutShowsTheDeclaration) {
 TEST(HostTest, UnknownCommandsAndBadDocumentsExitWithTwo) {
   HostSandbox sandbox;
   EXPECT_EQ(sandbox.Run({"NoSuchCommand"}).exitCode, 2);
+  // A wait too long for the millisecond count is refused, not wrapped to 1 ms.
+  EXPECT_EQ(sandbox.Run({"Wait 4294967297"}).exitCode, 2);
   json doc = SavedDocument();
   doc["objects"][0]["mesh"]["faces"] = json::parse("[[0, 1]]");
   const auto bad = sandbox.WriteDocument(doc, "bad");
