@@ -4,6 +4,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
+#include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -69,6 +71,26 @@ class Reader {
     auto wide = platform::Utf8ToWide(value.get<std::string>());
     if (!wide) Fail(field, "not valid UTF-8");
     return *wide;
+  }
+
+  // The member `key` of `object`, which must be one of `words`: its place
+  // among them, or none when the member is absent.
+  static std::optional<std::size_t> Keyword(const json& object, const char* key,
+                                            const std::string& field,
+                                            std::initializer_list<const char*> words) {
+    const json* value = Member(object, key);
+    if (!value) return std::nullopt;
+    if (value->is_string()) {
+      const std::string& text = value->get_ref<const std::string&>();
+      for (std::size_t place = 0; place < words.size(); ++place)
+        if (text == words.begin()[place]) return place;
+    }
+    std::string allowed;
+    for (std::size_t place = 0; place < words.size(); ++place) {
+      if (place > 0) allowed += place + 1 == words.size() ? " or " : ", ";
+      allowed += words.begin()[place];
+    }
+    Fail(field + "." + key, "expected " + allowed);
   }
 
   static bool Bool(const json& value, const std::string& field) {
@@ -343,19 +365,14 @@ std::unique_ptr<CRhinoObject> Reader::ObjectOf(const json& o, const std::string&
   a.m_name = Name(o, field);
   a.m_layer_index = LayerIndex(o, field);
   if (const json* m = Member(o, "material")) a.m_material_id = Reference(*m, field + ".material");
-  if (const json* s = Member(o, "state")) {
-    const std::string state = s->is_string() ? s->get<std::string>() : std::string();
-    if (state == "normal") {
-      a.m_mode = ON::object_mode::normal_object;
-    } else if (state == "locked") {
-      a.m_mode = ON::object_mode::locked_object;
-    } else if (state == "hidden") {
-      a.m_mode = ON::object_mode::hidden_object;
-    } else if (state == "deleted") {
+  if (const auto state = Keyword(o, "state", field, {"normal", "locked", "hidden", "deleted"})) {
+    constexpr ON::object_mode kModes[] = {ON::object_mode::normal_object,
+                                          ON::object_mode::locked_object,
+                                          ON::object_mode::hidden_object};
+    if (*state < std::size(kModes))
+      a.m_mode = kModes[*state];
+    else
       object->StandinSetDeleted(true);
-    } else {
-      Fail(field + ".state", "expected normal, locked, hidden or deleted");
-    }
   }
   if (const json* r = Member(o, "reference"))
     object->StandinSetReference(Bool(*r, field + ".reference"));
@@ -401,24 +418,14 @@ void Reader::ReadLights(const json& lights) {
     a.m_uuid = id;
     a.m_name = on.Name();
     a.m_layer_index = LayerIndex(l, field);
-    const json* named = Member(l, "kind");
-    if (named && !named->is_string()) Fail(field + ".kind", "expected a string");
-    const std::string kind = named ? named->get<std::string>() : std::string("point");
     using S = ON::light_style;
-    if (kind == "point")
-      on.SetStyle(S::world_point_light);
-    else if (kind == "spot")
-      on.SetStyle(S::world_spot_light);
-    else if (kind == "directional")
-      on.SetStyle(S::world_directional_light);
-    else if (kind == "linear")
-      on.SetStyle(S::world_linear_light);
-    else if (kind == "rectangular")
-      on.SetStyle(S::world_rectangular_light);
-    else if (kind == "ambient")
-      on.SetStyle(S::ambient_light);
-    else
-      Fail(field + ".kind", "expected point, spot, directional, linear, rectangular or ambient");
+    constexpr S kStyles[] = {S::world_point_light,       S::world_spot_light,
+                             S::world_directional_light, S::world_linear_light,
+                             S::world_rectangular_light, S::ambient_light};
+    on.SetStyle(
+        kStyles[Keyword(l, "kind", field,
+                        {"point", "spot", "directional", "linear", "rectangular", "ambient"})
+                    .value_or(0)]);
     if (const json* v = Member(l, "location")) on.SetLocation(Point(*v, field + ".location"));
     if (const json* v = Member(l, "direction")) on.SetDirection(Vector(*v, field + ".direction"));
     if (const json* v = Member(l, "length")) on.SetLength(Vector(*v, field + ".length"));
@@ -435,17 +442,11 @@ void Reader::ReadLights(const json& lights) {
 ON_Viewport Reader::Viewport(const json& value, const std::string& field) {
   const json& v = Object(value, field);
   ON_Viewport vp;
-  const json* named = Member(v, "projection");
-  if (named && !named->is_string()) Fail(field + ".projection", "expected a string");
-  const std::string projection = named ? named->get<std::string>() : std::string("perspective");
-  if (projection == "perspective")
-    vp.SetProjection(ON::view_projection::perspective_view);
-  else if (projection == "parallel")
-    vp.SetProjection(ON::view_projection::parallel_view);
-  else if (projection == "twopoint")
-    vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
-  else
-    Fail(field + ".projection", "expected perspective, parallel or twopoint");
+  switch (Keyword(v, "projection", field, {"perspective", "parallel", "twopoint"}).value_or(0)) {
+    case 0: vp.SetProjection(ON::view_projection::perspective_view); break;
+    case 1: vp.SetProjection(ON::view_projection::parallel_view); break;
+    default: vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
+  }
   if (const json* p = Member(v, "location")) vp.SetCameraLocation(Point(*p, field + ".location"));
   if (const json* p = Member(v, "direction"))
     vp.SetCameraDirection(Vector(*p, field + ".direction"));
