@@ -1,6 +1,7 @@
 #include "plugin/plugin_declaration.h"
 
 #include "plugin/plugin_identity.h"
+#include "plugin/resource_ids.h"
 
 using namespace plugin_identity;
 
@@ -9,7 +10,7 @@ const wchar_t* RhinoPlugInId() { return kId; }
 // The module's build date and time, as in "Apr 26 2022  11:24:56".
 const char* RhinoPlugInVersion() { return __DATE__ "  " __TIME__; }
 const wchar_t* RhinoPlugInDescription() { return kDescription; }
-int RhinoPlugInIconResourceId() { return 5009; }
+int RhinoPlugInIconResourceId() { return ORVEX_PLUGIN_ICON_ID; }
 const wchar_t* RhinoPlugInDeveloperOrganization() { return kOrganization; }
 const wchar_t* RhinoPlugInDeveloperAddress() { return kAddress; }
 const wchar_t* RhinoPlugInDeveloperCountry() { return kCountry; }

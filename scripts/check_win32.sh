@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-compiles the Windows implementation of the platform services with
-# mingw-w64, so that it always builds even though it only runs on Windows.
+# mingw-w64, so that it always builds even though it only runs on Windows, and
+# compiles the module's resource script, checking the version block it holds.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$(mktemp -d)"
@@ -12,3 +13,29 @@ done
 x86_64-w64-mingw32-g++ -shared -o "$out/orvex_platform.dll" "$out"/*.o \
   -lshell32 -lole32 -lrpcrt4 -lshlwapi -luuid
 echo "win32 platform services: compiled and linked"
+
+# The resources as compiled, read back as text: the icon under the number the
+# module reports, and the version block.
+x86_64-w64-mingw32-windres -I"$root/plugin" "$root/plugin/OrvexConv.rc" -O res -o "$out/OrvexConv.res"
+resources="$(x86_64-w64-mingw32-windres -i "$out/OrvexConv.res" -O rc)"
+expected=(
+  "5009 14 /* RT_GROUP_ICON */ MOVEABLE DISCARDABLE"
+  " FILEVERSION 1, 0, 0, 1"
+  " PRODUCTVERSION 1, 0, 0, 1"
+  " FILETYPE 0x2"
+  '    BLOCK "080403a8"'
+  '      VALUE "FileDescription", "OrvexConv"'
+  '      VALUE "FileVersion", "1.0.0.0"'
+  '      VALUE "InternalName", "OrvexConv.rhp"'
+  '      VALUE "OriginalFilename", "OrvexConv.rhp"'
+  '      VALUE "ProductName", "OrvexConv"'
+  '      VALUE "ProductVersion", "1.0.0.0"'
+  '    VALUE "Translation", 0x804, 936'
+)
+for line in "${expected[@]}"; do
+  if ! grep -qxF -- "$line" <<<"$resources"; then
+    echo "module resources: missing line: $line" >&2
+    exit 1
+  fi
+done
+echo "module resources: compiled, with the icon and the version block"
