@@ -96,11 +96,11 @@ class Parser {
     while (count-- > 0) buffer_.sungetc();
   }
 
-  void skipSpace();
-  bool skipLineComment();
+  std::size_t skipSpace();
+  std::size_t skipLineComment();
   bool match(std::string_view token);
   bool string(std::string& text);
-  void unicodeEscape(Utf16Escapes& escapes);
+  void unicodeEscape(Traits::int_type delimiter, Utf16Escapes& escapes);
   bool number(double& number);
   bool value(Value& value);
   bool array(Array& array);
@@ -122,34 +122,50 @@ class NestingLevel {
   int& depth_;
 };
 
-void Parser::skipSpace() {
-  while (IsSpace(peek())) next();
+// Returns the number of characters skipped.
+std::size_t Parser::skipSpace() {
+  std::size_t skipped = 0;
+  for (; IsSpace(peek()); ++skipped) next();
+  return skipped;
 }
 
 // At a "/": consumes "//" and the rest of the line up to, not including, the
-// next carriage return or line feed. Anything else is left where it was.
-bool Parser::skipLineComment() {
+// next carriage return or line feed, and returns the number of characters.
+// Anything else is left where it was, and 0 returned.
+std::size_t Parser::skipLineComment() {
   next();
   if (peek() != '/') {
     putBack(1);
-    return false;
+    return 0;
   }
   next();
-  for (Traits::int_type c = peek(); c != kEnd && c != '\r' && c != '\n'; c = peek()) next();
-  return true;
+  std::size_t skipped = 2;
+  for (Traits::int_type c = peek(); c != kEnd && c != '\r' && c != '\n'; c = peek(), ++skipped)
+    next();
+  return skipped;
 }
 
-// Skips white space and line comments, then matches the token. On a mismatch
-// the characters of the token matched so far are put back.
+// Skips white space, then matches the token. A line comment (and the white
+// space after it) may stand before the token and even inside it. On a
+// mismatch the stream goes back to where the token began.
 bool Parser::match(std::string_view token) {
   skipSpace();
-  while (peek() == '/' && skipLineComment()) skipSpace();
-  for (size_t matched = 0; matched < token.size(); ++matched) {
-    if (peek() != Traits::to_int_type(token[matched])) {
-      putBack(matched);
+  std::size_t matched = 0;
+  std::size_t consumed = 0;  // since the token's first character
+  while (matched < token.size()) {
+    if (peek() == Traits::to_int_type(token[matched])) {
+      next();
+      ++matched;
+      ++consumed;
+      continue;
+    }
+    const std::size_t comment = peek() == '/' ? skipLineComment() : 0;
+    if (comment == 0) {
+      putBack(consumed);
       return false;
     }
-    next();
+    const std::size_t skipped = comment + skipSpace();
+    if (matched > 0) consumed += skipped;  // comments before the token stay skipped
   }
   return true;
 }
@@ -180,7 +196,7 @@ bool Parser::string(std::string& text) {
     const Traits::int_type escaped = next();
     if (escaped == kEnd) return false;
     if (escaped == 'u') {
-      unicodeEscape(escapes);
+      unicodeEscape(delimiter, escapes);
       continue;
     }
     escapes.flush();
@@ -201,19 +217,26 @@ bool Parser::string(std::string& text) {
   }
 }
 
-// After "\u": up to four hexadecimal digits, stopping at the first character
-// that is not one (which stays in the string). Without any digit the escape
-// adds nothing.
-void Parser::unicodeEscape(Utf16Escapes& escapes) {
+// After "\u": up to four characters, read as one hexadecimal number (white
+// space first, then the digits up to the first character that is not one).
+// Without any digit the escape adds nothing. The closing delimiter is never
+// taken as one of the four, so the string still ends there.
+void Parser::unicodeEscape(Traits::int_type delimiter, Utf16Escapes& escapes) {
   std::uint32_t unit = 0;
-  int digits = 0;
-  for (; digits < 4; ++digits) {
-    const int digit = HexDigitValue(peek());
-    if (digit < 0) break;
+  bool leading = true, reading = true, anyDigit = false;
+  for (int taken = 0; taken < 4; ++taken) {
+    const Traits::int_type c = peek();
+    if (c == kEnd || c == delimiter) break;
     next();
+    if (leading && IsSpace(c)) continue;
+    leading = false;
+    const int digit = reading ? HexDigitValue(c) : -1;
+    reading = digit >= 0;
+    if (!reading) continue;
     unit = unit * 16 + static_cast<std::uint32_t>(digit);
+    anyDigit = true;
   }
-  if (digits > 0) escapes.add(unit);
+  if (anyDigit) escapes.add(unit);
 }
 
 // The stream's own floating-point extraction in the classic locale, with the

@@ -181,6 +181,17 @@ TEST(JsonReaderLenient, LineCommentsWhereverATokenIsExpected) {
   EXPECT_EQ(json::Kind::Null, list.at(1).kind());
 }
 
+TEST(JsonReaderLenient, LineCommentInsideAKeyword) {
+  json::Object object;
+  EXPECT_TRUE(Parse("{\"ok\":tr//x\n ue,\"version\":\"1.0.0\"}", object));
+  EXPECT_TRUE(object.get<json::Boolean>("ok"));
+  EXPECT_EQ("1.0.0", object.get<json::String>("version"));
+  // A keyword that fails after a comment gives back all it read, comment
+  // included: the value fails at "t", and the closing brace is not found.
+  EXPECT_FALSE(Parse("{\"a\":t//c\n}", object));
+  EXPECT_FALSE(Parse("{\"a\":fal//c\n}", object));
+}
+
 TEST(JsonReaderLenient, SlashWithoutSecondSlashIsAnError) {
   json::Object object;
   EXPECT_FALSE(Parse("{\"a\":1, /* no */ \"b\":2}", object));
@@ -364,17 +375,20 @@ TEST(JsonReaderStrings, UnpairedSurrogatesBecomeReplacementCharacters) {
 }
 
 TEST(JsonReaderStrings, ShortOrInvalidUnicodeEscapes) {
-  // Fewer than four digits: the digits there are read, the next character stays.
-  EXPECT_EQ("\x12G", StringMember(R"({"s":"\u12G"})", "s"));
-  EXPECT_EQ("\x01", StringMember(R"({"s":"\u1"})", "s"));
+  // Four characters are taken and read as one number: its leading digits.
+  EXPECT_EQ("\x12x", StringMember(R"({"s":"\u12G!x"})", "s"));
+  EXPECT_EQ("Ax", StringMember(R"({"s":"\u 41 x"})", "s"));
   EXPECT_EQ(
       "\x01"
       "23",
       StringMember(R"({"s":"\u000123"})", "s"));
-  // No digit at all: the escape adds nothing.
-  EXPECT_EQ("ZZZZ", StringMember(R"({"s":"\uZZZZ"})", "s"));
+  // No digit among them: the escape adds nothing.
+  EXPECT_EQ("x", StringMember(R"({"s":"\uZZZZx"})", "s"));
+  EXPECT_EQ("", StringMember(R"({"s":'\u-x'})", "s"));
+  // The closing delimiter ends the four early, and the string with them.
+  EXPECT_EQ("\x12", StringMember(R"({"s":"\u12G"})", "s"));
+  EXPECT_EQ("\x01", StringMember(R"({"s":"\u1","t":"2"})", "s"));
   EXPECT_EQ("", StringMember(R"({"s":"\u"})", "s"));
-  EXPECT_EQ("-x", StringMember(R"({"s":'\u-x'})", "s"));
 }
 
 TEST(JsonReaderStrings, UnterminatedStringFails) {
