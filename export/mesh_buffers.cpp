@@ -155,9 +155,28 @@ std::size_t WriteTriangles(const ON_MeshFace* faces, std::size_t count, int vert
 // coordinate outside it to the host's own test.
 constexpr float kSurelyValid = 1e37f;
 
-inline bool SurelyValid(float x, float y, float z) {
-  return (std::fabs(x) < kSurelyValid) & (std::fabs(y) < kSurelyValid) &
-         (std::fabs(z) < kSurelyValid);
+// Below this magnitude a coordinate is surely valid and stays so once scaled
+// by `scale`. (An unset scale, NaN, is not judged: it flows into every
+// coordinate.)
+inline float SurelyValidBelow(double scale) {
+  return scale > 1.0 && std::isfinite(scale) ? static_cast<float>(kSurelyValid / scale)
+                                             : kSurelyValid;
+}
+
+inline bool SurelyValid(float x, float y, float z, float limit) {
+  return (std::fabs(x) < limit) & (std::fabs(y) < limit) & (std::fabs(z) < limit);
+}
+
+// Whether a vertex is sent as it stands. It must be valid on the mesh's own
+// coordinates, since scaling could turn an unset value into a plausible one,
+// and, for a finite scale, still valid once scaled, since scaling can take a
+// large coordinate out of the float range. An unset scale (NaN) flows into
+// every coordinate instead.
+inline bool Sendable(const ON_3fPoint& p, double scale) {
+  if (!p.IsValid()) return false;
+  if (!std::isfinite(scale)) return true;
+  return ON_IsValidFloat(Scaled(p.x, scale)) && ON_IsValidFloat(Scaled(p.y, scale)) &&
+         ON_IsValidFloat(Scaled(p.z, scale));
 }
 
 // How a pass over surely valid triples writes each (x, y, z).
@@ -220,16 +239,17 @@ inline __m128 ScaleFour(__m128 v, __m128d scale) {
 #endif
 
 // Writes `count` triples read from `in` as kTriple says, for triples whose
-// coordinates are all surely valid. False (with the output of no use) when
-// one is not. kStream: `out` lies at a 16-byte boundary and is written around
+// coordinates all lie below `bound` in magnitude. False (with the output of
+// no use) when one does not. kStream: `out` lies at a 16-byte boundary and is written around
 // the cache.
 template <Triple kTriple, bool kStream>
-bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, float* out) {
+bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, float bound,
+                             float* out) {
   std::size_t i = 0;
   bool surely = true;
 #if ORVEX_MESH_SSE2
   const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
-  const __m128 limit = _mm_set1_ps(kSurelyValid);
+  const __m128 limit = _mm_set1_ps(bound);
   const __m128 sign = _mm_set1_ps(-0.0f);
   const __m128d wide = _mm_set1_pd(scale);
   __m128 doubtful = _mm_setzero_ps();
@@ -261,25 +281,27 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
   (void)wide;
 #endif
   for (; i < count; ++i, in += 3, out += 3) {
-    surely &= SurelyValid(in[0], in[1], in[2]);
+    surely &= SurelyValid(in[0], in[1], in[2], bound);
     WriteTriple<kTriple>(in[0], in[1], in[2], scale, out);
   }
   return surely;
 }
 
-// Positions in the order of the axis mode, scaled; a vertex that fails the
-// host's validity test gets the scaled origin. Returns the number of those.
+// Positions in the order of the axis mode, scaled; a vertex that is not
+// Sendable gets the scaled origin. Returns the number of those.
 template <bool kExchange, bool kStream>
 std::size_t WritePositions(const ON_3fPoint* vertices, std::size_t count, double scale,
                            float* out) {
   constexpr Triple kTriple = kExchange ? Triple::kExchangedScaled : Triple::kScaled;
   if (count == 0) return 0;
-  if (WriteSurelyValidTriples<kTriple, kStream>(&vertices->x, count, scale, out)) return 0;
+  if (WriteSurelyValidTriples<kTriple, kStream>(&vertices->x, count, scale, SurelyValidBelow(scale),
+                                                out))
+    return 0;
   const float origin = Scaled(0.0f, scale);
   std::size_t invalid = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const ON_3fPoint& p = vertices[i];
-    if (p.IsValid()) {
+    if (Sendable(p, scale)) {
       WriteTriple<kTriple>(p.x, p.y, p.z, scale, out + 3 * i);
     } else {
       ++invalid;
@@ -295,7 +317,8 @@ template <bool kExchange, bool kStream>
 void WriteNormals(const ON_3fVector* normals, std::size_t given, std::size_t count, float* out) {
   constexpr Triple kTriple = kExchange ? Triple::kExchanged : Triple::kNegated;
   const std::size_t present = std::min(given, count);
-  if (present > 0 && !WriteSurelyValidTriples<kTriple, kStream>(&normals->x, present, 1.0, out)) {
+  if (present > 0 &&
+      !WriteSurelyValidTriples<kTriple, kStream>(&normals->x, present, 1.0, kSurelyValid, out)) {
     for (std::size_t i = 0; i < present; ++i) {
       const ON_3fVector& n = normals[i];
       if (n.IsValid()) {
@@ -334,11 +357,11 @@ void WriteUvs(const ON_2fPoint* uvs, std::size_t given, std::size_t count, float
 }
 
 // Leaves out every triangle that uses an invalid vertex, keeping the order.
-void DropTrianglesOfInvalidVertices(const ON_3fPoint* vertices, std::size_t count,
+void DropTrianglesOfInvalidVertices(const ON_3fPoint* vertices, std::size_t count, double scale,
                                     MeshBuffers& buffers) {
   std::vector<unsigned char>& usable = buffers.usable;
   usable.resize(count);
-  for (std::size_t i = 0; i < count; ++i) usable[i] = vertices[i].IsValid() ? 1 : 0;
+  for (std::size_t i = 0; i < count; ++i) usable[i] = Sendable(vertices[i], scale) ? 1 : 0;
   int* in = buffers.indices.data();
   int* const end = in + buffers.indices.size();
   int* out = in;
@@ -394,7 +417,7 @@ void WriteVertexBuffers(const ON_3fPointArray& vertices, const ON_Mesh& attribut
       stream ? WriteVertexBuffersOf<true>(vertices, attributes, scale, exchange, buffers)
              : WriteVertexBuffersOf<false>(vertices, attributes, scale, exchange, buffers);
   if (stream) EndStreaming();
-  if (invalid > 0) DropTrianglesOfInvalidVertices(vertices.Array(), count, buffers);
+  if (invalid > 0) DropTrianglesOfInvalidVertices(vertices.Array(), count, scale, buffers);
 }
 
 // The triangles of a mesh with quads, from its first quad on (the triangles

@@ -77,8 +77,9 @@ void FillMeshBuffers(const ON_Mesh& mesh, MeshBuffers& buffers, bool exchange);
 // triangles by the host (on a copy of its vertices and faces; a mesh without
 // quads is read as it stands), filled as above, positions then scaled by
 // `scale` (centimetres per model unit). Validity is judged on the mesh's own
-// coordinates, before scaling. False, with the buffers of no use, when no
-// triangle is left to send.
+// coordinates, before scaling, and for a finite scale again after it: a
+// vertex that the scale takes out of the float range is invalid too. False,
+// with the buffers of no use, when no triangle is left to send.
 bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& buffers);
 
 // The name of mesh number n: its decimal text.

@@ -95,6 +95,19 @@ TEST(ConvertMesh, UnsetVertexIsJudgedBeforeScaling) {
   EXPECT_EQ(b.indices, (Ints{0, 2, 3}));
 }
 
+TEST(ConvertMesh, VertexScaledOutOfTheFloatRangeIsInvalid) {
+  // In metres (100 cm a unit): 1e37 would become infinite, 2e36 would pass
+  // the unset value; 1e36 stays valid.
+  for (float large : {1e37f, -2e36f}) {
+    ON_Mesh mesh =
+        TriangleMesh({{0, 0, 0}, {large, 0, 0}, {1, 0, 0}, {1, 1e36f, 0}}, {{0, 1, 2}, {0, 2, 3}});
+    MeshBuffers b;
+    ASSERT_TRUE(ConvertMesh(mesh, 100.0, false, b)) << large;
+    EXPECT_EQ(b.positions, (Floats{0, 0, 0, 0, 0, 0, 100, 0, 0, 100, 1e38f, 0})) << large;
+    EXPECT_EQ(b.indices, (Ints{0, 2, 3})) << large;
+  }
+}
+
 TEST(ConvertMesh, UnsetScaleFlowsIntoEveryCoordinate) {
   MeshBuffers b;
   ASSERT_TRUE(ConvertMesh(DressedTriangle(), std::nan(""), true, b));

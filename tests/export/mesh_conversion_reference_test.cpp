@@ -31,9 +31,12 @@ Plain PlainConversion(const ON_Mesh& mesh, double scale, bool exchange, bool spl
   std::vector<bool> valid(static_cast<size_t>(v));
   for (int i = 0; i < v; ++i) {
     const ON_3fPoint& p = copy.m_V[i];
-    valid[static_cast<size_t>(i)] = p.IsValid();
-    const float x = p.IsValid() ? p.x : 0.0f, y = p.IsValid() ? p.y : 0.0f,
-                z = p.IsValid() ? p.z : 0.0f;
+    auto scaled = [&](float c) { return static_cast<float>(static_cast<double>(c) * scale); };
+    const bool ok = p.IsValid() && (std::isnan(scale) ||
+                                    (ON_IsValidFloat(scaled(p.x)) && ON_IsValidFloat(scaled(p.y)) &&
+                                     ON_IsValidFloat(scaled(p.z))));
+    valid[static_cast<size_t>(i)] = ok;
+    const float x = ok ? p.x : 0.0f, y = ok ? p.y : 0.0f, z = ok ? p.z : 0.0f;
     for (float c : {exchange ? y : x, exchange ? x : y, z})
       out.positions.push_back(static_cast<float>(static_cast<double>(c) * scale));
     const ON_3fVector* n = copy.m_N.At(i);
