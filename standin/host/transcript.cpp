@@ -4,7 +4,9 @@
 
 #include "platform/platform.h"
 
-using nlohmann::json;
+// Members keep the order they are written in: kind first, as the transcript's
+// line shapes have them.
+using json = nlohmann::ordered_json;
 
 namespace {
 std::string Utf8(const std::wstring& s) { return platform::WideToUtf8(s); }
