@@ -1,5 +1,6 @@
 #include "document_reader.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <filesystem>
@@ -334,9 +335,10 @@ std::unique_ptr<CRhinoObject> Reader::ObjectOf(const json& o, const std::string&
     const std::string f = field + ".instance";
     Object(*instance, f);
     auto reference = std::make_unique<CRhinoInstanceObject>();
-    const json* definition = Member(*instance, "definition");
-    if (!definition) Fail(f + ".definition", "missing");
-    reference->m_definition_id = Reference(*definition, f + ".definition");
+    // Without a definition the reference names none (the nil id), as a
+    // reference to a definition that is gone does.
+    if (const json* definition = Member(*instance, "definition"))
+      reference->m_definition_id = Reference(*definition, f + ".definition");
     if (const json* x = Member(*instance, "xform"))
       reference->m_xform = Transform(*x, f + ".xform");
     object = std::move(reference);
@@ -508,6 +510,19 @@ void Reader::ReadDocument(const json& root) {
   }
 }
 
+// "line L, column C" of the character at byte `byte` (counted from 1) of the
+// text; the column counts bytes.
+std::string LineAndColumn(const std::string& text, std::size_t byte) {
+  const std::size_t at = std::min(byte > 0 ? byte - 1 : 0, text.size());
+  std::size_t line = 1, lineStart = 0;
+  for (std::size_t i = 0; i < at; ++i) {
+    if (text[i] != '\n') continue;
+    ++line;
+    lineStart = i + 1;
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1);
+}
+
 }  // namespace
 
 bool UnitSystemFromName(const std::string& name, ON::LengthUnitSystem* units) {
@@ -537,7 +552,7 @@ DocumentReadResult ReadDocumentText(const std::string& text, const std::string& 
   try {
     root = json::parse(text);
   } catch (const json::parse_error& e) {
-    result.error = fileName + ": not valid JSON (byte " + std::to_string(e.byte) + ")";
+    result.error = fileName + ": not valid JSON (" + LineAndColumn(text, e.byte) + ")";
     return result;
   } catch (const json::out_of_range&) {
     // A number beyond the range of a double, such as 1e999.

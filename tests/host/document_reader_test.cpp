@@ -73,6 +73,14 @@ TEST(DocumentReaderTest, DefaultsAreTheFilesOwnPathAndGeneratedIds) {
   EXPECT_FALSE(result.hasView);
 }
 
+TEST(DocumentReaderTest, AnInstanceWithoutDefinitionNamesNone) {
+  const DocumentReadResult result = Read(R"({"objects": [{"instance": {}}]})");
+  ASSERT_TRUE(result.doc) << result.error;
+  const auto* reference = dynamic_cast<const CRhinoInstanceObject*>(result.doc->StandinObjectAt(0));
+  ASSERT_NE(reference, nullptr);
+  EXPECT_TRUE(ON_UuidIsNil(reference->m_definition_id));
+}
+
 TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {
   const std::pair<const char*, const char*> cases[] = {
       {R"({"units": "cubits"})", "field 'units'"},
@@ -93,6 +101,7 @@ TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {
       {R"({"materials": [{"textures": [{"type": 1.5}]}]})", "materials[0].textures[0].type"},
       {R"({"objects": [{"mesh": {"faces": [[0, 1, 4294967296]]}}]})", "objects[0].mesh.faces[0]"},
       {R"({"objects": [}")", "not valid JSON"},
+      {"{\n \"a\": 1,,\n}", "not valid JSON (line 2, column 9)"},
       {R"([1, 2])", "document"},
   };
   for (const auto& [text, field] : cases) {
