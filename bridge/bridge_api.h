@@ -5,13 +5,11 @@
 
 #include <cstdint>
 
-#if defined(_WIN32)
-using BridgeChar = wchar_t;  // UTF-16 on Windows
-#define ORVEX_BRIDGE_EXPORT extern "C" __declspec(dllexport)
-#else
-using BridgeChar = char16_t;  // texts cross the bridge as UTF-16 everywhere
-#define ORVEX_BRIDGE_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
+#include "platform/native.h"
+
+// Texts cross the bridge as UTF-16 everywhere.
+using BridgeChar = platform::Utf16Char;
+#define ORVEX_BRIDGE_EXPORT ORVEX_EXPORT
 
 // Opaque, pointer-sized model handle; 0 means "no model".
 using BridgeModel = std::intptr_t;

@@ -6,22 +6,12 @@
 #include <string_view>
 
 #include "bridge/bridge_api.h"
-#include "platform/platform.h"
+#include "platform/native.h"
 
 class BridgeText {
  public:
-  explicit BridgeText(std::wstring_view text)
-#if defined(_WIN32)
-      : m_text(text){}
-#else
-      : m_text(platform::WideToUtf16(text)) {
-  }
-#endif
-        const BridgeChar
-        *
-        c_str() const {
-    return m_text.c_str();
-  }
+  explicit BridgeText(std::wstring_view text) : m_text(platform::WideToUtf16Units(text)) {}
+  const BridgeChar* c_str() const { return m_text.c_str(); }
 
  private:
   std::basic_string<BridgeChar> m_text;

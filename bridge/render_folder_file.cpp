@@ -1,38 +1,30 @@
 #include "bridge/render_folder_file.h"
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 
+#include "platform/native.h"
 #include "platform/platform.h"
 
 namespace bridge {
-namespace {
-
-// Paths on disk in the form the C++ streams take on each platform.
-#if defined(_WIN32)
-const std::wstring& NativePath(const std::wstring& path) { return path; }
-#else
-std::string NativePath(const std::wstring& path) { return platform::WideToUtf8(path); }
-#endif
-
-}  // namespace
 
 std::optional<std::wstring> DecodeFolderLine(std::string_view bytes) {
   std::string_view line = bytes.substr(0, bytes.find('\n'));
   if (line.size() < bytes.size() && !line.empty() && line.back() == '\r') line.remove_suffix(1);
   std::optional<std::wstring> folder = platform::Utf8ToWide(line);
   if (!folder) return std::nullopt;
-  for (wchar_t c : *folder)
-    if (static_cast<unsigned long>(c) > 0xFFFF) return std::nullopt;
-  if constexpr (sizeof(wchar_t) == 2) {
-    for (wchar_t c : *folder)
-      if (c >= 0xD800 && c < 0xE000) return std::nullopt;  // a pair: beyond one unit
+  // A character beyond one 16-bit unit: a wide character above U+FFFF, or a
+  // surrogate pair where wide characters are 16 bits.
+  for (wchar_t c : *folder) {
+    const std::uint32_t unit = static_cast<std::uint32_t>(c);
+    if (unit > 0xFFFF || (unit >= 0xD800 && unit < 0xE000)) return std::nullopt;
   }
   return folder;
 }
 
 std::optional<std::wstring> ReadFolderFile(const std::wstring& path, bool* opened) {
-  std::ifstream file(NativePath(path), std::ios::binary);
+  std::ifstream file(platform::FilePath(path), std::ios::binary);
   *opened = static_cast<bool>(file);
   if (!file) return std::nullopt;
   std::string line;
@@ -44,7 +36,7 @@ std::optional<std::wstring> ReadFolderFile(const std::wstring& path, bool* opene
 }
 
 void WriteFolderFile(const std::wstring& path, const std::wstring& folder) {
-  std::ofstream file(NativePath(path), std::ios::binary | std::ios::trunc);
+  std::ofstream file(platform::FilePath(path), std::ios::binary | std::ios::trunc);
   const std::string utf8 = platform::WideToUtf8(folder);
   file.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
 }

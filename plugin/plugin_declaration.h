@@ -1,11 +1,9 @@
 // The declaration exports the host reads when it inspects or loads the module.
 #pragma once
 
-#if defined(_WIN32)
-#define ORVEX_PLUGIN_EXPORT extern "C" __declspec(dllexport)
-#else
-#define ORVEX_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
+#include "platform/native.h"
+
+#define ORVEX_PLUGIN_EXPORT ORVEX_EXPORT
 
 ORVEX_PLUGIN_EXPORT const wchar_t* RhinoPlugInName();
 ORVEX_PLUGIN_EXPORT const wchar_t* RhinoPlugInId();

@@ -14,6 +14,15 @@ x86_64-w64-mingw32-g++ -shared -o "$out/orvex_platform.dll" "$out"/*.o \
   -lshell32 -lole32 -lrpcrt4 -lshlwapi -luuid
 echo "win32 platform services: compiled and linked"
 
+# The plug-in's own code that takes the Windows forms of platform/native.h:
+# the bridge texts, the renderer-folder file and the module's exports.
+x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror -DUNICODE -D_UNICODE -I"$root" \
+  -c "$root/bridge/render_folder_file.cpp" -o "$out/render_folder_file.o"
+printf '#include "bridge/bridge_text.h"\n#include "plugin/plugin_declaration.h"\n' |
+  x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror -DUNICODE -D_UNICODE -I"$root" \
+    -fsyntax-only -x c++ -
+echo "bridge texts, renderer-folder file and module exports: compiled for Windows"
+
 # The resources as compiled, read back as text: the icon under the number the
 # module reports, and the version block.
 x86_64-w64-mingw32-windres -I"$root/plugin" "$root/plugin/OrvexConv.rc" -O res -o "$out/OrvexConv.res"
