@@ -172,6 +172,12 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
   }
   if (name == "NoView" || name == "Orbit" || name == "Zoom" || name == "Projection")
     return ChangeView(name, args);
+  const bool onDocument = name == "Units" || name == "SaveAs" || name == "Hide" || name == "Show" ||
+                          name == "Delete" || name == "Lock";
+  if (!onDocument) {
+    std::cerr << "Unknown command: " << name << std::endl;
+    return false;
+  }
   if (!doc) {
     std::cerr << name << ": no document is open" << std::endl;
     return false;
@@ -194,21 +200,18 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
     doc->SetPathName(*path);
     return true;
   }
-  if (name == "Hide" || name == "Show" || name == "Delete" || name == "Lock") {
-    CRhinoObject* object = args.size() == 1 ? FindObject(args[0]) : nullptr;
-    if (!object) {
-      std::cerr << name << ": no object '" << (args.empty() ? "" : args[0]) << "'" << std::endl;
-      return false;
-    }
-    ON_3dmObjectAttributes& a = object->StandinAttributes();
-    if (name == "Hide") a.m_mode = ON::object_mode::hidden_object;
-    if (name == "Show") a.m_mode = ON::object_mode::normal_object;
-    if (name == "Lock") a.m_mode = ON::object_mode::locked_object;
-    if (name == "Delete") object->StandinSetDeleted(true);
-    return true;
+  // Hide, Show, Delete or Lock.
+  CRhinoObject* object = args.size() == 1 ? FindObject(args[0]) : nullptr;
+  if (!object) {
+    std::cerr << name << ": no object '" << (args.empty() ? "" : args[0]) << "'" << std::endl;
+    return false;
   }
-  std::cerr << "Unknown command: " << name << std::endl;
-  return false;
+  ON_3dmObjectAttributes& a = object->StandinAttributes();
+  if (name == "Hide") a.m_mode = ON::object_mode::hidden_object;
+  if (name == "Show") a.m_mode = ON::object_mode::normal_object;
+  if (name == "Lock") a.m_mode = ON::object_mode::locked_object;
+  if (name == "Delete") object->StandinSetDeleted(true);
+  return true;
 }
 
 bool HostSession::Run(const std::string& line) {

@@ -294,7 +294,10 @@ TEST(ModuleTest, LoadPrintsTheBannerOnceAndAboutShowsTheDeclaration) {
 
 TEST(HostTest, UnknownCommandsAndBadDocumentsExitWithTwo) {
   HostSandbox sandbox;
-  EXPECT_EQ(sandbox.Run({"NoSuchCommand"}).exitCode, 2);
+  // Unknown also when no document is open, not taken for a document command.
+  const HostRun unknown = sandbox.Run({"NoSuchCommand"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("Unknown command: NoSuchCommand"), std::string::npos) << unknown.err;
   // A wait too long for the millisecond count is refused, not wrapped to 1 ms.
   EXPECT_EQ(sandbox.Run({"Wait 4294967297"}).exitCode, 2);
   json doc = SavedDocument();
