@@ -2,13 +2,13 @@
 
 #include "bridge/bridge_exports.h"
 #include "bridge/bridge_text.h"
+#include "export/element_id.h"
+#include "export/unit_scale.h"
 #include "light/light_description.h"
 #include "light/light_rotation.h"
 #include "platform/platform.h"
 
 namespace {
-
-std::wstring IdText(const ON_UUID& id) { return CRhRdkUuid(id).String(36).Std(); }
 
 // Linear and rectangular lights stand at the centre of the parallelogram their
 // length and width span from the location.
@@ -21,7 +21,7 @@ ON_3dPoint AreaCentre(const ON_Light& light, double scale) {
 LightExporter::LightExporter(BridgeHandle* bridge) : m_bridge(bridge) {}
 
 void LightExporter::StartSend(const CRhinoDoc* doc) {
-  m_scale = doc ? doc->ModelUnits().MetersPerUnit(ON_DBL_QNAN) * 100.0 : 1.0;
+  m_scale = UnitScale(doc);
   m_writtenLayers.clear();
   m_text.clear();
 }
@@ -83,11 +83,11 @@ void LightExporter::WriteLight(const CRhinoLight& object) {
 
 void LightExporter::WriteHeader(const CRhinoLight& object, const ON_Light& light) {
   const CRhinoLayer& layer = object.ObjectLayer();
-  const std::wstring layerId = IdText(layer.Id());
+  const std::wstring layerId = UuidToText(layer.Id()).Std();
   bool& written = m_writtenLayers[layerId];
   if (!written) {
     m_text += light::LayerGroupRecord(layerId, layer.Name().Std());
     written = true;
   }
-  m_text += light::LightSourceHeader(IdText(light.Id()), layerId, light.Name().Std());
+  m_text += light::LightSourceHeader(UuidToText(light.Id()).Std(), layerId, light.Name().Std());
 }

@@ -1,11 +1,14 @@
 // The plug-in's fixed identity: name, id, version, description, maker.
 #pragma once
 
+#include "services/update_check.h"
+
 namespace plugin_identity {
 
 inline constexpr const wchar_t* kName = L"OrvexConv";
 inline constexpr const wchar_t* kId = L"7C3A91F2-5B0E-4D8A-9F61-2E4B8D0C7A53";
-inline constexpr const char* kVersion = "0.9.0";
+// The version the update service's answer is compared with.
+inline constexpr const char* kVersion = services::kConverterVersion;
 inline constexpr const wchar_t* kDescription = L"Direct Link for Orvex Render";
 inline constexpr const wchar_t* kOrganization = L"Orvex Render Studio";
 inline constexpr const wchar_t* kAddress = L"1 Render Way, Light City";

@@ -9,7 +9,9 @@ namespace platform {
 
 std::string NewUuidText() {
   UUID id;
-  if (UuidCreate(&id) != RPC_S_OK) return std::string();
+  // RPC_S_UUID_LOCAL_ONLY still gives a usable id: only unique to this computer.
+  const RPC_STATUS created = UuidCreate(&id);
+  if (created != RPC_S_OK && created != RPC_S_UUID_LOCAL_ONLY) return std::string();
   RPC_CSTR text = nullptr;
   if (UuidToStringA(&id, &text) != RPC_S_OK) return std::string();
   std::string result(reinterpret_cast<const char*>(text));
