@@ -584,7 +584,8 @@ DocumentReadResult ReadDocumentFile(const std::string& path) {
   std::stringstream text;
   text << file.rdbuf();
   std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  // Absolute and without "." or ".." parts, as a saved document's path is.
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec).lexically_normal();
   auto wide = platform::Utf8ToWide(absolute.string());
   return ReadDocumentText(text.str(), path, wide ? *wide : std::wstring());
 }

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+
+#include "tests/support/file_io.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -71,6 +75,16 @@ TEST(DocumentReaderTest, DefaultsAreTheFilesOwnPathAndGeneratedIds) {
   EXPECT_NE(result.doc->StandinObjectAt(0)->Id(), result.doc->StandinObjectAt(1)->Id());
   EXPECT_TRUE(ON_UuidIsNotNil(result.doc->StandinObjectAt(0)->Id()));
   EXPECT_FALSE(result.hasView);
+}
+
+TEST(DocumentReaderTest, AFileReadThroughDotDotHasItsPlainAbsolutePath) {
+  test_support::TempDir folder;
+  std::filesystem::create_directory(folder.path() / "sub");
+  test_support::WriteFile(folder.path() / "house.orvexdoc.json", "{}");
+  const DocumentReadResult result =
+      ReadDocumentFile((folder.path() / "sub" / ".." / "." / "house.orvexdoc.json").string());
+  ASSERT_TRUE(result.doc) << result.error;
+  EXPECT_EQ(result.doc->GetPathName().Std(), (folder.path() / "house.orvexdoc.json").wstring());
 }
 
 TEST(DocumentReaderTest, AnInstanceWithoutDefinitionNamesNone) {
