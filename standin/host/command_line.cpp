@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "document_reader.h"
+
 std::string HostUsage() {
   return "usage: orvex-host [--doc FILE] [--plugin FILE] [--lang en|zh|ID] [--answer "
          "ok|cancel]...\n"
@@ -32,6 +34,12 @@ bool ParseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
       if (!value(&o->script)) return false;
     } else if (arg == "--units") {
       if (!value(&o->units)) return false;
+      ON::LengthUnitSystem units;
+      if (!UnitSystemFromName(o->units, &units)) {
+        *error =
+            "--units takes a unit name (millimeters, meters, none, ...), not '" + o->units + "'";
+        return false;
+      }
     } else if (arg == "--about") {
       o->about = true;
     } else if (arg == "--lang") {

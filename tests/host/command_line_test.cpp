@@ -44,10 +44,13 @@ TEST(CommandLineTest, OptionsKeepTheirOrderAndRefuseBadValues) {
   HostOptions numeric;
   ASSERT_TRUE(Parse({"--lang", "1041"}, &numeric, &error));
   EXPECT_EQ(numeric.languageId, 1041);
+  ASSERT_TRUE(Parse({"--units", "feet"}, &numeric, &error));
+  EXPECT_EQ(numeric.units, "feet");
   for (const auto& bad : std::vector<std::vector<std::string>>{
            {"--lang", "fr"},
            {"--lang", "4294968329"},  // would wrap to 1033 in a 32-bit id
            {"--answer", "yes"},
+           {"--units", "cubits"},
            {"--doc"},
            {"--bogus"}}) {
     HostOptions o;
