@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 
@@ -105,4 +106,15 @@ std::string CommandName(const std::string& word) {
   size_t start = 0;
   while (start < word.size() && (word[start] == '_' || word[start] == '-')) ++start;
   return word.substr(start);
+}
+
+bool SameCommandName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) {
+      return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
 }

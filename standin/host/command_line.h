@@ -27,4 +27,8 @@ std::vector<std::string> SplitCommandLine(const std::string& line);
 // The command name without a leading "_" or "-".
 std::string CommandName(const std::string& word);
 
+// Whether two command names are the same; case does not count, as at the
+// host's prompt.
+bool SameCommandName(const std::string& a, const std::string& b);
+
 std::string HostUsage();

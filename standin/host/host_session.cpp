@@ -32,6 +32,17 @@ bool IsDocumentFile(const std::string& path) {
   return end == suffix;
 }
 
+// A host command's own spelling of a name typed in any case; other names as
+// typed.
+std::string HostCommandSpelling(const std::string& typed) {
+  static const char* const kNames[] = {"Exit",  "Wait", "Open",       "Close", "NoView",
+                                       "Orbit", "Zoom", "Projection", "Units", "SaveAs",
+                                       "Hide",  "Show", "Delete",     "Lock"};
+  for (const char* name : kNames)
+    if (SameCommandName(typed, name)) return name;
+  return typed;
+}
+
 }  // namespace
 
 bool HostSession::OpenDocument(const std::string& path, std::string* error) {
@@ -225,5 +236,5 @@ bool HostSession::Run(const std::string& line) {
     command->RunCommand(CRhinoCommandContext(RhinoApp().ActiveDoc()));
     return true;
   }
-  return RunHostCommand(name, args);
+  return RunHostCommand(HostCommandSpelling(name), args);
 }

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "command_line.h"
 #include "platform/platform.h"
 #include "standin_host.h"
 
@@ -74,7 +75,8 @@ std::string PluginModule::About() const {
 
 CRhinoCommand* PluginModule::FindCommand(const std::string& englishName) const {
   for (CRhinoCommand* command : rhino_standin::RegisteredCommands())
-    if (platform::WideToUtf8(command->EnglishCommandName()) == englishName) return command;
+    if (SameCommandName(platform::WideToUtf8(command->EnglishCommandName()), englishName))
+      return command;
   return nullptr;
 }
 

@@ -292,6 +292,15 @@ TEST(ModuleTest, LoadPrintsTheBannerOnceAndAboutShowsTheDeclaration) {
     EXPECT_NE(about.out.find(line), std::string::npos) << line;
 }
 
+TEST(HostTest, CommandNamesAreMatchedInAnyCase) {
+  HostSandbox sandbox;
+  const HostRun run = sandbox.Run({"_orvexconverterSTOP", "wait 1", "EXIT", "NoSuchCommand"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;  // Exit ends the run before the unknown name
+  ASSERT_EQ(run.Events("command").size(), 3u);
+  // Stop while unlinked says so.
+  EXPECT_NE(run.out.find("OrvexConverter: Not Connected!"), std::string::npos) << run.out;
+}
+
 TEST(HostTest, UnknownCommandsAndBadDocumentsExitWithTwo) {
   HostSandbox sandbox;
   // Unknown also when no document is open, not taken for a document command.
