@@ -240,8 +240,8 @@ inline __m128 ScaleFour(__m128 v, __m128d scale) {
 
 // Writes `count` triples read from `in` as kTriple says, for triples whose
 // coordinates all lie below `bound` in magnitude. False (with the output of
-// no use) when one does not. kStream: `out` lies at a 16-byte boundary and is written around
-// the cache.
+// no use) when one does not. kStream: `out` lies at a 16-byte boundary and is
+// written around the cache.
 template <Triple kTriple, bool kStream>
 bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, float bound,
                              float* out) {
