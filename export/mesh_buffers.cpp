@@ -241,10 +241,11 @@ inline __m128 ScaleFour(__m128 v, __m128d scale) {
 // Writes `count` triples read from `in` as kTriple says, for triples whose
 // coordinates all lie below `bound` in magnitude. False (with the output of
 // no use) when one does not. kStream: `out` lies at a 16-byte boundary and is
-// written around the cache.
+// written around the cache. With a `copy`, every triple is also copied there
+// as it stands, whatever the pass finds.
 template <Triple kTriple, bool kStream>
 bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, float bound,
-                             float* out) {
+                             float* out, float* copy = nullptr) {
   std::size_t i = 0;
   bool surely = true;
 #if ORVEX_MESH_SSE2
@@ -256,6 +257,12 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
   for (; i + 4 <= count; i += 4, in += 12, out += 12) {
     if (!kStream) Prefetch(in);
     __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + 4), c = _mm_loadu_ps(in + 8);
+    if (copy != nullptr) {
+      _mm_storeu_ps(copy, a);
+      _mm_storeu_ps(copy + 4, b);
+      _mm_storeu_ps(copy + 8, c);
+      copy += 12;
+    }
     // Not below the limit, or not a number at all.
     doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(a, magnitude), limit));
     doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(b, magnitude), limit));
@@ -281,6 +288,12 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
   (void)wide;
 #endif
   for (; i < count; ++i, in += 3, out += 3) {
+    if (copy != nullptr) {
+      copy[0] = in[0];
+      copy[1] = in[1];
+      copy[2] = in[2];
+      copy += 3;
+    }
     surely &= SurelyValid(in[0], in[1], in[2], bound);
     WriteTriple<kTriple>(in[0], in[1], in[2], scale, out);
   }
@@ -288,14 +301,15 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
 }
 
 // Positions in the order of the axis mode, scaled; a vertex that is not
-// Sendable gets the scaled origin. Returns the number of those.
+// Sendable gets the scaled origin. Returns the number of those. With a
+// `copy`, the vertices are also copied there as they stand.
 template <bool kExchange, bool kStream>
-std::size_t WritePositions(const ON_3fPoint* vertices, std::size_t count, double scale,
-                           float* out) {
+std::size_t WritePositions(const ON_3fPoint* vertices, std::size_t count, double scale, float* out,
+                           float* copy = nullptr) {
   constexpr Triple kTriple = kExchange ? Triple::kExchangedScaled : Triple::kScaled;
   if (count == 0) return 0;
   if (WriteSurelyValidTriples<kTriple, kStream>(&vertices->x, count, scale, SurelyValidBelow(scale),
-                                                out))
+                                                out, copy))
     return 0;
   const float origin = Scaled(0.0f, scale);
   std::size_t invalid = 0;
@@ -380,29 +394,29 @@ void DropTrianglesOfInvalidVertices(const ON_3fPoint* vertices, std::size_t coun
 // The three per-vertex buffers, sized already. Returns the number of invalid
 // vertices.
 template <bool kStream>
-std::size_t WriteVertexBuffersOf(const ON_3fPointArray& vertices, const ON_Mesh& attributes,
-                                 double scale, bool exchange, MeshBuffers& buffers) {
-  const std::size_t count = vertices.Std().size();
-  const std::size_t invalid =
-      exchange
-          ? WritePositions<true, kStream>(vertices.Array(), count, scale, buffers.positions.data())
-          : WritePositions<false, kStream>(vertices.Array(), count, scale,
-                                           buffers.positions.data());
-  const std::size_t normals = attributes.m_N.Std().size();
+std::size_t WriteVertexBuffersOf(const ON_Mesh& mesh, double scale, bool exchange,
+                                 MeshBuffers& buffers, float* copy) {
+  const std::size_t count = mesh.m_V.Std().size();
+  const std::size_t normals = mesh.m_N.Std().size();
   if (exchange)
-    WriteNormals<true, kStream>(attributes.m_N.Array(), normals, count, buffers.normals.data());
+    WriteNormals<true, kStream>(mesh.m_N.Array(), normals, count, buffers.normals.data());
   else
-    WriteNormals<false, kStream>(attributes.m_N.Array(), normals, count, buffers.normals.data());
-  WriteUvs<kStream>(attributes.m_T.Array(), attributes.m_T.Std().size(), count, buffers.uvs.data());
-  return invalid;
+    WriteNormals<false, kStream>(mesh.m_N.Array(), normals, count, buffers.normals.data());
+  WriteUvs<kStream>(mesh.m_T.Array(), mesh.m_T.Std().size(), count, buffers.uvs.data());
+  // The positions come last: the copy of the vertices they may write is then
+  // still in the cache when the host's quad split reads it.
+  float* const positions = buffers.positions.data();
+  return exchange ? WritePositions<true, kStream>(mesh.m_V.Array(), count, scale, positions, copy)
+                  : WritePositions<false, kStream>(mesh.m_V.Array(), count, scale, positions, copy);
 }
 
-// The three per-vertex buffers, one entry per vertex of `vertices`, with the
-// normals and texture coordinates of `attributes`; then the triangles already
-// written lose those that use an invalid vertex.
-void WriteVertexBuffers(const ON_3fPointArray& vertices, const ON_Mesh& attributes, double scale,
-                        bool exchange, MeshBuffers& buffers) {
-  const std::size_t count = vertices.Std().size();
+// The three per-vertex buffers, one entry per vertex of the mesh, and with a
+// `copy` (room for every vertex) a copy of its vertices as they stand.
+// Returns the number of invalid vertices, whose triangles are still to be
+// left out.
+std::size_t WriteVertexBuffers(const ON_Mesh& mesh, double scale, bool exchange,
+                               MeshBuffers& buffers, float* copy = nullptr) {
+  const std::size_t count = mesh.m_V.Std().size();
   buffers.positions.clear();
   buffers.positions.resize(3 * count);
   buffers.normals.clear();
@@ -414,22 +428,22 @@ void WriteVertexBuffers(const ON_3fPointArray& vertices, const ON_Mesh& attribut
   // streaming stores need.
   const bool stream = Streams(3 * count * sizeof(float));
   const std::size_t invalid =
-      stream ? WriteVertexBuffersOf<true>(vertices, attributes, scale, exchange, buffers)
-             : WriteVertexBuffersOf<false>(vertices, attributes, scale, exchange, buffers);
+      stream ? WriteVertexBuffersOf<true>(mesh, scale, exchange, buffers, copy)
+             : WriteVertexBuffersOf<false>(mesh, scale, exchange, buffers, copy);
   if (stream) EndStreaming();
-  if (invalid > 0) DropTrianglesOfInvalidVertices(vertices.Array(), count, scale, buffers);
+  return invalid;
 }
 
 // The triangles of a mesh with quads, from its first quad on (the triangles
-// before it are written already): the host splits the quads on a copy of the
-// vertices and a run of faces at a time. A run splits as its faces would
-// within the whole list, each quad on its own, so the triangles come in the
-// same order: every face in its place, a quad as its first triangle, then the
-// second triangles of all quads in face order.
+// before it are written already): the host splits the quads on the copy of
+// the vertices in `buffers.triangulated`, written already, and a run of
+// faces at a time. A run splits as its faces would within the whole list,
+// each quad on its own, so the triangles come in the same order: every face
+// in its place, a quad as its first triangle, then the second triangles of
+// all quads in face order.
 void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers) {
   const std::vector<ON_MeshFace>& faces = mesh.m_F.Std();
   ON_Mesh& copy = buffers.triangulated;
-  copy.m_V.Std().assign(mesh.m_V.Std().begin(), mesh.m_V.Std().end());
   std::vector<ON_MeshFace>& run = copy.m_F.Std();
   run.clear();
   run.reserve(2 * kQuadSplitRun);
@@ -472,7 +486,8 @@ void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers
 
 void FillMeshBuffers(const ON_Mesh& mesh, MeshBuffers& buffers, bool exchange) {
   WriteTriangles(mesh.m_F.Array(), mesh.m_F.Std().size(), mesh.m_V.Count(), false, buffers.indices);
-  WriteVertexBuffers(mesh.m_V, mesh, 1.0, exchange, buffers);
+  if (WriteVertexBuffers(mesh, 1.0, exchange, buffers) > 0)
+    DropTrianglesOfInvalidVertices(mesh.m_V.Array(), mesh.m_V.Std().size(), 1.0, buffers);
 }
 
 bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& buffers) {
@@ -482,14 +497,18 @@ bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& 
   PrefetchStart(mesh.m_V.Std());
   PrefetchStart(mesh.m_N.Std());
   PrefetchStart(mesh.m_T.Std());
-  const ON_3fPointArray* vertices = &mesh.m_V;
   const std::size_t walked =
       WriteTriangles(faces.data(), faces.size(), mesh.m_V.Count(), true, buffers.indices);
-  if (walked < faces.size()) {
-    SplitQuads(mesh, walked, buffers);
-    vertices = &buffers.triangulated.m_V;
-  }
-  WriteVertexBuffers(*vertices, mesh, scale, exchange, buffers);
+  const bool quads = walked < faces.size();
+  // The host splits the quads on a copy of the vertices, which the pass over
+  // the positions writes as it reads them.
+  std::vector<ON_3fPoint>& copy = buffers.triangulated.m_V.Std();
+  if (quads) copy.resize(mesh.m_V.Std().size());
+  const std::size_t invalid = WriteVertexBuffers(
+      mesh, scale, exchange, buffers, quads ? reinterpret_cast<float*>(copy.data()) : nullptr);
+  if (quads) SplitQuads(mesh, walked, buffers);
+  if (invalid > 0)
+    DropTrianglesOfInvalidVertices(mesh.m_V.Array(), mesh.m_V.Std().size(), scale, buffers);
   return !buffers.indices.empty();
 }
 
