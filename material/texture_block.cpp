@@ -42,6 +42,9 @@ TextureTransform TextureTransformOf(const ON_Xform& uvw) {
   result.width = 1.0 / column0;
   result.height = 1.0 / column1;
   result.rotation = ON_DegreesFromRadians(theta > 0.0 ? kTwoPi - theta : theta);
+  // A column so short (a subnormal length) that its reciprocal overflows
+  // would reach the renderer as "inf".
+  if (!std::isfinite(result.width) || !std::isfinite(result.height)) return identity;
   return result;
 }
 

@@ -92,6 +92,9 @@ TEST(TextureTransformTest, DegenerateTransformsCountAsIdentity) {
   const double inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ(Described(TextureTransformOf(Leading(nan, 0, 0, 2))), L"identity");
   EXPECT_EQ(Described(TextureTransformOf(Leading(2, 0, inf, 2))), L"identity");
+  // Column lengths whose reciprocals overflow.
+  EXPECT_EQ(Described(TextureTransformOf(Leading(1e-310, 0, 0, 1e-310))), L"identity");
+  EXPECT_EQ(Described(TextureTransformOf(Leading(1, 0, 0, 1e-310))), L"identity");
 }
 
 TEST(TextureTransformTest, TinyButNonZeroEntriesAreStillRead) {
