@@ -2,20 +2,8 @@
 
 #include "bridge/bridge_exports.h"
 #include "bridge/bridge_loader.h"
-#include "bridge/bridge_text.h"
-#include "export/element_id.h"
+#include "export/object_filters.h"
 #include "export/unit_scale.h"
-#include "plugin/messages.h"
-
-namespace {
-
-// State filter of the sends: normal and locked objects (hidden and deleted
-// ones are left out); category: active and reference objects.
-constexpr unsigned kSendStates = CRhinoObjectIterator::normal_or_locked_objects;
-constexpr unsigned kAllStates = CRhinoObjectIterator::all_objects;
-constexpr unsigned kSendCategories = CRhinoObjectIterator::active_and_reference_objects;
-
-}  // namespace
 
 ModelExporter::ModelExporter() : m_bridge(std::make_unique<BridgeHandle>()) {
   bridge::Load(*m_bridge);
@@ -55,33 +43,6 @@ void ModelExporter::SendFullModel(const CRhinoDoc* doc) {
   SendBlockDefinitions(doc);
   FinishSend();
   m_doc = nullptr;
-}
-
-bool ModelExporter::SendModelUpdate(const CRhinoDoc* doc) {
-  SetScaleFrom(doc);
-  if (m_model == 0) {
-    messages::Show(messages::Message::NoModelToUpdate);
-    return false;
-  }
-  if (!bridge::Connect(*m_bridge)) return false;
-  if (!bridge::HasConnected(*m_bridge)) return false;
-  m_doc = doc;
-  SendMaterialsElement(doc, m_model, *m_bridge);
-  if (doc) {
-    // Withdraw every object that is now hidden or deleted, sent before or not.
-    CRhinoObjectIterator all(*doc, kAllStates, kSendCategories);
-    for (const CRhinoObject* object = all.First(); object; object = all.Next()) {
-      if (object->IsVisible() && !object->IsDeleted()) continue;
-      const BridgeText id(UuidToText(object->Id()).Std());
-      bridge::DeleteElement(*m_bridge, m_model, id.c_str());
-    }
-    CRhinoObjectIterator it(*doc, kSendStates, kSendCategories);
-    SendObjectElements(it);
-  }
-  SendBlockDefinitions(doc);
-  FinishSend();
-  m_doc = nullptr;
-  return true;
 }
 
 void ModelExporter::FinishSend() {

@@ -6,7 +6,7 @@
 
 #include "RhinoSdk.h"
 #include "bridge/bridge_handle.h"
-#include "plugin/event_watcher.h"
+#include "sync/event_watcher.h"
 #include "sync/view_sync.h"
 
 class ModelExporter;

@@ -1,4 +1,4 @@
-#include "plugin/event_watcher.h"
+#include "sync/event_watcher.h"
 
 #include "plugin/converter_context.h"
 

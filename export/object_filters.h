@@ -1,0 +1,10 @@
+// The objects a send reads from the document.
+#pragma once
+
+#include "RhinoSdk.h"
+
+// State filter of the sends: normal and locked objects (hidden and deleted
+// ones are left out); category: active and reference objects.
+inline constexpr unsigned kSendStates = CRhinoObjectIterator::normal_or_locked_objects;
+inline constexpr unsigned kAllStates = CRhinoObjectIterator::all_objects;
+inline constexpr unsigned kSendCategories = CRhinoObjectIterator::active_and_reference_objects;
