@@ -24,8 +24,9 @@ class ModelExporter {
   // transfer, disconnect. Steps never stop early.
   void SendFullModel(const CRhinoDoc* doc);
 
-  // Brings the existing model up to date: reconnect, replace the materials
-  // element, withdraw hidden and deleted objects, send everything again.
+  // Brings the existing model up to date (sync/model_update.cpp): reconnect,
+  // replace the materials element, withdraw hidden and deleted objects, send
+  // everything again.
   // False when there is no model or the bridge does not connect.
   bool SendModelUpdate(const CRhinoDoc* doc);
 
