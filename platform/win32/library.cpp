@@ -21,9 +21,21 @@ std::wstring ModulePathOf(const void* address) {
           GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
           static_cast<LPCWSTR>(address), &module))
     return std::wstring();
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-  return std::wstring(path, length);
+  // A path may be longer than MAX_PATH (long-path installs): a result that
+  // fills the buffer was cut short, so the buffer grows up to the longest
+  // path Windows has.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(path.size());
+    const DWORD length = GetModuleFileNameW(module, &path[0], size);
+    if (length == 0) return std::wstring();
+    if (length < size) {
+      path.resize(length);
+      return path;
+    }
+    if (size >= 32768) return std::wstring();
+    path.resize(2 * static_cast<std::size_t>(size));
+  }
 }
 
 const wchar_t* LibrarySuffix() { return L".dll"; }
