@@ -32,15 +32,15 @@ bool IsDocumentFile(const std::string& path) {
   return end == suffix;
 }
 
-// A host command's own spelling of a name typed in any case; other names as
-// typed.
-std::string HostCommandSpelling(const std::string& typed) {
+// A host command's own spelling of a name typed in any case; null when the
+// host has no such command.
+const char* HostCommandSpelling(const std::string& typed) {
   static const char* const kNames[] = {"Exit",  "Wait", "Open",       "Close", "NoView",
                                        "Orbit", "Zoom", "Projection", "Units", "SaveAs",
                                        "Hide",  "Show", "Delete",     "Lock"};
   for (const char* name : kNames)
     if (SameCommandName(typed, name)) return name;
-  return typed;
+  return nullptr;
 }
 
 }  // namespace
@@ -183,12 +183,7 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
   }
   if (name == "NoView" || name == "Orbit" || name == "Zoom" || name == "Projection")
     return ChangeView(name, args);
-  const bool onDocument = name == "Units" || name == "SaveAs" || name == "Hide" || name == "Show" ||
-                          name == "Delete" || name == "Lock";
-  if (!onDocument) {
-    std::cerr << "Unknown command: " << name << std::endl;
-    return false;
-  }
+  // The commands left work on the open document.
   if (!doc) {
     std::cerr << name << ": no document is open" << std::endl;
     return false;
@@ -236,5 +231,10 @@ bool HostSession::Run(const std::string& line) {
     command->RunCommand(CRhinoCommandContext(RhinoApp().ActiveDoc()));
     return true;
   }
-  return RunHostCommand(HostCommandSpelling(name), args);
+  const char* hostCommand = HostCommandSpelling(name);
+  if (!hostCommand) {
+    std::cerr << "Unknown command: " << name << std::endl;
+    return false;
+  }
+  return RunHostCommand(hostCommand, args);
 }

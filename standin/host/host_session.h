@@ -20,6 +20,7 @@ class HostSession {
   bool ExitRequested() const { return m_exit; }
 
  private:
+  // `name` is one of the host's own commands, in its own spelling.
   bool RunHostCommand(const std::string& name, const std::vector<std::string>& args);
   CRhinoObject* FindObject(const std::string& idOrName) const;
   bool ChangeView(const std::string& name, const std::vector<std::string>& args);
