@@ -82,33 +82,24 @@ inline void StoreIndex(int* at, int value) {
   *at = value;
 }
 
-// Writes the triangles among `count` faces from `out` on, advancing it; see
-// WriteTriangles. The vector form stores four numbers per face, so the room
-// written to holds one number more than the triangles need (kIndexSlack).
-template <bool kStream>
-std::size_t WriteTrianglesTo(const ON_MeshFace* faces, std::size_t count, unsigned limit,
-                             bool stopAtQuad, int*& out) {
-  std::size_t i = 0;
 #if ORVEX_MESH_SSE2
-  if constexpr (!kStream) {
-    const __m128i none = _mm_set1_epi32(-1);
-    const __m128i past = _mm_set1_epi32(static_cast<int>(limit));
-    for (; i < count; ++i) {
-      if (i % 4 == 0) Prefetch(faces + i);
-      const ON_MeshFace& face = faces[i];
-      if (!face.IsTriangle()) {
-        if (stopAtQuad) break;
-        continue;
-      }
-      const __m128i numbers = _mm_loadu_si128(reinterpret_cast<const __m128i*>(face.vi));
-      const __m128i inside =
-          _mm_and_si128(_mm_cmpgt_epi32(numbers, none), _mm_cmplt_epi32(numbers, past));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), numbers);
-      out += (_mm_movemask_ps(_mm_castsi128_ps(inside)) & 7) == 7 ? 3 : 0;
-    }
-    return i;
-  }
+// Stores four floats, at a 16-byte boundary and around the cache when
+// streaming.
+template <bool kStream>
+inline void StoreFour(float* at, __m128 v) {
+  if constexpr (kStream)
+    _mm_stream_ps(at, v);
+  else
+    _mm_storeu_ps(at, v);
+}
 #endif
+
+// The triangles among `count` faces, one face at a time, each number stored
+// on its own; see WriteTrianglesTo.
+template <bool kStream>
+std::size_t WriteTrianglesSingly(const ON_MeshFace* faces, std::size_t count, unsigned limit,
+                                 bool stopAtQuad, int*& out) {
+  std::size_t i = 0;
   for (; i < count; ++i) {
     const ON_MeshFace& face = faces[i];
     if (!face.IsTriangle()) {
@@ -125,6 +116,97 @@ std::size_t WriteTrianglesTo(const ON_MeshFace* faces, std::size_t count, unsign
     out += inside ? 3 : 0;
   }
   return i;
+}
+
+#if ORVEX_MESH_SSE2
+// The triangles among `count` faces, one 16-byte store each: the room written
+// to holds one number more than the triangles need (kIndexSlack).
+std::size_t WriteTrianglesUnaligned(const ON_MeshFace* faces, std::size_t count, unsigned limit,
+                                    bool stopAtQuad, int*& out) {
+  const __m128i none = _mm_set1_epi32(-1);
+  const __m128i past = _mm_set1_epi32(static_cast<int>(limit));
+  std::size_t i = 0;
+  for (; i < count; ++i) {
+    if (i % 4 == 0) Prefetch(faces + i);
+    const ON_MeshFace& face = faces[i];
+    if (!face.IsTriangle()) {
+      if (stopAtQuad) break;
+      continue;
+    }
+    const __m128i numbers = _mm_loadu_si128(reinterpret_cast<const __m128i*>(face.vi));
+    const __m128i inside =
+        _mm_and_si128(_mm_cmpgt_epi32(numbers, none), _mm_cmplt_epi32(numbers, past));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), numbers);
+    out += (_mm_movemask_ps(_mm_castsi128_ps(inside)) & 7) == 7 ? 3 : 0;
+  }
+  return i;
+}
+
+// Every lane set when a face is a triangle whose numbers all lie inside the
+// vertex list (a triangle repeats its third number in the fourth place).
+inline __m128i SendableTriangle(__m128i face, __m128i none, __m128i past) {
+  const __m128i triangle = _mm_cmpeq_epi32(face, _mm_shuffle_epi32(face, _MM_SHUFFLE(2, 3, 1, 0)));
+  const __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(face, none), _mm_cmplt_epi32(face, past));
+  return _mm_and_si128(triangle, inside);
+}
+
+// The triangles among `count` faces, written around the cache: four sendable
+// triangles in a row as three whole 16-byte stores, the others one by one.
+// Writing around the cache is held up by the number of stores more than by
+// the bytes, and a store of each number on its own takes four times as many.
+std::size_t WriteTrianglesPacked(const ON_MeshFace* faces, std::size_t count, unsigned limit,
+                                 bool stopAtQuad, int*& out) {
+  const __m128i none = _mm_set1_epi32(-1);
+  const __m128i past = _mm_set1_epi32(static_cast<int>(limit));
+  std::size_t i = 0;
+  while (i + 4 <= count) {
+    // One triangle moves the output by 12 bytes: at most three bring it to a
+    // 16-byte boundary.
+    const std::size_t take = (reinterpret_cast<std::uintptr_t>(out) & 15) != 0 ? 1 : 4;
+    if (take == 4) {
+      const auto* at = reinterpret_cast<const __m128i*>(faces + i);
+      const __m128i f0 = _mm_loadu_si128(at), f1 = _mm_loadu_si128(at + 1);
+      const __m128i f2 = _mm_loadu_si128(at + 2), f3 = _mm_loadu_si128(at + 3);
+      const __m128i all = _mm_and_si128(
+          _mm_and_si128(SendableTriangle(f0, none, past), SendableTriangle(f1, none, past)),
+          _mm_and_si128(SendableTriangle(f2, none, past), SendableTriangle(f3, none, past)));
+      if (_mm_movemask_epi8(all) == 0xFFFF) {
+        // a0 a1 a2 b0 | b1 b2 c0 c1 | c2 d0 d1 d2
+        const __m128 a = _mm_castsi128_ps(f0), b = _mm_castsi128_ps(f1);
+        const __m128 c = _mm_castsi128_ps(f2), d = _mm_castsi128_ps(f3);
+        const __m128 a2b0 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 2, 2));
+        const __m128 c2d0 = _mm_shuffle_ps(c, d, _MM_SHUFFLE(0, 0, 2, 2));
+        float* const to = reinterpret_cast<float*>(out);
+        StoreFour<true>(to, _mm_shuffle_ps(a, a2b0, _MM_SHUFFLE(2, 0, 1, 0)));
+        StoreFour<true>(to + 4, _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 0, 2, 1)));
+        StoreFour<true>(to + 8, _mm_shuffle_ps(c2d0, d, _MM_SHUFFLE(2, 1, 2, 0)));
+        out += 12;
+        i += 4;
+        continue;
+      }
+    }
+    const std::size_t walked = WriteTrianglesSingly<true>(faces + i, take, limit, stopAtQuad, out);
+    i += walked;
+    if (walked < take) return i;
+  }
+  return i + WriteTrianglesSingly<true>(faces + i, count - i, limit, stopAtQuad, out);
+}
+#endif
+
+// Writes the triangles among `count` faces from `out` on, advancing it; see
+// WriteTriangles. Without kStream the room written to may hold one number
+// more than the triangles need (kIndexSlack).
+template <bool kStream>
+std::size_t WriteTrianglesTo(const ON_MeshFace* faces, std::size_t count, unsigned limit,
+                             bool stopAtQuad, int*& out) {
+#if ORVEX_MESH_SSE2
+  if constexpr (kStream)
+    return WriteTrianglesPacked(faces, count, limit, stopAtQuad, out);
+  else
+    return WriteTrianglesUnaligned(faces, count, limit, stopAtQuad, out);
+#else
+  return WriteTrianglesSingly<kStream>(faces, count, limit, stopAtQuad, out);
+#endif
 }
 
 // Writes the vertex numbers of the triangles among `count` faces whose three
@@ -218,15 +300,6 @@ inline void ExchangeFour(__m128& a, __m128& b, __m128& c) {
   c = _mm_shuffle_ps(c, c, _MM_SHUFFLE(3, 1, 2, 0));
   a = y0x0z0y1;
   b = x1z1y2x2;
-}
-
-// Stores four floats at a 16-byte boundary, around the cache when streaming.
-template <bool kStream>
-inline void StoreFour(float* at, __m128 v) {
-  if constexpr (kStream)
-    _mm_stream_ps(at, v);
-  else
-    _mm_storeu_ps(at, v);
 }
 
 // Each float widened, multiplied by the scale in double precision and

@@ -175,6 +175,8 @@ TEST(MeshConversionReference, LargeMeshesOfChangingSizesMatchBitForBit) {
     const Plain expected = PlainConversion(mesh, scale, exchange, true);
     ASSERT_TRUE(ConvertMesh(mesh, scale, exchange, buffers));
     ExpectSame(expected, buffers, "ConvertMesh");
+    FillMeshBuffers(mesh, buffers, exchange);
+    ExpectSame(PlainConversion(mesh, 1.0, exchange, false), buffers, "FillMeshBuffers");
   }
   buffers.Release();
   EXPECT_EQ(buffers.positions.capacity(), 0u);
