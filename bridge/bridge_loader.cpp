@@ -60,7 +60,10 @@ std::wstring FolderFilePath(const std::wstring& plugInFolder) {
 
 bool Load(BridgeHandle& handle) {
   if (!handle.module) {
-    handle.module = platform::LoadLibraryFromPath(LibraryPath(PlugInFolder()));
+    // Without its own folder the plug-in would hand the bare library name to
+    // the system's search, which may find another library of that name.
+    const std::wstring folder = PlugInFolder();
+    if (!folder.empty()) handle.module = platform::LoadLibraryFromPath(LibraryPath(folder));
     if (!handle.module) {
       messages::Show(messages::Message::BridgeNotLoadable);
       return false;
@@ -131,6 +134,13 @@ bool ChooseInstallationFolder(BridgeHandle& handle) {
   for (;;) {
     const std::optional<std::wstring> folder = platform::ChooseFolder(kChooserTitle);
     if (!folder || folder->empty()) return false;
+    // A folder the folder file cannot hold back (a character beyond one
+    // 16-bit unit) would be forgotten by the next load: it is refused before
+    // the bridge hears of it, like a folder the bridge refuses.
+    if (!DecodeFolderLine(platform::WideToUtf8(*folder))) {
+      messages::Show(messages::Message::FolderRejected);
+      continue;
+    }
     auto setPath = FindExport<bridge_api::SetOrvexRenderPathFn>(handle, "SetOrvexRenderPath");
     if (!setPath || !setPath(BridgeText(*folder).c_str())) {
       messages::Show(messages::Message::FolderRejected);

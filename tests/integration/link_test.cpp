@@ -181,6 +181,29 @@ TEST(StartTest, RejectedFolderThreeTimesThenCancelLeavesTheFolderFileAlone) {
   EXPECT_EQ(run.out.find("Success"), std::string::npos);
 }
 
+TEST(StartTest, FolderTheFolderFileCannotHoldIsRefusedBeforeTheBridgeHearsOfIt) {
+  HostSandbox sandbox;
+  // A renderer the bridge would accept, in a folder named with a character
+  // beyond one 16-bit unit.
+  const std::filesystem::path beyond = sandbox.Root() / "Orvex \xf0\x9f\x98\x80";
+  std::filesystem::create_directories(beyond);
+  std::ofstream(beyond / "OrvexRender") << "renderer";
+  const std::string folder = sandbox.RendererFolder().string();
+  const HostRun run = sandbox.RunDocument(
+      SavedDocument(), {"--answer", "ok", "--folder", beyond.string(), "--folder", folder, kStart});
+  EXPECT_THAT(run.BoxTexts(),
+              ElementsAre("Failed to start the Orvex Render! Failed to find the Orvex Render "
+                          "installation path. Click OK to manually specify the installation "
+                          "directory.",
+                          "This path is incorrect!",
+                          "The installation directory was successfully specified. Please try "
+                          "again."));
+  const auto told = run.Calls("SetOrvexRenderPath");
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0]["path"], folder);
+  EXPECT_EQ(test_support::ReadFile(sandbox.FolderFile()), folder);
+}
+
 TEST(BridgeLoadTest, MissingLibraryShowsTheLoadMessageForEachHandle) {
   HostSandbox sandbox("none");
   const auto doc = sandbox.WriteDocument(SavedDocument());
