@@ -60,7 +60,8 @@ bool Object::has(const std::string& key) const {
 template <typename T>
 const T& Object::get(const std::string& key) const {
   if (!has<T>(key)) {
-    ReportMisuse(std::string("has<") + KindOf<T>::name + ">(key)", __FILE__, __LINE__);
+    // The check as written for every kind, not filled with this one.
+    ReportMisuse("has<T>(key)", __FILE__, __LINE__);
   }
   return find(key)->get<T>();
 }

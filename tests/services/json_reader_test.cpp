@@ -107,10 +107,10 @@ TEST_F(JsonReaderMisuseDeathTest, GetWithoutMemberReportsAndFails) {
   json::Object object;
   ASSERT_TRUE(Parse("{\"version\":1.5}", object));
   EXPECT_DEATH(object.get<json::String>("version"),
-               "^\\[JSONXX\\] expression 'has<String>\\(key\\)' failed at "
+               "^\\[JSONXX\\] expression 'has<T>\\(key\\)' failed at "
                "[^ ]*json_value\\.cpp:[0-9]+ -> ");
   EXPECT_DEATH(object.get<json::Number>("missing"),
-               "^\\[JSONXX\\] expression 'has<Number>\\(key\\)' failed at "
+               "^\\[JSONXX\\] expression 'has<T>\\(key\\)' failed at "
                "[^ ]*json_value\\.cpp:[0-9]+ -> ");
 }
 
