@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <memory>
 #include <regex>
+#include <set>
 
 #include "command_names.h"
 #include "host_sandbox.h"
@@ -313,6 +316,35 @@ TEST(ModuleTest, LoadPrintsTheBannerOnceAndAboutShowsTheDeclaration) {
         "RhinoPlugInUsesMfc: true\n", "RhinoPlugInIconResourceId: 5009\n", "PlugInVersion: 0.9.0\n",
         "PlugInLoadTime: 2\n", "PlugInID: 7c3a91f2-5b0e-4d8a-9f61-2e4b8d0c7a53\n"})
     EXPECT_NE(about.out.find(line), std::string::npos) << line;
+}
+
+TEST(ModuleTest, ExportsOnlyTheDeclarationFunctions) {
+  std::unique_ptr<FILE, int (*)(FILE*)> nm(
+      popen("nm -D --defined-only --format=posix '" ORVEX_PLUGIN_FILE "'", "r"), pclose);
+  ASSERT_TRUE(nm);
+  std::set<std::string> names;
+  char line[4096];
+  while (std::fgets(line, sizeof line, nm.get()))
+    names.insert(std::string(line).substr(0, std::string(line).find(' ')));
+  const std::set<std::string> declaration = {"RhinoPlugInName",
+                                             "RhinoPlugInId",
+                                             "RhinoPlugInVersion",
+                                             "RhinoPlugInDescription",
+                                             "RhinoPlugInDeveloperOrganization",
+                                             "RhinoPlugInDeveloperAddress",
+                                             "RhinoPlugInDeveloperCountry",
+                                             "RhinoPlugInDeveloperPhone",
+                                             "RhinoPlugInDeveloperFax",
+                                             "RhinoPlugInDeveloperEmail",
+                                             "RhinoPlugInDeveloperWebsite",
+                                             "RhinoPlugInUpdateURL",
+                                             "RhinoPlugInSdkVersion",
+                                             "RhinoPlugInSdkServiceRelease",
+                                             "RhinoPlugInMfcVersion",
+                                             "RhinoPlugInMscVersion",
+                                             "RhinoPlugInUsesMfc",
+                                             "RhinoPlugInIconResourceId"};
+  EXPECT_EQ(names, declaration);
 }
 
 TEST(HostTest, CommandNamesAreMatchedInAnyCase) {
