@@ -137,12 +137,9 @@ bool ChooseInstallationFolder(BridgeHandle& handle) {
     // A folder the folder file cannot hold back (a character beyond one
     // 16-bit unit) would be forgotten by the next load: it is refused before
     // the bridge hears of it, like a folder the bridge refuses.
-    if (!DecodeFolderLine(platform::WideToUtf8(*folder))) {
-      messages::Show(messages::Message::FolderRejected);
-      continue;
-    }
+    const bool storable = DecodeFolderLine(platform::WideToUtf8(*folder)).has_value();
     auto setPath = FindExport<bridge_api::SetOrvexRenderPathFn>(handle, "SetOrvexRenderPath");
-    if (!setPath || !setPath(BridgeText(*folder).c_str())) {
+    if (!storable || !setPath || !setPath(BridgeText(*folder).c_str())) {
       messages::Show(messages::Message::FolderRejected);
       continue;
     }
