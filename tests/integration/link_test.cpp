@@ -314,7 +314,18 @@ TEST(ModuleTest, LoadPrintsTheBannerOnceAndAboutShowsTheDeclaration) {
         "RhinoPlugInSdkVersion: 2348836105\n", "RhinoPlugInSdkServiceRelease: 2382395289\n",
         "RhinoPlugInMfcVersion: 3584\n", "RhinoPlugInMscVersion: 1929\n",
         "RhinoPlugInUsesMfc: true\n", "RhinoPlugInIconResourceId: 5009\n", "PlugInVersion: 0.9.0\n",
-        "PlugInLoadTime: 2\n", "PlugInID: 7c3a91f2-5b0e-4d8a-9f61-2e4b8d0c7a53\n"})
+        "PlugInLoadTime: 2\n", "PlugInID: 7c3a91f2-5b0e-4d8a-9f61-2e4b8d0c7a53\n",
+        "PlugInType: 16\n", "RhinoPlugInDeveloperPhone: +86-000-0000-0000\n",
+        "RhinoPlugInDeveloperFax: +86-000-0000-0000\n",
+        // The commands in the order they are registered.
+        "Command: OrvexConverterWebsite 3f1c2b7a-8d4e-4a61-9b0c-5e7d2a1f6c01\n"
+        "Command: OrvexConverterStart 3f1c2b7a-8d4e-4a61-9b0c-5e7d2a1f6c02\n"
+        "Command: OrvexConverterStop 3f1c2b7a-8d4e-4a61-9b0c-5e7d2a1f6c03\n"
+        "Command: OrvexConverterSendModel 3f1c2b7a-8d4e-4a61-9b0c-5e7d2a1f6c04\n"
+        "Command: OrvexConverterViewSyncOn 3f1c2b7a-8d4e-4a61-9b0c-5e7d2a1f6c05\n"
+        "Command: OrvexConverterViewSyncOff 3f1c2b7a-8d4e-4a61-9b0c-5e7d2a1f6c06\n"
+        "Command: OrvexConverterSendScenes 3f1c2b7a-8d4e-4a61-9b0c-5e7d2a1f6c07\n"
+        "Command: OrvexConverterSendLights 3f1c2b7a-8d4e-4a61-9b0c-5e7d2a1f6c08\n"})
     EXPECT_NE(about.out.find(line), std::string::npos) << line;
 }
 
