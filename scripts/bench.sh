@@ -15,6 +15,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ORVEX_BENCH_BUILD:-$root/build-bench}"
+"$root/scripts/setup.sh"
 repetitions=5
 filter=""
 out=""
