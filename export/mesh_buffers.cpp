@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #define ORVEX_MESH_SSE2 1
@@ -583,6 +584,11 @@ bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& 
   if (invalid > 0)
     DropTrianglesOfInvalidVertices(mesh.m_V.Array(), mesh.m_V.Std().size(), scale, buffers);
   return !buffers.indices.empty();
+}
+
+bool BridgeCountsFit(std::size_t vertices, std::size_t indices) {
+  constexpr std::size_t kLargest = static_cast<std::size_t>(std::numeric_limits<int>::max());
+  return vertices <= kLargest / 3 && indices <= kLargest;
 }
 
 std::wstring MeshName(std::uint32_t number) {

@@ -82,5 +82,10 @@ void FillMeshBuffers(const ON_Mesh& mesh, MeshBuffers& buffers, bool exchange);
 // with the buffers of no use, when no triangle is left to send.
 bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& buffers);
 
+// Whether the bridge, which takes every count as a 32-bit integer, can be
+// told the sizes of the buffers of a mesh of `vertices` vertices (positions
+// and normals hold three numbers each) and `indices` triangle indices.
+bool BridgeCountsFit(std::size_t vertices, std::size_t indices);
+
 // The name of mesh number n: its decimal text.
 std::wstring MeshName(std::uint32_t number);

@@ -8,6 +8,15 @@ bool ModelExporter::SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchan
                              const ON_wString& materialKey) {
   MeshBuffers& buffers = m_mesh_buffers;
   if (!ConvertMesh(mesh, m_scale, exchange, buffers)) return false;
+  // Counts that wrap would hand the renderer a wrong size for its copy; such
+  // a mesh is left out, as one with nothing to send is, and said so.
+  const std::size_t vertices = buffers.uvs.size() / 2;
+  if (!BridgeCountsFit(vertices, buffers.indices.size())) {
+    RhinoApp().Print(L"mesh too large to send: %llu vertices, %llu triangles\n",
+                     static_cast<unsigned long long>(vertices),
+                     static_cast<unsigned long long>(buffers.indices.size() / 3));
+    return false;
+  }
 
   // The number is spent once the mesh goes out, whether or not the bridge
   // has the exports to take it.

@@ -180,6 +180,16 @@ TEST(FillMeshBuffers, ReplacesWhatTheBuffersHeld) {
   EXPECT_EQ(b.indices, (Ints{0, 1, 2}));
 }
 
+TEST(BridgeCountsFit, EveryBufferSizeMustFitTheBridgesThirtyTwoBitCount) {
+  // 715,827,882 vertices are 2,147,483,646 position numbers; one more
+  // vertex takes the positions and normals past the largest count.
+  EXPECT_TRUE(BridgeCountsFit(715827882u, 3));
+  EXPECT_FALSE(BridgeCountsFit(715827883u, 3));
+  EXPECT_TRUE(BridgeCountsFit(3, 2147483647u));
+  EXPECT_FALSE(BridgeCountsFit(3, 2147483648u));
+  EXPECT_FALSE(BridgeCountsFit(std::size_t{1} << 62, 3));
+}
+
 TEST(MeshName, IsTheDecimalTextOfTheNumber) {
   EXPECT_EQ(MeshName(0), L"0");
   EXPECT_EQ(MeshName(17), L"17");

@@ -165,6 +165,11 @@ TEST(MeshConversionReference, LargeMeshesOfChangingSizesMatchBitForBit) {
       // then with faces left out.
       {200000, 380000, 1.0, 0.0, 0.0},
       {360000, 400000, 0.5, 0.0005, 0.001},
+      // Over 4 MiB of indices and no quad, or a handful far apart: the whole
+      // face list, or nearly, in the pass written around the cache.
+      {300000, 400000, 0.0, 0.0, 0.0},
+      {300000, 400000, 0.0, 0.0005, 0.001},
+      {300000, 400000, 0.00002, 0.0, 0.0},
   };
   int round = 0;
   for (const MeshShape& shape : shapes) {

@@ -300,6 +300,8 @@ TEST_F(BlockDefinitionsTest, MeshesOnceThenOnePlacementPerMeshPerVisibleReferenc
   EXPECT_EQ(Floats(first["positions"]), (FloatList{100, 200, 300, 200, 200, 300, 100, 300, 300}));
   EXPECT_EQ(Floats(first["normals"]), (FloatList{0, 0, -1, 0, 0, -1, 0, 0, -1}));
   EXPECT_EQ(Ints(element.calls[1]["indices"]).size(), 6u);
+  // The fourth buffer slot stays empty for numbered meshes too.
+  for (size_t i = 0; i < 3; ++i) EXPECT_TRUE(element.calls[i]["extra"].is_null()) << i;
 
   const Names meshes{"0", "1", "2", "0", "1", "2"};
   const Names keys{"Wood_300d", "_0bad", "LayerMat_1a00", "Wood_300d", "_0bad", "LayerMat_1a00"};
