@@ -10,7 +10,7 @@ bool ModelExporter::SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchan
   if (!ConvertMesh(mesh, m_scale, exchange, buffers)) return false;
   // Counts that wrap would hand the renderer a wrong size for its copy; such
   // a mesh is left out, as one with nothing to send is, and said so.
-  const std::size_t vertices = buffers.uvs.size() / 2;
+  const std::size_t vertices = buffers.positions.size() / 3;
   if (!BridgeCountsFit(vertices, buffers.indices.size())) {
     RhinoApp().Print(L"mesh too large to send: %llu vertices, %llu triangles\n",
                      static_cast<unsigned long long>(vertices),
