@@ -12,18 +12,16 @@ namespace {
 
 using MissingAddInstanceTest = SendTest;
 
-ON_Mesh Triangle() { return TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}); }
-
 TEST_F(MissingAddInstanceTest, OneMessagePerPlacement) {
   CRhinoDoc doc;
   AddMaterial(doc, L"Glass", Uuid("40270000-1111-2222-3333-444455556666"));
   AddMaterial(doc, L"Steel", Uuid("9a3b0000-1111-2222-3333-444455556666"));
-  AddMeshObject(doc, Triangle());
-  AddMeshObject(doc, Triangle());
+  AddMeshObject(doc, UnitTriangle());
+  AddMeshObject(doc, UnitTriangle());
   const ON_UUID block = Uuid("b10c0000-0000-0000-0000-000000000000");
   std::vector<std::unique_ptr<CRhinoObject>> objects;
-  objects.push_back(MeshObjectFor(doc, Triangle()));
-  objects.push_back(MeshObjectFor(doc, Triangle()));
+  objects.push_back(MeshObjectFor(doc, UnitTriangle()));
+  objects.push_back(MeshObjectFor(doc, UnitTriangle()));
   AddDefinition(doc, block, std::move(objects));
   AddReference(doc, block, ON_Xform::IdentityTransformation);
   AddReference(doc, block, ON_Xform::TranslationTransformation(ON_3dVector(1, 0, 0)));

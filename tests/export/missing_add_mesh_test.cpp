@@ -14,17 +14,15 @@ namespace {
 
 using MissingAddMeshTest = SendTest;
 
-ON_Mesh Triangle() { return TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}); }
-
 TEST_F(MissingAddMeshTest, OneMessagePerMeshAndTheNumbersAreSpent) {
   CRhinoDoc doc;
   AddMaterial(doc, L"Glass", Uuid("40270000-1111-2222-3333-444455556666"));
-  AddMeshObject(doc, Triangle());
+  AddMeshObject(doc, UnitTriangle());
   AddMeshObject(doc, TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {}));  // nothing to send
-  AddMeshObject(doc, Triangle());
+  AddMeshObject(doc, UnitTriangle());
   const ON_UUID block = Uuid("b10c0000-0000-0000-0000-000000000000");
   std::vector<std::unique_ptr<CRhinoObject>> objects;
-  objects.push_back(MeshObjectFor(doc, Triangle()));
+  objects.push_back(MeshObjectFor(doc, UnitTriangle()));
   AddDefinition(doc, block, std::move(objects));
   AddReference(doc, block, ON_Xform::IdentityTransformation);
 

@@ -21,6 +21,11 @@ inline ON_Mesh TriangleMesh(std::initializer_list<ON_3fPoint> vertices,
   return mesh;
 }
 
+// One triangle on the unit corner of the xy plane.
+inline ON_Mesh UnitTriangle() {
+  return TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
+}
+
 // An axis-aligned box from min to max: 8 vertices and 6 quads.
 inline ON_Mesh BoxMesh(const ON_3dPoint& mn, const ON_3dPoint& mx) {
   ON_Mesh mesh;
