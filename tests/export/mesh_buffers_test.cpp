@@ -10,6 +10,7 @@
 namespace {
 
 using export_test::TriangleMesh;
+using export_test::UnitTriangle;
 using Floats = FloatBuffer;
 using Ints = IndexBuffer;
 
@@ -160,7 +161,7 @@ TEST(FillMeshBuffers, TrianglesOutsideTheVertexListAreLeftOut) {
 
 TEST(FillMeshBuffers, PerVertexBuffersHoldOneEntryPerVertex) {
   // Surplus normals and texture coordinates past the vertex list are not sent.
-  ON_Mesh mesh = TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
+  ON_Mesh mesh = UnitTriangle();
   for (int i = 0; i < 5; ++i) {
     mesh.m_N.Append(ON_3fVector(1, 0, 0));
     mesh.m_T.Append(ON_2fPoint(0.5f, 0.5f));
@@ -175,7 +176,7 @@ TEST(FillMeshBuffers, ReplacesWhatTheBuffersHeld) {
   MeshBuffers b;
   b.positions = {9, 9, 9};
   b.indices = {7};
-  FillMeshBuffers(TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}), b, false);
+  FillMeshBuffers(UnitTriangle(), b, false);
   EXPECT_EQ(b.positions, (Floats{0, 0, 0, 1, 0, 0, 0, 1, 0}));
   EXPECT_EQ(b.indices, (Ints{0, 1, 2}));
 }

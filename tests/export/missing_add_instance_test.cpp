@@ -1,5 +1,6 @@
 // Sends through a bridge that lacks AddInstance: one message per placement,
 // and the meshes still go out under their numbers.
+#include <memory>
 #include <string>
 #include <vector>
 

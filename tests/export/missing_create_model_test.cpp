@@ -1,4 +1,5 @@
 // A full send through a bridge that lacks CreateModel.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,10 @@ using MissingCreateModelTest = SendTest;
 TEST_F(MissingCreateModelTest, EveryCallCarriesModelZeroAndTheTransferIsNotStarted) {
   CRhinoDoc doc;
   AddMaterial(doc, L"Glass", Uuid("40270000-1111-2222-3333-444455556666"));
-  AddMeshObject(doc, TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}));
+  AddMeshObject(doc, UnitTriangle());
   const ON_UUID block = Uuid("b10c0000-0000-0000-0000-000000000000");
   std::vector<std::unique_ptr<CRhinoObject>> objects;
-  objects.push_back(
-      MeshObjectFor(doc, TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}})));
+  objects.push_back(MeshObjectFor(doc, UnitTriangle()));
   AddDefinition(doc, block, std::move(objects));
   AddReference(doc, block, ON_Xform::IdentityTransformation);
 
