@@ -8,12 +8,13 @@
 #include "export/mesh_buffers.h"
 #include "export/model_exporter.h"
 #include "material/material_key.h"
+#include "plugin/sdk_helpers.h"
 
 void ModelExporter::SendBlockDefinitions(const CRhinoDoc* doc) {
   if (!doc) return;
   const WalkExports exports(*this);
-  const CRhinoInstanceDefinitionTable& table = doc->InstanceDefinitionTable();
-  for (int i = 0; i < table.Count(); ++i) {
+  const CRhinoInstanceDefinitionTable& table = doc->m_instance_definition_table;
+  for (int i = 0; i < table.InstanceDefinitionCount(); ++i) {
     const CRhinoInstanceDefinition* definition = table[i];
     if (!definition || definition->IsDeleted() || definition->IsHidden()) continue;
     ON_SimpleArray<const CRhinoInstanceObject*> references;
@@ -26,7 +27,7 @@ void ModelExporter::SendBlockDefinition(
     const ON_SimpleArray<const CRhinoInstanceObject*>& references,
     const CRhinoInstanceDefinition& definition) {
   const WalkExports exports(*this);
-  const BridgeText id(UuidToText(definition.Id()).Std());
+  const BridgeText id(WideText(UuidToText(definition.Id())));
   exports->beginElement(m_model, id.c_str());
 
   // The definition's meshes, once, in definition coordinates and model axes;
@@ -34,7 +35,7 @@ void ModelExporter::SendBlockDefinition(
   ON_SimpleArray<const CRhinoObject*> objects;
   for (int i = 0; i < definition.ObjectCount(); ++i) objects.Append(definition.Object(i));
   ON_ClassArray<CRhinoObjRef> refs;
-  RhinoGetRenderMeshes(objects, refs, true, false, true);
+  RhinoGetRenderMeshes(objects, refs, true, false);
   // The name and material key of each mesh sent, in sending order, as every
   // placement names them.
   struct SentMesh {
@@ -42,18 +43,18 @@ void ModelExporter::SendBlockDefinition(
     BridgeText key;
   };
   std::vector<SentMesh> sent;
-  for (const CRhinoObjRef& ref : refs.Std()) {
+  for (const CRhinoObjRef& ref : Items(refs)) {
     const ON_Mesh* mesh = ref.Mesh();
     if (!mesh || !ref.Object()) continue;
     // Here the key is taken whatever the material's name.
     const ON_wString key = material::MaterialKey(ref.Object()->ObjectMaterial());
     const std::uint32_t number = m_mesh_counter;
     if (!SendMesh(*mesh, m_model, false, key)) continue;
-    sent.push_back({BridgeText(MeshName(number)), BridgeText(key.Std())});
+    sent.push_back({BridgeText(MeshName(number)), BridgeText(WideText(key))});
   }
 
   // One placement of every mesh for each visible reference.
-  for (const CRhinoInstanceObject* reference : references.Std()) {
+  for (const CRhinoInstanceObject* reference : Items(references)) {
     if (!reference || reference->IsDeleted() || !reference->IsVisible() ||
         !reference->IsActiveInDocument())
       continue;

@@ -11,6 +11,7 @@
 #include "export/unit_scale.h"
 #include "material/material_conversion.h"
 #include "material/material_key.h"
+#include "plugin/sdk_helpers.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model
   SwatchPositions(SwatchAnchor(doc), UnitScale(doc), swatchPositions);
 
   // The element of an earlier send is replaced.
-  const BridgeText id(UuidToText(kMaterialsElementId).Std());
+  const BridgeText id(WideText(UuidToText(kMaterialsElementId)));
   bridge::DeleteElement(bridge, model, id.c_str());
   const ElementExports exports(bridge);
   exports.beginElement(model, id.c_str());
@@ -35,8 +36,9 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model
   // the first in list order.
   std::set<std::uint32_t> sent;
   if (doc) {
-    if (const CRhRdkDocument* rdk = CRhRdkDocument::Get(*doc)) {
-      IRhRdkContentList::Iterator* it = rdk->MaterialList().NewIterator();
+    {
+      const CRhRdkDocument& rdk = CRhRdkDocument::Get(*doc);
+      IRhRdkContentList::Iterator* it = rdk.MaterialList().NewIterator();
       while (const CRhRdkContent* content = it->Next()) {
         const auto* material = dynamic_cast<const CRhRdkMaterial*>(content);
         if (!material) continue;
@@ -44,7 +46,7 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model
             material->SimulatedMaterial(CRhRdkTexture::TextureGeneration::Allow, -1, nullptr);
         if (!sent.insert(material->InstanceId().Data1).second) continue;
 
-        const BridgeText key(material::MaterialKey(*material).Std());
+        const BridgeText key(WideText(material::MaterialKey(*material)));
         const BridgeText record(plain.IsPhysicallyBased()
                                     ? material::PhysicallyBasedMaterialRecord(plain)
                                     : material::BasicMaterialRecord(plain));
@@ -55,7 +57,7 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model
                         static_cast<const float*>(nullptr), 0, kSwatchIndices, 3);
         exports.addInstance(model, key.c_str(), key.c_str(), kIdentityTransform);
       }
-      it->DeleteThis();
+      delete it;
     }
   }
   exports.endElement();

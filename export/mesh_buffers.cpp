@@ -19,6 +19,12 @@ static_assert(sizeof(ON_3fPoint) == 3 * sizeof(float) && sizeof(ON_3fVector) == 
 
 namespace {
 
+// The number of elements of an SDK array, as a size.
+template <class T>
+inline std::size_t Size(const ON_SimpleArray<T>& array) {
+  return static_cast<std::size_t>(array.Count());
+}
+
 // A coordinate after the uniform scale, in double precision as the host's
 // scaling does.
 inline float Scaled(float coordinate, double scale) {
@@ -49,10 +55,10 @@ inline void Prefetch(const void* at) {
 // Asks for the start of an array, up to the distance the passes prefetch, all
 // at once: the misses then overlap instead of coming one after another.
 template <class T>
-void PrefetchStart(const std::vector<T>& array) {
+void PrefetchStart(const ON_SimpleArray<T>& array) {
 #if ORVEX_MESH_SSE2
-  const char* start = reinterpret_cast<const char*>(array.data());
-  const std::size_t bytes = std::min(array.size() * sizeof(T), kPrefetchBytes);
+  const char* start = reinterpret_cast<const char*>(array.Array());
+  const std::size_t bytes = std::min(Size(array) * sizeof(T), kPrefetchBytes);
   for (std::size_t offset = 0; offset < bytes; offset += 64)
     _mm_prefetch(start + offset, _MM_HINT_T0);
 #else
@@ -470,13 +476,13 @@ void DropTrianglesOfInvalidVertices(const ON_3fPoint* vertices, std::size_t coun
 template <bool kStream>
 std::size_t WriteVertexBuffersOf(const ON_Mesh& mesh, double scale, bool exchange,
                                  MeshBuffers& buffers, float* copy) {
-  const std::size_t count = mesh.m_V.Std().size();
-  const std::size_t normals = mesh.m_N.Std().size();
+  const std::size_t count = Size(mesh.m_V);
+  const std::size_t normals = Size(mesh.m_N);
   if (exchange)
     WriteNormals<true, kStream>(mesh.m_N.Array(), normals, count, buffers.normals.data());
   else
     WriteNormals<false, kStream>(mesh.m_N.Array(), normals, count, buffers.normals.data());
-  WriteUvs<kStream>(mesh.m_T.Array(), mesh.m_T.Std().size(), count, buffers.uvs.data());
+  WriteUvs<kStream>(mesh.m_T.Array(), Size(mesh.m_T), count, buffers.uvs.data());
   // The positions come last: the copy of the vertices they may write is then
   // still in the cache when the host's quad split reads it.
   float* const positions = buffers.positions.data();
@@ -490,7 +496,7 @@ std::size_t WriteVertexBuffersOf(const ON_Mesh& mesh, double scale, bool exchang
 // left out.
 std::size_t WriteVertexBuffers(const ON_Mesh& mesh, double scale, bool exchange,
                                MeshBuffers& buffers, float* copy = nullptr) {
-  const std::size_t count = mesh.m_V.Std().size();
+  const std::size_t count = Size(mesh.m_V);
   buffers.positions.clear();
   buffers.positions.resize(3 * count);
   buffers.normals.clear();
@@ -516,17 +522,18 @@ std::size_t WriteVertexBuffers(const ON_Mesh& mesh, double scale, bool exchange,
 // in its place, a quad as its first triangle, then the second triangles of
 // all quads in face order.
 void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers) {
-  const std::vector<ON_MeshFace>& faces = mesh.m_F.Std();
+  const ON_MeshFace* const faces = mesh.m_F.Array();
+  const std::size_t faceCount = Size(mesh.m_F);
   ON_Mesh& copy = buffers.triangulated;
-  std::vector<ON_MeshFace>& run = copy.m_F.Std();
-  run.clear();
-  run.reserve(2 * kQuadSplitRun);
+  ON_SimpleArray<ON_MeshFace>& run = copy.m_F;
+  run.Empty();
+  run.Reserve(2 * kQuadSplitRun);
 
   // Room for every face from the first quad on to be a quad: two triangles.
   // The first triangles fill the room from the front; the second ones go to
   // where they stand when every face is a quad, and move down to follow the
   // first ones when fewer were written.
-  const std::size_t rest = faces.size() - firstQuad;
+  const std::size_t rest = faceCount - firstQuad;
   IndexBuffer& indices = buffers.indices;
   const std::size_t written = indices.size();
   indices.resize(written + 6 * rest + 2 * kIndexSlack);
@@ -537,17 +544,27 @@ void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers
   // otherwise one more is written, which the second triangles must not lose.
   int* const seconds = out + 3 * rest + (stream ? 0 : kIndexSlack);
   int* secondsOut = seconds;
-  for (std::size_t start = firstQuad; start < faces.size(); start += kQuadSplitRun) {
-    const std::size_t count = std::min(kQuadSplitRun, faces.size() - start);
-    run.assign(faces.begin() + static_cast<std::ptrdiff_t>(start),
-               faces.begin() + static_cast<std::ptrdiff_t>(start + count));
+  for (std::size_t start = firstQuad; start < faceCount; start += kQuadSplitRun) {
+    const std::size_t count = std::min(kQuadSplitRun, faceCount - start);
+    run.SetCount(0);
+    run.Append(static_cast<int>(count), faces + start);
+    // The host keeps its counts of quads and triangles until the number of
+    // faces changes: a run as long as the last one would otherwise read as
+    // holding no quad, and not be split.
+    copy.CountQuads();
+    // Faces the host cannot split (a number outside the vertex list, a
+    // repeated vertex) stay quads, which the walk below passes over.
     copy.ConvertQuadsToTriangles();
+    // A quad with two corners at one point becomes one triangle in place, with
+    // nothing appended, so the run ends where the host says.
+    const ON_MeshFace* const split = run.Array();
+    const std::size_t seconds = Size(run) - count;
     if (stream) {
-      WriteTrianglesTo<true>(run.data(), count, limit, false, out);
-      WriteTrianglesTo<true>(run.data() + count, run.size() - count, limit, false, secondsOut);
+      WriteTrianglesTo<true>(split, count, limit, false, out);
+      WriteTrianglesTo<true>(split + count, seconds, limit, false, secondsOut);
     } else {
-      WriteTrianglesTo<false>(run.data(), count, limit, false, out);
-      WriteTrianglesTo<false>(run.data() + count, run.size() - count, limit, false, secondsOut);
+      WriteTrianglesTo<false>(split, count, limit, false, out);
+      WriteTrianglesTo<false>(split + count, seconds, limit, false, secondsOut);
     }
   }
   if (stream) EndStreaming();
@@ -559,30 +576,32 @@ void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers
 }  // namespace
 
 void FillMeshBuffers(const ON_Mesh& mesh, MeshBuffers& buffers, bool exchange) {
-  WriteTriangles(mesh.m_F.Array(), mesh.m_F.Std().size(), mesh.m_V.Count(), false, buffers.indices);
+  WriteTriangles(mesh.m_F.Array(), Size(mesh.m_F), mesh.m_V.Count(), false, buffers.indices);
   if (WriteVertexBuffers(mesh, 1.0, exchange, buffers) > 0)
-    DropTrianglesOfInvalidVertices(mesh.m_V.Array(), mesh.m_V.Std().size(), 1.0, buffers);
+    DropTrianglesOfInvalidVertices(mesh.m_V.Array(), Size(mesh.m_V), 1.0, buffers);
 }
 
 bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& buffers) {
-  const std::vector<ON_MeshFace>& faces = mesh.m_F.Std();
-  if (faces.empty()) return false;
-  PrefetchStart(faces);
-  PrefetchStart(mesh.m_V.Std());
-  PrefetchStart(mesh.m_N.Std());
-  PrefetchStart(mesh.m_T.Std());
+  const std::size_t faceCount = Size(mesh.m_F);
+  if (faceCount == 0) return false;
+  PrefetchStart(mesh.m_F);
+  PrefetchStart(mesh.m_V);
+  PrefetchStart(mesh.m_N);
+  PrefetchStart(mesh.m_T);
   const std::size_t walked =
-      WriteTriangles(faces.data(), faces.size(), mesh.m_V.Count(), true, buffers.indices);
-  const bool quads = walked < faces.size();
+      WriteTriangles(mesh.m_F.Array(), faceCount, mesh.m_V.Count(), true, buffers.indices);
+  const bool quads = walked < faceCount;
   // The host splits the quads on a copy of the vertices, which the pass over
   // the positions writes as it reads them.
-  std::vector<ON_3fPoint>& copy = buffers.triangulated.m_V.Std();
-  if (quads) copy.resize(mesh.m_V.Std().size());
+  ON_3fPointArray& copy = buffers.triangulated.m_V;
+  if (quads) {
+    copy.Reserve(Size(mesh.m_V));
+    copy.SetCount(mesh.m_V.Count());
+  }
   const std::size_t invalid = WriteVertexBuffers(
-      mesh, scale, exchange, buffers, quads ? reinterpret_cast<float*>(copy.data()) : nullptr);
+      mesh, scale, exchange, buffers, quads ? reinterpret_cast<float*>(copy.Array()) : nullptr);
   if (quads) SplitQuads(mesh, walked, buffers);
-  if (invalid > 0)
-    DropTrianglesOfInvalidVertices(mesh.m_V.Array(), mesh.m_V.Std().size(), scale, buffers);
+  if (invalid > 0) DropTrianglesOfInvalidVertices(mesh.m_V.Array(), Size(mesh.m_V), scale, buffers);
   return !buffers.indices.empty();
 }
 

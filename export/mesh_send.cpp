@@ -3,6 +3,7 @@
 #include "bridge/bridge_text.h"
 #include "export/mesh_buffers.h"
 #include "export/model_exporter.h"
+#include "plugin/sdk_helpers.h"
 
 bool ModelExporter::SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchange,
                              const ON_wString& materialKey) {
@@ -29,7 +30,7 @@ bool ModelExporter::SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchan
                    static_cast<int>(buffers.uvs.size()), static_cast<const float*>(nullptr), 0,
                    buffers.indices.data(), static_cast<int>(buffers.indices.size()));
   if (exchange) {
-    const BridgeText key(materialKey.Std());
+    const BridgeText key(WideText(materialKey));
     exports->addInstance(model, name.c_str(), key.c_str(), kIdentityTransform);
   }
   return true;

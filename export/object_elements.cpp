@@ -3,6 +3,7 @@
 #include "export/element_id.h"
 #include "export/model_exporter.h"
 #include "material/material_key.h"
+#include "plugin/sdk_helpers.h"
 
 void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
   SetScaleFrom(m_doc);
@@ -18,24 +19,25 @@ void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
 
     // One element, one mesh per sub-object; a sub-object whose material has
     // no name is sent with an empty key.
-    const BridgeText id(UuidToText(object->Id()).Std());
+    const BridgeText id(WideText(UuidToText(object->Id())));
     exports->beginElement(m_model, id.c_str());
     ON_SimpleArray<CRhinoObject*> subObjects;
-    object->GetSubObjects(subObjects);
     ON_SimpleArray<const CRhinoObject*> parts;
-    for (CRhinoObject* sub : subObjects.Std()) parts.Append(sub);
+    // An object that cannot be exploded is its own one part.
+    if (object->GetSubObjects(subObjects) == 0) parts.Append(object);
+    for (CRhinoObject* sub : Items(subObjects)) parts.Append(sub);
     ON_ClassArray<CRhinoObjRef> refs;
     RhinoGetRenderMeshes(parts, refs, true, false);
-    for (const CRhinoObjRef& ref : refs.Std()) {
+    for (const CRhinoObjRef& ref : Items(refs)) {
       const ON_Mesh* mesh = ref.Mesh();
       if (!mesh || !ref.Object()) continue;
-      const ON_Material material = ref.Object()->ObjectMaterial();
+      const ON_Material& material = ref.Object()->ObjectMaterial();
       const ON_wString key =
           material.Name().IsEmpty() ? ON_wString() : material::MaterialKey(material);
       SendMesh(*mesh, m_model, true, key);
     }
     exports->endElement();
-    for (CRhinoObject* sub : subObjects.Std()) delete sub;
+    for (CRhinoObject* sub : Items(subObjects)) delete sub;
   }
 
   ON_ClassArray<CRhinoObjRef> refs;
@@ -43,18 +45,18 @@ void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
   RhinoGetRenderMeshes(deferred, refs, true, false);
   // The list has served; its memory goes back before the meshes are converted.
   deferred = ON_SimpleArray<const CRhinoObject*>();
-  for (const CRhinoObjRef& ref : refs.Std()) SendObjectRefElement(ref);
+  for (const CRhinoObjRef& ref : Items(refs)) SendObjectRefElement(ref);
 }
 
 void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref) {
   const CRhinoObject* object = ref.Object();
   if (!object) return;
   // An object whose material has no name wears its layer's material.
-  const ON_Material material = object->ObjectMaterial();
+  const ON_Material& material = object->ObjectMaterial();
   const ON_wString key = material.Name().IsEmpty()
                              ? material::MaterialKey(object->ObjectLayer().LayerMaterial())
                              : material::MaterialKey(material);
-  const BridgeText id(UuidToText(object->Id()).Std());
+  const BridgeText id(WideText(UuidToText(object->Id())));
   const WalkExports exports(*this);
   exports->beginElement(m_model, id.c_str());
   if (const ON_Mesh* mesh = ref.Mesh()) SendMesh(*mesh, m_model, true, key);

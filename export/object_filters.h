@@ -5,6 +5,8 @@
 
 // State filter of the sends: normal and locked objects (hidden and deleted
 // ones are left out); category: active and reference objects.
-inline constexpr unsigned kSendStates = CRhinoObjectIterator::normal_or_locked_objects;
-inline constexpr unsigned kAllStates = CRhinoObjectIterator::all_objects;
-inline constexpr unsigned kSendCategories = CRhinoObjectIterator::active_and_reference_objects;
+inline constexpr CRhinoObjectIterator::object_state kSendStates =
+    CRhinoObjectIterator::normal_or_locked_objects;
+inline constexpr CRhinoObjectIterator::object_state kAllStates = CRhinoObjectIterator::all_objects;
+inline constexpr CRhinoObjectIterator::object_category kSendCategories =
+    CRhinoObjectIterator::active_and_reference_objects;

@@ -7,6 +7,7 @@
 #include "light/light_description.h"
 #include "light/light_rotation.h"
 #include "platform/platform.h"
+#include "plugin/sdk_helpers.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ std::wstring LightExporter::Describe(const CRhinoDoc& doc) {
     WriteLight(object);
   }
   if (m_text.empty()) return std::wstring();
-  return light::WholeDescription(platform::FileNamePart(doc.GetPathName().Std()), m_text);
+  return light::WholeDescription(platform::FileNamePart(WideText(doc.GetPathName())), m_text);
 }
 
 void LightExporter::SendLights(const CRhinoDoc* doc) {
@@ -48,7 +49,7 @@ void LightExporter::SendLights(const CRhinoDoc* doc) {
   const ON_wString path = doc->GetPathName();
   static const BridgeHandle kNoBridge;
   const BridgeHandle& bridge = m_bridge ? *m_bridge : kNoBridge;
-  const BridgeText pathText(path.Std());
+  const BridgeText pathText(WideText(path));
   const BridgeText descriptionText(description);
   ORVEX_BRIDGE_CALL(bridge, SendLightsDataXml, pathText.c_str(), descriptionText.c_str());
 }
@@ -83,11 +84,12 @@ void LightExporter::WriteLight(const CRhinoLight& object) {
 
 void LightExporter::WriteHeader(const CRhinoLight& object, const ON_Light& light) {
   const CRhinoLayer& layer = object.ObjectLayer();
-  const std::wstring layerId = UuidToText(layer.Id()).Std();
+  const std::wstring layerId = WideText(UuidToText(layer.Id()));
   bool& written = m_writtenLayers[layerId];
   if (!written) {
-    m_text += light::LayerGroupRecord(layerId, layer.Name().Std());
+    m_text += light::LayerGroupRecord(layerId, WideText(layer.Name()));
     written = true;
   }
-  m_text += light::LightSourceHeader(UuidToText(light.Id()).Std(), layerId, light.Name().Std());
+  m_text += light::LightSourceHeader(WideText(UuidToText(light.ModelObjectId())), layerId,
+                                     WideText(light.LightName()));
 }

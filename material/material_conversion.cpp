@@ -93,7 +93,7 @@ std::wstring BasicMaterialRecord(const ON_Material& material) {
     values.metallic = reflectivity;
     values.specular = L"0.0";
   }
-  values.index_of_refraction = NumberText(material.IndexOfRefraction());
+  values.index_of_refraction = NumberText(material.m_index_of_refraction);
   ApplyTextures(material, false, values);
   return MaterialRecord(values);
 }

@@ -6,7 +6,7 @@
 #include "services/update_check.h"
 
 COrvexConvPlugIn::COrvexConvPlugIn()
-    : m_plugin_version(platform::AnsiToWide(plugin_identity::kVersion)) {}
+    : m_plugin_version(platform::AnsiToWide(plugin_identity::kVersion).c_str()) {}
 
 GUID COrvexConvPlugIn::PlugInID() const { return ON_UuidFromString(plugin_identity::kId); }
 

@@ -4,6 +4,7 @@
 #include "export/model_exporter.h"
 #include "plugin/converter_context.h"
 #include "plugin/messages.h"
+#include "plugin/sdk_helpers.h"
 
 bool StartFlow(ConverterContext& context, CRhinoDoc* doc) {
   if (!doc || doc->GetPathName().IsEmpty()) {
@@ -19,7 +20,7 @@ bool StartFlow(ConverterContext& context, CRhinoDoc* doc) {
   BridgeHandle& handle = *context.bridge;
   if (!handle.module && !bridge::Load(handle)) return false;
 
-  const int code = bridge::StartLink(handle, context.document->GetPathName().Std());
+  const int code = bridge::StartLink(handle, WideText(context.document->GetPathName()));
   if (!bridge::CheckResult(handle, code)) return false;
 
   auto setModelFilePath =
@@ -30,7 +31,7 @@ bool StartFlow(ConverterContext& context, CRhinoDoc* doc) {
   }
   const ON_wString path = context.document->GetPathName();
   if (path.IsEmpty()) return false;
-  setModelFilePath(BridgeText(path.Std()).c_str());
+  setModelFilePath(BridgeText(WideText(path)).c_str());
 
   if (!bridge::Connect(handle)) return false;
 

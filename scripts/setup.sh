@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   libeigen3-dev libssl-dev openssl libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev
   libpugixml-dev libassimp-dev assimp-testmodels libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-x86-64 clang-14 libclang-rt-14-dev
+  g++-mingw-w64-x86-64 clang-14 libclang-rt-14-dev uuid-dev git
 )
 # Node and npm run the glTF validator (scripts/setup_validator.sh); a Node.js installed from
 # elsewhere brings its own npm.

@@ -15,8 +15,7 @@ CRhinoCommand::result CCommandOrvexConverterStart::RunCommand(const CRhinoComman
   if (!StartFlow(TheConverterContext(), context.Document())) return success;
   messages::PrintConsole("Success\n");
   services::ReportUsage("sync", "start");
-  services::ReportUsage("DCC_Version",
-                        platform::WideToAnsi(RhinoVersion::VersionQuartetString().Std()));
+  services::ReportUsage("DCC_Version", RhinoVersion::VersionQuartetString());
   services::ReportUsage("Converter_Version", services::kConverterVersion);
   return success;
 }

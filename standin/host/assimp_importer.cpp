@@ -15,6 +15,7 @@
 #include "import_material.h"
 #include "import_mesh.h"
 #include "platform/platform.h"
+#include "standin/host/sdk_values.h"
 
 namespace fs = std::filesystem;
 
@@ -163,10 +164,10 @@ void SceneBuilder::AddDefinitions() {
     if (m_uses[index] < 2) continue;
     const aiMesh& mesh = *m_scene.mMeshes[index];
     auto definition = std::make_unique<CRhinoInstanceDefinition>();
-    definition->SetId(ON_CreateUuid());
+    definition->SetId(host::NewUuid());
     std::wstring name = Wide(mesh.mName);
     if (name.empty()) name = L"Block " + std::to_wstring(index);
-    definition->SetName(name);
+    definition->SetName(host::OnText(name));
     definition->m_doc = m_doc.get();
 
     // The definition holds the mesh in document axes and units; each
@@ -175,9 +176,9 @@ void SceneBuilder::AddDefinitions() {
     object->m_mesh = MeshFromAssimp(mesh, m_to_document);
     m_definition_boxes[index] = object->m_mesh.BoundingBox();
     ON_3dmObjectAttributes& a = object->StandinAttributes();
-    a.m_uuid = ON_CreateUuid();
-    a.m_name = name;
-    a.m_material_id = MaterialOf(mesh);
+    a.m_uuid = host::NewUuid();
+    a.m_name = host::OnText(name);
+    object->StandinSetMaterial(MaterialOf(mesh));
     object->StandinSetDocument(m_doc.get());
     object->StandinSetActive(false);  // definition geometry is not in the document itself
     definition->StandinAddObject(std::move(object));
@@ -194,7 +195,7 @@ void SceneBuilder::AddObjects() {
       auto meshObject = std::make_unique<CRhinoMeshObject>();
       meshObject->m_mesh = MeshFromAssimp(mesh, m_to_document * p.world);
       Grow(meshObject->m_mesh.BoundingBox());
-      meshObject->StandinAttributes().m_material_id = MaterialOf(mesh);
+      meshObject->StandinSetMaterial(MaterialOf(mesh));
       object = std::move(meshObject);
     } else {
       const CRhinoInstanceDefinition* definition = m_definitions.at(p.mesh);
@@ -213,8 +214,8 @@ void SceneBuilder::AddObjects() {
       object = std::move(reference);
     }
     ON_3dmObjectAttributes& a = object->StandinAttributes();
-    a.m_uuid = ON_CreateUuid();
-    a.m_name = Wide(p.node->mName);
+    a.m_uuid = host::NewUuid();
+    a.m_name = host::OnText(Wide(p.node->mName));
     m_doc->StandinAddObject(std::move(object));
   }
 }
@@ -269,13 +270,13 @@ void SceneBuilder::AddLights() {
       }
       default: continue;  // ambient and undefined lights have no document form
     }
-    const ON_UUID id = ON_CreateUuid();
-    on.SetId(id);
-    on.SetName(Wide(source->mName));
+    const ON_UUID id = host::NewUuid();
+    on.m_light_id = id;
+    on.SetLightName(Wide(source->mName).c_str());
     on.Enable(true);
     ON_3dmObjectAttributes& a = light->StandinAttributes();
     a.m_uuid = id;
-    a.m_name = on.Name();
+    a.m_name = on.LightName();
     light->StandinSetDocument(m_doc.get());
     m_doc->m_light_table.StandinAdd(std::move(light));
   }
@@ -356,8 +357,8 @@ void SceneBuilder::AddViews(DocumentReadResult& result) {
     const aiCamera* camera = m_scene.mCameras[i];
     if (!camera) continue;
     ON_3dmView view;
-    view.m_name = Wide(camera->mName);
-    view.m_named_view_id = ON_CreateUuid();
+    view.m_name = host::OnText(Wide(camera->mName));
+    view.m_named_view_id = host::NewUuid();
     view.m_vp = CameraViewport(*camera, m_to_document * NodeWorld(camera->mName),
                                m_options.frame.nodePlacesCameras);
     m_doc->StandinProperties().StandinAddNamedView(view);
@@ -375,12 +376,11 @@ void SceneBuilder::AddViews(DocumentReadResult& result) {
 DocumentReadResult SceneBuilder::Build() {
   DocumentReadResult result;
   m_doc = std::make_unique<CRhinoDoc>();
-  m_doc->SetPathName(m_options.documentPath);
+  m_doc->SetPathName(host::OnText(m_options.documentPath));
   m_doc->SetModelUnits(ON_UnitSystem(m_options.frame.units));
   CRhinoLayer layer;
-  layer.SetId(ON_CreateUuid());
+  layer.SetId(host::NewUuid());
   layer.SetName(L"Default");
-  layer.m_doc = m_doc.get();
   m_doc->m_layer_table.AddLayer(layer);
 
   WalkNodes();

@@ -14,7 +14,11 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "standin/host/sdk_values.h"
 
+using host::NewUuid;
+using host::OnText;
+using host::WideOf;
 using nlohmann::json;
 
 namespace {
@@ -111,8 +115,8 @@ class Reader {
 
   static ON_3dVector Vector(const json& value, const std::string& field) {
     if (!value.is_array() || value.size() != 3) Fail(field, "expected an array of three numbers");
-    return {Number(value[0], field + "[0]"), Number(value[1], field + "[1]"),
-            Number(value[2], field + "[2]")};
+    return ON_3dVector(Number(value[0], field + "[0]"), Number(value[1], field + "[1]"),
+                       Number(value[2], field + "[2]"));
   }
 
   static ON_3dPoint Point(const json& value, const std::string& field) {
@@ -121,16 +125,16 @@ class Reader {
 
   static ON_UUID Id(const json& object, const std::string& field) {
     const json* id = Member(object, "id");
-    if (!id) return ON_CreateUuid();
+    if (!id) return NewUuid();
     ON_UUID uuid;
-    if (!ON_UuidTryParse(Text(*id, field + ".id").c_str(), &uuid))
+    if (!host::TryParseUuid(Text(*id, field + ".id"), &uuid))
       Fail(field + ".id", "not a UUID text");
     return uuid;
   }
 
   static ON_UUID Reference(const json& value, const std::string& field) {
     ON_UUID uuid;
-    if (!ON_UuidTryParse(Text(value, field).c_str(), &uuid)) Fail(field, "not a UUID text");
+    if (!host::TryParseUuid(Text(value, field), &uuid)) Fail(field, "not a UUID text");
     return uuid;
   }
 
@@ -191,10 +195,9 @@ void Reader::ReadLayers(const json& layers) {
     const json& l = Object(layers[i], field);
     CRhinoLayer layer;
     layer.SetId(Id(l, field));
-    layer.SetName(Name(l, field));
+    layer.SetName(OnText(Name(l, field)));
     if (const json* m = Member(l, "material"))
-      layer.m_material_id = Reference(*m, field + ".material");
-    layer.m_doc = &m_doc;
+      layer.m_standin_material_id = Reference(*m, field + ".material");
     m_doc.m_layer_table.AddLayer(layer);
   }
 }
@@ -211,10 +214,10 @@ void Reader::ReadMaterial(const json& m, const std::string& field) {
   const ON_UUID id = Id(m, field);
   const std::wstring name = Name(m, field);
   content->m_id = id;
-  content->m_name = name;
+  content->m_name = OnText(name);
   ON_Material& material = content->m_material;
   material.SetId(id);
-  material.SetName(name);
+  material.SetName(OnText(name));
   material.SetRdkMaterialInstanceId(id);
   if (const json* v = Member(m, "diffuse")) material.m_diffuse = ByteColour(*v, field + ".diffuse");
   if (const json* v = Member(m, "emission"))
@@ -224,7 +227,7 @@ void Reader::ReadMaterial(const json& m, const std::string& field) {
   if (const json* v = Member(m, "reflectivity"))
     material.m_reflectivity = Number(*v, field + ".reflectivity");
   if (const json* v = Member(m, "fresnel"))
-    material.m_bFresnelReflections = Bool(*v, field + ".fresnel");
+    material.SetFresnelReflections(Bool(*v, field + ".fresnel"));
   if (const json* v = Member(m, "shine")) material.m_shine = Number(*v, field + ".shine");
   if (const json* v = Member(m, "ior")) material.m_index_of_refraction = Number(*v, field + ".ior");
   if (const json* pbrValue = Member(m, "pbr")) {
@@ -233,14 +236,13 @@ void Reader::ReadMaterial(const json& m, const std::string& field) {
     material.ToPhysicallyBased();
     ON_PhysicallyBasedMaterial& pbr = *material.PhysicallyBased();
     if (const json* v = Member(p, "base_color"))
-      pbr.m_base_color = FloatColour(*v, f + ".base_color");
-    if (const json* v = Member(p, "emission")) pbr.m_emission = FloatColour(*v, f + ".emission");
-    if (const json* v = Member(p, "opacity")) pbr.m_opacity = Number(*v, f + ".opacity");
-    if (const json* v = Member(p, "roughness")) pbr.m_roughness = Number(*v, f + ".roughness");
-    if (const json* v = Member(p, "metallic")) pbr.m_metallic = Number(*v, f + ".metallic");
-    if (const json* v = Member(p, "specular")) pbr.m_specular = Number(*v, f + ".specular");
-    if (const json* v = Member(p, "opacity_ior"))
-      pbr.m_opacity_ior = Number(*v, f + ".opacity_ior");
+      pbr.SetBaseColor(FloatColour(*v, f + ".base_color"));
+    if (const json* v = Member(p, "emission")) pbr.SetEmission(FloatColour(*v, f + ".emission"));
+    if (const json* v = Member(p, "opacity")) pbr.SetOpacity(Number(*v, f + ".opacity"));
+    if (const json* v = Member(p, "roughness")) pbr.SetRoughness(Number(*v, f + ".roughness"));
+    if (const json* v = Member(p, "metallic")) pbr.SetMetallic(Number(*v, f + ".metallic"));
+    if (const json* v = Member(p, "specular")) pbr.SetSpecular(Number(*v, f + ".specular"));
+    if (const json* v = Member(p, "opacity_ior")) pbr.SetOpacityIOR(Number(*v, f + ".opacity_ior"));
   }
   if (const json* textures = Member(m, "textures")) {
     Array(*textures, field + ".textures");
@@ -253,7 +255,7 @@ void Reader::ReadMaterial(const json& m, const std::string& field) {
             static_cast<unsigned>(Integer(*v, f + ".type", 0, kLargestTextureType)));
       if (const json* v = Member(tj, "on")) texture.m_bOn = Bool(*v, f + ".on");
       if (const json* v = Member(tj, "path"))
-        texture.m_image_file_reference.SetFullPath(Text(*v, f + ".path"));
+        texture.m_image_file_reference.SetFullPath(Text(*v, f + ".path").c_str(), false);
       if (const json* v = Member(tj, "amount"))
         texture.m_blend_constant_A = Number(*v, f + ".amount");
       if (const json* v = Member(tj, "uvw")) texture.m_uvw = Transform(*v, f + ".uvw");
@@ -304,10 +306,7 @@ ON_Mesh Reader::Mesh(const json& value, const std::string& field) {
         if (!face[k].is_number_integer()) Fail(f, "vertex numbers are integers");
         vi[k] = static_cast<int>(Integer(face[k], f, INT_MIN, INT_MAX));
       }
-      if (face.size() == 3)
-        mesh.AppendTriangle(vi[0], vi[1], vi[2]);
-      else
-        mesh.AppendQuad(vi[0], vi[1], vi[2], vi[3]);
+      host::AppendFace(mesh, vi[0], vi[1], vi[2], face.size() == 3 ? vi[2] : vi[3]);
     }
   }
   return mesh;
@@ -317,14 +316,14 @@ int Reader::LayerIndex(const json& object, const std::string& field) {
   const json* layer = Member(object, "layer");
   if (!layer) return 0;
   ON_UUID id;
-  if (layer->is_string() && ON_UuidTryParse(Text(*layer, field + ".layer").c_str(), &id)) {
+  if (layer->is_string() && host::TryParseUuid(Text(*layer, field + ".layer"), &id)) {
     const int index = m_doc.m_layer_table.FindLayerFromId(id);
     if (index < 0) Fail(field + ".layer", "no layer has this id");
     return index;
   }
   const std::wstring name = Text(*layer, field + ".layer");
   for (int i = 0; i < m_doc.m_layer_table.LayerCount(); ++i)
-    if (m_doc.m_layer_table[i].Name().Std() == name) return i;
+    if (WideOf(m_doc.m_layer_table[i].Name()) == name) return i;
   Fail(field + ".layer", "no layer has this id or name");
 }
 
@@ -364,15 +363,16 @@ std::unique_ptr<CRhinoObject> Reader::ObjectOf(const json& o, const std::string&
   }
   ON_3dmObjectAttributes& a = object->StandinAttributes();
   a.m_uuid = Id(o, field);
-  a.m_name = Name(o, field);
+  a.m_name = OnText(Name(o, field));
   a.m_layer_index = LayerIndex(o, field);
-  if (const json* m = Member(o, "material")) a.m_material_id = Reference(*m, field + ".material");
+  if (const json* m = Member(o, "material"))
+    object->StandinSetMaterial(Reference(*m, field + ".material"));
   if (const auto state = Keyword(o, "state", field, {"normal", "locked", "hidden", "deleted"})) {
     constexpr ON::object_mode kModes[] = {ON::object_mode::normal_object,
                                           ON::object_mode::locked_object,
                                           ON::object_mode::hidden_object};
     if (*state < std::size(kModes))
-      a.m_mode = kModes[*state];
+      a.SetMode(kModes[*state]);
     else
       object->StandinSetDeleted(true);
   }
@@ -389,9 +389,11 @@ void Reader::ReadDefinitions(const json& definitions) {
     const json& d = Object(definitions[i], field);
     auto definition = std::make_unique<CRhinoInstanceDefinition>();
     definition->SetId(Id(d, field));
-    definition->SetName(Name(d, field));
-    if (const json* v = Member(d, "deleted")) definition->SetDeleted(Bool(*v, field + ".deleted"));
-    if (const json* v = Member(d, "hidden")) definition->SetHidden(Bool(*v, field + ".hidden"));
+    definition->SetName(OnText(Name(d, field)));
+    if (const json* v = Member(d, "deleted"))
+      definition->SetDeletedModelComponentState(Bool(*v, field + ".deleted"), nullptr);
+    if (const json* v = Member(d, "hidden"))
+      definition->SetHiddenModelComponentState(Bool(*v, field + ".hidden"));
     definition->m_doc = &m_doc;
     if (const json* objects = Member(d, "objects")) {
       Array(*objects, field + ".objects");
@@ -414,11 +416,11 @@ void Reader::ReadLights(const json& lights) {
     auto light = std::make_unique<CRhinoLight>();
     ON_Light& on = light->m_light;
     const ON_UUID id = Id(l, field);
-    on.SetId(id);
-    on.SetName(Name(l, field));
+    on.m_light_id = id;
+    on.SetLightName(Name(l, field).c_str());
     ON_3dmObjectAttributes& a = light->StandinAttributes();
     a.m_uuid = id;
-    a.m_name = on.Name();
+    a.m_name = on.LightName();
     a.m_layer_index = LayerIndex(l, field);
     using S = ON::light_style;
     constexpr S kStyles[] = {S::world_point_light,       S::world_spot_light,
@@ -472,7 +474,7 @@ void Reader::ReadNamedViews(const json& views) {
     const json& v = Object(views[i], field);
     ON_3dmView view;
     view.m_named_view_id = Id(v, field);
-    view.m_name = Name(v, field);
+    view.m_name = OnText(Name(v, field));
     if (const json* vp = Member(v, "viewport")) view.m_vp = Viewport(*vp, field + ".viewport");
     m_doc.StandinProperties().StandinAddNamedView(view);
   }
@@ -480,7 +482,7 @@ void Reader::ReadNamedViews(const json& views) {
 
 void Reader::ReadDocument(const json& root) {
   Object(root, "document");
-  if (const json* path = Member(root, "path")) m_doc.SetPathName(Text(*path, "path"));
+  if (const json* path = Member(root, "path")) m_doc.SetPathName(OnText(Text(*path, "path")));
   if (const json* units = Member(root, "units")) {
     ON::LengthUnitSystem u;
     if (!units->is_string() || !UnitSystemFromName(units->get<std::string>(), &u))
@@ -491,9 +493,8 @@ void Reader::ReadDocument(const json& root) {
   if (const json* v = Member(root, "layers")) ReadLayers(*v);
   if (m_doc.m_layer_table.LayerCount() == 0) {
     CRhinoLayer defaultLayer;
-    defaultLayer.SetId(ON_CreateUuid());
+    defaultLayer.SetId(NewUuid());
     defaultLayer.SetName(L"Default");
-    defaultLayer.m_doc = &m_doc;
     m_doc.m_layer_table.AddLayer(defaultLayer);
   }
   if (const json* v = Member(root, "instance_definitions")) ReadDefinitions(*v);
@@ -560,7 +561,7 @@ DocumentReadResult ReadDocumentText(const std::string& text, const std::string& 
     return result;
   }
   auto doc = std::make_unique<CRhinoDoc>();
-  doc->SetPathName(absolutePath);
+  doc->SetPathName(OnText(absolutePath));
   Reader reader(*doc);
   try {
     reader.ReadDocument(root);

@@ -8,6 +8,7 @@
 #include "assimp_importer.h"
 #include "document_reader.h"
 #include "platform/platform.h"
+#include "standin/host/sdk_values.h"
 
 ON_Viewport DefaultHostViewport() {
   ON_Viewport vp;
@@ -57,7 +58,7 @@ bool HostSession::OpenDocument(const std::string& path, std::string* error) {
     if (result.view) {
       CRhinoView* view = RhinoApp().ActiveView();
       if (!view) view = &RhinoApp().StandinCreateView();
-      view->ActiveViewport().SetVP(*result.view);
+      view->ActiveViewport().SetVP(*result.view, TRUE);
       RhinoApp().StandinSetActiveView(view);
     } else {
       RhinoApp().StandinSetActiveView(nullptr);
@@ -72,16 +73,16 @@ CRhinoObject* HostSession::FindObject(const std::string& idOrName) const {
   ON_UUID id;
   auto wide = platform::Utf8ToWide(idOrName);
   if (!wide) return nullptr;
-  if (ON_UuidTryParse(wide->c_str(), &id)) {
-    if (CRhinoObject* object = doc->LookupObject(id)) return object;
+  if (host::TryParseUuid(*wide, &id)) {
+    if (CRhinoObject* object = doc->StandinLookupObject(id)) return object;
   }
   for (int i = 0; i < doc->StandinObjectCount(); ++i) {
     CRhinoObject* object = doc->StandinObjectAt(i);
-    if (object->Attributes().m_name.Std() == *wide) return object;
+    if (host::WideOf(object->Attributes().m_name) == *wide) return object;
   }
   for (int i = 0; i < doc->m_light_table.LightCount(); ++i) {
     auto& light = const_cast<CRhinoLight&>(doc->m_light_table[i]);
-    if (light.Id() == id || light.Attributes().m_name.Std() == *wide) return &light;
+    if (light.Id() == id || host::WideOf(light.Attributes().m_name) == *wide) return &light;
   }
   return nullptr;
 }
@@ -101,7 +102,7 @@ bool HostSession::ChangeView(const std::string& name, const std::vector<std::str
     view = RhinoApp().StandinLastView();
     if (!view) {
       view = &RhinoApp().StandinCreateView();
-      view->ActiveViewport().SetVP(DefaultHostViewport());
+      view->ActiveViewport().SetVP(DefaultHostViewport(), TRUE);
     }
   }
   ON_Viewport vp = view->ActiveViewport().VP();
@@ -132,8 +133,9 @@ bool HostSession::ChangeView(const std::string& name, const std::vector<std::str
         std::cerr << "Orbit: the active view has no valid camera" << std::endl;
         return false;
       }
-      vp.Transform(ON_Xform::RotationTransformation(ON_RadiansFromDegrees(value),
-                                                    ON_3dVector::ZAxis, pivot));
+      ON_Xform turn;
+      turn.Rotation(ON_RadiansFromDegrees(value), ON_3dVector::ZAxis, pivot);
+      vp.Transform(turn);
     } else {  // Zoom: a factor above 1 narrows the frustum
       if (!(value > 0)) {
         std::cerr << "Zoom takes a positive factor" << std::endl;
@@ -144,7 +146,7 @@ bool HostSession::ChangeView(const std::string& name, const std::vector<std::str
       vp.SetFrustum(l / value, r / value, b / value, t / value, n, f);
     }
   }
-  view->ActiveViewport().SetVP(vp);
+  view->ActiveViewport().SetVP(vp, TRUE);
   RhinoApp().StandinSetActiveView(view);
   return true;
 }
@@ -203,19 +205,30 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
       std::cerr << "SaveAs takes one path" << std::endl;
       return false;
     }
-    doc->SetPathName(*path);
+    doc->SetPathName(host::OnText(*path));
     return true;
   }
-  // Hide, Show, Delete or Lock.
+  // Hide, Show, Delete or Lock: an object by id or name, else (but Delete) a
+  // layer by name.
   CRhinoObject* object = args.size() == 1 ? FindObject(args[0]) : nullptr;
   if (!object) {
-    std::cerr << name << ": no object '" << (args.empty() ? "" : args[0]) << "'" << std::endl;
-    return false;
+    const auto layerName = args.size() == 1 ? platform::Utf8ToWide(args[0]) : std::nullopt;
+    const int layer = layerName && name != "Delete"
+                          ? doc->m_layer_table.StandinFindLayerFromName(host::OnText(*layerName))
+                          : -1;
+    if (layer < 0) {
+      std::cerr << name << ": no object '" << (args.empty() ? "" : args[0]) << "'" << std::endl;
+      return false;
+    }
+    CRhinoLayer& l = doc->m_layer_table.StandinLayer(layer);
+    l.SetVisible(name != "Hide");
+    l.SetLocked(name == "Lock");
+    return true;
   }
   ON_3dmObjectAttributes& a = object->StandinAttributes();
-  if (name == "Hide") a.m_mode = ON::object_mode::hidden_object;
-  if (name == "Show") a.m_mode = ON::object_mode::normal_object;
-  if (name == "Lock") a.m_mode = ON::object_mode::locked_object;
+  if (name == "Hide") a.SetMode(ON::hidden_object);
+  if (name == "Show") a.SetMode(ON::normal_object);
+  if (name == "Lock") a.SetMode(ON::locked_object);
   if (name == "Delete") object->StandinSetDeleted(true);
   return true;
 }

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/platform.h"
+#include "standin/host/sdk_values.h"
 
 namespace fs = std::filesystem;
 
@@ -107,7 +108,7 @@ void AddTexture(const aiMaterial& m, aiTextureType type, ON_Texture::TYPE role, 
   ON_Texture texture;
   texture.m_type = role;
   texture.m_bOn = true;
-  texture.m_image_file_reference.SetFullPath(path);
+  texture.m_image_file_reference.SetFullPath(path.c_str(), false);
   texture.m_blend_constant_A = amount;
   ai_real uv[5];
   unsigned count = 5;
@@ -190,8 +191,8 @@ ON_Xform TextureXform(const aiUVTransform& t) {
   scale.m_xform[1][1] = t.mScaling.y;
   const ON_Xform move =
       ON_Xform::TranslationTransformation(ON_3dVector(t.mTranslation.x, t.mTranslation.y, 0.0));
-  const ON_Xform turn = ON_Xform::RotationTransformation(
-      -static_cast<double>(t.mRotation), ON_3dVector::ZAxis, ON_3dPoint(0.5, 0.5, 0));
+  ON_Xform turn;
+  turn.Rotation(-static_cast<double>(t.mRotation), ON_3dVector::ZAxis, ON_3dPoint(0.5, 0.5, 0));
   return turn * move * scale;
 }
 
@@ -207,12 +208,12 @@ std::unique_ptr<CRhRdkMaterial> MaterialFromAssimp(const aiMaterial& m, unsigned
   std::wstring wideName;
   if (m.Get(AI_MATKEY_NAME, name) == AI_SUCCESS) wideName = Wide(name.C_Str());
   if (wideName.empty()) wideName = L"Material " + std::to_wstring(number);
-  const ON_UUID id = ON_CreateUuid();
+  const ON_UUID id = host::NewUuid();
   content->m_id = id;
-  content->m_name = wideName;
+  content->m_name = host::OnText(wideName);
   ON_Material& material = content->m_material;
   material.SetId(id);
-  material.SetName(wideName);
+  material.SetName(host::OnText(wideName));
   material.SetRdkMaterialInstanceId(id);
 
   const auto diffuse = Colour(m, AI_MATKEY_COLOR_DIFFUSE);
@@ -235,23 +236,23 @@ std::unique_ptr<CRhRdkMaterial> MaterialFromAssimp(const aiMaterial& m, unsigned
     auto base = Colour(m, AI_MATKEY_BASE_COLOR);
     if (!base) base = Colour(m, "$raw.3dsMax|main|basecolor", 0, 0);
     if (!base) base = diffuse;
-    if (base) p.m_base_color = ON_4fColor(base->r, base->g, base->b, base->a);
-    if (emissive) p.m_emission = ON_4fColor(emissive->r, emissive->g, emissive->b, 1.0f);
+    if (base) p.SetBaseColor(ON_4fColor(base->r, base->g, base->b, base->a));
+    if (emissive) p.SetEmission(ON_4fColor(emissive->r, emissive->g, emissive->b, 1.0f));
     if (opacity)
-      p.m_opacity = std::clamp(*opacity, 0.0, 1.0);
+      p.SetOpacity(std::clamp(*opacity, 0.0, 1.0));
     else if (base)
-      p.m_opacity = std::clamp(static_cast<double>(base->a), 0.0, 1.0);
+      p.SetOpacity(std::clamp(static_cast<double>(base->a), 0.0, 1.0));
     auto metallic = Number(m, AI_MATKEY_METALLIC_FACTOR);
     if (!metallic) metallic = Number(m, "$raw.3dsMax|main|metalness", 0, 0);
     if (!metallic) metallic = Number(m, "$raw.Maya|metalness", 0, 0);
-    if (metallic) p.m_metallic = *metallic;
+    if (metallic) p.SetMetallic(*metallic);
     // An FBX physical material's own roughness before the value assimp
     // derives from its shininess.
     auto roughness = Number(m, "$raw.3dsMax|main|roughness", 0, 0);
     if (!roughness) roughness = Number(m, AI_MATKEY_ROUGHNESS_FACTOR);
-    if (roughness) p.m_roughness = *roughness;
-    if (const auto specular = Number(m, AI_MATKEY_SPECULAR_FACTOR)) p.m_specular = *specular;
-    if (ior && *ior > 0.0) p.m_opacity_ior = *ior;
+    if (roughness) p.SetRoughness(*roughness);
+    if (const auto specular = Number(m, AI_MATKEY_SPECULAR_FACTOR)) p.SetSpecular(*specular);
+    if (ior && *ior > 0.0) p.SetOpacityIOR(*ior);
   }
 
   using T = ON_Texture::TYPE;

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "standin/host/sdk_values.h"
+
 namespace {
 
 // Polygons with more corners than this are split as a fan: clipping ears
@@ -50,14 +52,15 @@ ON_Xform XformFromAssimp(const aiMatrix4x4& m) {
 ON_3dPoint TransformPoint(const ON_Xform& x, const ON_3dPoint& p) {
   const double w = Apply(x.m_xform[3], p.x, p.y, p.z, 1.0);
   const double scale = (w != 0.0 && w != 1.0) ? 1.0 / w : 1.0;
-  return {scale * Apply(x.m_xform[0], p.x, p.y, p.z, 1.0),
-          scale * Apply(x.m_xform[1], p.x, p.y, p.z, 1.0),
-          scale * Apply(x.m_xform[2], p.x, p.y, p.z, 1.0)};
+  return ON_3dPoint(scale * Apply(x.m_xform[0], p.x, p.y, p.z, 1.0),
+                    scale * Apply(x.m_xform[1], p.x, p.y, p.z, 1.0),
+                    scale * Apply(x.m_xform[2], p.x, p.y, p.z, 1.0));
 }
 
 ON_3dVector TransformVector(const ON_Xform& x, const ON_3dVector& v) {
-  return {Apply(x.m_xform[0], v.x, v.y, v.z, 0.0), Apply(x.m_xform[1], v.x, v.y, v.z, 0.0),
-          Apply(x.m_xform[2], v.x, v.y, v.z, 0.0)};
+  return ON_3dVector(Apply(x.m_xform[0], v.x, v.y, v.z, 0.0),
+                     Apply(x.m_xform[1], v.x, v.y, v.z, 0.0),
+                     Apply(x.m_xform[2], v.x, v.y, v.z, 0.0));
 }
 
 double LinearDeterminant(const ON_Xform& x) {
@@ -168,7 +171,8 @@ void ComputeVertexNormals(ON_Mesh& mesh) {
     const ON_3fPoint& p = mesh.m_V[i];
     return ON_3dPoint(p.x, p.y, p.z);
   };
-  for (const ON_MeshFace& face : mesh.m_F.Std()) {
+  for (int fi = 0; fi < mesh.m_F.Count(); ++fi) {
+    const ON_MeshFace& face = mesh.m_F[fi];
     const int corners = face.IsTriangle() ? 3 : 4;
     bool usable = true;
     for (int k = 0; k < corners; ++k)
@@ -224,9 +228,9 @@ ON_Mesh MeshFromAssimp(const aiMesh& mesh, const ON_Xform& xform) {
   const bool mirror = LinearDeterminant(xform) < 0.0;
   auto triangle = [&](int a, int b, int c) {
     if (mirror)
-      out.AppendTriangle(a, c, b);
+      host::AppendFace(out, a, c, b, b);
     else
-      out.AppendTriangle(a, b, c);
+      host::AppendFace(out, a, b, c, c);
   };
   out.m_F.Reserve(static_cast<int>(mesh.mNumFaces));
   for (unsigned f = 0; f < mesh.mNumFaces && mesh.mFaces; ++f) {
@@ -238,9 +242,9 @@ ON_Mesh MeshFromAssimp(const aiMesh& mesh, const ON_Xform& xform) {
       triangle(index(0), index(1), index(2));
     } else if (count == 4) {
       if (mirror)
-        out.AppendQuad(index(0), index(3), index(2), index(1));
+        host::AppendFace(out, index(0), index(3), index(2), index(1));
       else
-        out.AppendQuad(index(0), index(1), index(2), index(3));
+        host::AppendFace(out, index(0), index(1), index(2), index(3));
     } else {
       std::vector<ON_3dPoint> corners(count);
       for (unsigned k = 0; k < count; ++k) {

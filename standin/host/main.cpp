@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   rhino_standin::SetHostHooks(hooks);
 
   CRhinoView& view = RhinoApp().StandinCreateView();
-  view.ActiveViewport().SetVP(DefaultHostViewport());
+  view.ActiveViewport().SetVP(DefaultHostViewport(), TRUE);
 
   PluginModule plugin;
   const std::string pluginPath =

@@ -4,6 +4,7 @@
 
 #include "command_line.h"
 #include "platform/platform.h"
+#include "standin/host/sdk_values.h"
 #include "standin_host.h"
 
 bool PluginModule::Load(const std::string& path, std::string* error) {
@@ -62,14 +63,15 @@ std::string PluginModule::About() const {
   if (CRhinoPlugIn* plugIn = rhino_standin::RegisteredPlugIn()) {
     out << "PlugInName: " << platform::WideToUtf8(plugIn->PlugInName()) << "\n";
     out << "PlugInVersion: " << platform::WideToUtf8(plugIn->PlugInVersion()) << "\n";
-    out << "PlugInID: " << platform::WideToUtf8(CRhRdkUuid(plugIn->PlugInID()).String(36).Std())
-        << "\n";
+    out << "PlugInID: "
+        << platform::WideToUtf8(host::WideOf(CRhRdkUuid(plugIn->PlugInID()).String(36))) << "\n";
     out << "PlugInLoadTime: " << plugIn->PlugInLoadTime() << "\n";
     out << "PlugInType: " << plugIn->PlugInType() << "\n";
   }
   for (CRhinoCommand* command : rhino_standin::RegisteredCommands())
     out << "Command: " << platform::WideToUtf8(command->EnglishCommandName()) << " "
-        << platform::WideToUtf8(CRhRdkUuid(command->CommandUUID()).String(36).Std()) << "\n";
+        << platform::WideToUtf8(host::WideOf(CRhRdkUuid(command->CommandUUID()).String(36)))
+        << "\n";
   return out.str();
 }
 

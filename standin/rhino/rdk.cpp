@@ -2,16 +2,56 @@
 
 #include "rhino_doc.h"
 
+ON_wString CRhRdkUuid::String(int numChars) const {
+  // 8-4-4-4-12 lower-case hexadecimal digits; Data1..Data3 as numbers, Data4
+  // byte by byte. Written by hand: an id is formatted for every object sent.
+  static const wchar_t kDigits[] = L"0123456789abcdef";
+  wchar_t text[37];
+  wchar_t* out = text;
+  const auto put = [&out](unsigned int value, int digits) {
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+      *out++ = kDigits[(value >> shift) & 15];
+  };
+  put(m_id.Data1, 8);
+  *out++ = L'-';
+  put(m_id.Data2, 4);
+  *out++ = L'-';
+  put(m_id.Data3, 4);
+  *out++ = L'-';
+  for (int i = 0; i < 8; ++i) {
+    if (i == 2) *out++ = L'-';
+    put(m_id.Data4[i], 2);
+  }
+  const int kept = numChars < 0 ? 0 : (numChars < ciNumChars ? numChars : ciNumChars);
+  return ON_wString(text, kept);
+}
+
 const ON_Material& CRhRdkMaterial::SimulatedMaterial(CRhRdkTexture::TextureGeneration, int,
                                                      const CRhinoObject*) const {
   return m_material;
 }
 
-const CRhRdkContent* IRhRdkContentList::Iterator::Next() {
-  return m_index < m_items.size() ? m_items[m_index++] : nullptr;
+namespace {
+
+class ListIterator : public IRhRdkContentList::Iterator {
+ public:
+  explicit ListIterator(const std::vector<const CRhRdkContent*>& items) : m_items(items) {}
+  const CRhRdkContent* Next(void) override {
+    return m_index < m_items.size() ? m_items[m_index++] : nullptr;
+  }
+
+ private:
+  std::vector<const CRhRdkContent*> m_items;
+  size_t m_index = 0;
+};
+
+}  // namespace
+
+IRhRdkContentList::Iterator* IRhRdkContentList::NewIterator(void) const {
+  return new ListIterator(m_items);
 }
 
-const CRhRdkDocument* CRhRdkDocument::Get(const CRhinoDoc& doc) { return &doc.StandinRdk(); }
+const CRhRdkDocument& CRhRdkDocument::Get(const CRhinoDoc& doc) { return doc.StandinRdk(); }
 
 CRhRdkContent& CRhRdkDocument::StandinAdd(std::unique_ptr<CRhRdkContent> content, bool listed) {
   if (listed) m_list.m_items.push_back(content.get());

@@ -5,19 +5,36 @@
 #include <memory>
 #include <vector>
 
-#include "on_material.h"
-#include "on_uuid.h"
+#include "opennurbs.h"
+#include "rhino_material.h"
+#include "windows_types.h"
 
 class CRhinoDoc;
 class CRhinoObject;
 
+// The RDK's UUID holder. Default construction holds the nil UUID.
+class CRhRdkUuid final {
+ public:
+  CRhRdkUuid() = default;
+  CRhRdkUuid(const UUID& uuid) : m_id(uuid) {}
+  operator UUID(void) const { return m_id; }
+  bool IsNil(void) const { return ON_UuidIsNil(m_id); }
+  static const int ciNumChars = 36;
+  // The text form: 36 lower-case hexadecimal digits and hyphens (8-4-4-4-12),
+  // cut to numChars characters when that is below 36.
+  ON_wString String(int numChars = ciNumChars) const;
+
+ private:
+  UUID m_id = ON_nil_uuid;
+};
+
 class CRhRdkContent {
  public:
   virtual ~CRhRdkContent() = default;
-  ON_wString InstanceName() const { return m_name; }
-  ON_UUID InstanceId() const { return m_id; }
+  virtual ON_wString InstanceName(void) const { return m_name; }
+  virtual const UUID& InstanceId(void) const { return m_id; }
   ON_wString m_name;
-  ON_UUID m_id;
+  UUID m_id = ON_nil_uuid;
 };
 
 class CRhRdkTexture {
@@ -28,35 +45,33 @@ class CRhRdkTexture {
 class CRhRdkMaterial : public CRhRdkContent {
  public:
   // The material's plain form; the stand-in holds it ready.
-  const ON_Material& SimulatedMaterial(
+  virtual const ON_Material& SimulatedMaterial(
       CRhRdkTexture::TextureGeneration tg = CRhRdkTexture::TextureGeneration::Allow,
-      int simulatedTextureSize = -1, const CRhinoObject* object = nullptr) const;
-  ON_Material m_material;
+      int iSimulatedTextureSize = -1, const CRhinoObject* pObject = nullptr) const;
+  CRhinoMaterial m_material;
 };
 
 class IRhRdkContentList {
  public:
   class Iterator {
    public:
-    explicit Iterator(const std::vector<const CRhRdkContent*>& items) : m_items(items) {}
-    const CRhRdkContent* Next();
-    void DeleteThis() { delete this; }
-
-   private:
-    std::vector<const CRhRdkContent*> m_items;
-    size_t m_index = 0;
+    virtual ~Iterator() {}
+    virtual const CRhRdkContent* Next(void) = 0;
   };
-  // A new iterator over the list; the caller ends it with DeleteThis.
-  Iterator* NewIterator() const { return new Iterator(m_items); }
-  int Count() const { return static_cast<int>(m_items.size()); }
+  virtual ~IRhRdkContentList() = default;
+  // A new iterator over the list; the caller deletes it.
+  virtual Iterator* NewIterator(void) const;
+  virtual int Count(void) const { return static_cast<int>(m_items.size()); }
   std::vector<const CRhRdkContent*> m_items;
 };
 
 class CRhRdkDocument {
  public:
-  static const CRhRdkDocument* Get(const CRhinoDoc& doc);
-  const IRhRdkContentList& MaterialList() const { return m_list; }
+  static const CRhRdkDocument& Get(const CRhinoDoc& doc);
+  virtual ~CRhRdkDocument() = default;
+  virtual const IRhRdkContentList& MaterialList(void) const { return m_list; }
 
+  // --- Stand-in side ---
   // Adds a content; listed contents appear in the material list.
   CRhRdkContent& StandinAdd(std::unique_ptr<CRhRdkContent> content, bool listed);
   const CRhRdkMaterial* StandinFindMaterial(const ON_UUID& id) const;

@@ -17,13 +17,13 @@ const ON_Viewport& CRhinoViewport::VP() const {
   return snapshot;
 }
 
-bool CRhinoViewport::SetVP(const ON_Viewport& vp, bool) {
+bool CRhinoViewport::SetVP(const ON_Viewport& vp, BOOL, BOOL) {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_vp = vp;
   return true;
 }
 
-void CRhinoApp::Print(const char* format, ...) {
+void CRhinoApp::Print(const char* format, ...) const {
   va_list args;
   va_start(args, format);
   va_list copy;
@@ -40,7 +40,7 @@ void CRhinoApp::Print(const char* format, ...) {
   rhino_standin::EmitPrint(text);
 }
 
-void CRhinoApp::Print(const wchar_t* format, ...) {
+void CRhinoApp::Print(const wchar_t* format, ...) const {
   std::vector<wchar_t> buffer(256);
   for (;;) {
     va_list args;
@@ -79,14 +79,22 @@ CRhinoApp& RhinoApp() {
   return app;
 }
 
-int RhinoMessageBox(HWND, const wchar_t* text, const wchar_t* caption, UINT flags) {
-  return rhino_standin::EmitMessageBox(text ? text : L"", caption ? caption : L"", flags);
+int RhinoMessageBox(HWND, const wchar_t* message, const wchar_t* title, UINT type) {
+  return rhino_standin::EmitMessageBox(message ? message : L"", title ? title : L"", type);
 }
 
-int RhinoMessageBox(const wchar_t* text, const wchar_t* caption, UINT flags) {
-  return RhinoMessageBox(nullptr, text, caption, flags);
+int RhinoMessageBox(const wchar_t* message, const wchar_t* title, UINT type) {
+  return RhinoMessageBox(nullptr, message, title, type);
 }
 
-ON_wString RhinoVersion::VersionQuartetString() {
-  return ON_wString(rhino_standin::VersionQuartet());
+const char* RhinoVersion::VersionQuartetString() {
+  thread_local std::string text;
+  text = platform::WideToUtf8(rhino_standin::VersionQuartet());
+  return text.c_str();
+}
+
+const wchar_t* RhinoVersion::VersionQuartetWideString() {
+  thread_local std::wstring text;
+  text = rhino_standin::VersionQuartet();
+  return text.c_str();
 }

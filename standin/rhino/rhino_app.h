@@ -7,18 +7,16 @@
 #include <mutex>
 #include <vector>
 
-#include "on_viewport.h"
+#include "opennurbs.h"
 #include "rhino_doc.h"
-
-using HWND = void*;
-using UINT = unsigned int;
+#include "windows_types.h"
 
 // A viewport of a view. Its camera may be read from any thread while the host
 // changes it: VP() hands each thread its own consistent copy.
 class CRhinoViewport {
  public:
   const ON_Viewport& VP() const;
-  bool SetVP(const ON_Viewport& vp, bool bMatchViewSize = false);
+  bool SetVP(const ON_Viewport& vp, BOOL bUpdateTargetLocation, BOOL bAddToViewStack = true);
 
  private:
   mutable std::mutex m_mutex;
@@ -27,18 +25,18 @@ class CRhinoViewport {
 
 class CRhinoView {
  public:
-  CRhinoViewport& ActiveViewport() { return m_viewport; }
-  const CRhinoViewport& ActiveViewport() const { return m_viewport; }
+  virtual ~CRhinoView() = default;
+  virtual CRhinoViewport& ActiveViewport() const { return m_viewport; }
 
  private:
-  CRhinoViewport m_viewport;
+  mutable CRhinoViewport m_viewport;
 };
 
 class CRhinoApp {
  public:
   // Console output: the text is a printf format.
-  void Print(const char* format, ...);
-  void Print(const wchar_t* format, ...);
+  void Print(const char* format, ...) const;
+  void Print(const wchar_t* format, ...) const;
 
   // The host's major version (7).
   int ExeVersion() const { return 7; }
@@ -69,10 +67,12 @@ class CRhinoApp {
 CRhinoApp& RhinoApp();
 
 // Message boxes: with an owner window (always null here) or without.
-int RhinoMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags);
-int RhinoMessageBox(const wchar_t* text, const wchar_t* caption, UINT flags);
+int RhinoMessageBox(HWND hParent, const wchar_t* message, const wchar_t* title, UINT type);
+int RhinoMessageBox(const wchar_t* message, const wchar_t* title, UINT type);
 
-namespace RhinoVersion {
-// The host's full version, "major.minor.build.revision".
-ON_wString VersionQuartetString();
-}  // namespace RhinoVersion
+class RhinoVersion {
+ public:
+  // The host's full version, "major.minor.build.revision".
+  static const char* VersionQuartetString();
+  static const wchar_t* VersionQuartetWideString();
+};

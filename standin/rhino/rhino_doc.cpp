@@ -2,25 +2,47 @@
 
 #include <atomic>
 
-ON_Material CRhinoLayer::LayerMaterial() const {
-  if (m_doc && ON_UuidIsNotNil(m_material_id))
-    if (const ON_Material* material = m_doc->StandinFindMaterial(m_material_id)) return *material;
-  return ON_Material();
+namespace {
+
+const CRhinoMaterial& DefaultMaterial() {
+  static const CRhinoMaterial material;
+  return material;
 }
 
-const CRhinoLayer& CRhinoLayerTable::operator[](int index) const {
-  if (index < 0 || index >= LayerCount()) return m_default;
-  return *m_layers[static_cast<size_t>(index)];
+}  // namespace
+
+const CRhinoMaterial& CRhinoLayer::LayerMaterial() const {
+  if (m_doc && ON_UuidIsNotNil(m_standin_material_id))
+    if (const CRhinoMaterial* material = m_doc->StandinFindMaterial(m_standin_material_id))
+      return *material;
+  return DefaultMaterial();
 }
 
-int CRhinoLayerTable::AddLayer(const CRhinoLayer& layer) {
-  m_layers.push_back(std::make_unique<CRhinoLayer>(layer));
+const CRhinoLayer& CRhinoLayerTable::operator[](int layer_index) const {
+  if (layer_index < 0 || layer_index >= LayerCount()) return m_default;
+  return *m_layers[static_cast<size_t>(layer_index)];
+}
+
+int CRhinoLayerTable::AddLayer(const ON_Layer& layer, bool) {
+  auto added = std::make_unique<CRhinoLayer>(layer);
+  if (const auto* rhinoLayer = dynamic_cast<const CRhinoLayer*>(&layer))
+    added->m_standin_material_id = rhinoLayer->m_standin_material_id;
+  added->m_doc = m_doc;
+  m_layers.push_back(std::move(added));
   return LayerCount() - 1;
 }
 
 int CRhinoLayerTable::FindLayerFromId(const ON_UUID& id) const {
   for (int i = 0; i < LayerCount(); ++i)
     if (m_layers[static_cast<size_t>(i)]->Id() == id) return i;
+  return -1;
+}
+
+int CRhinoLayerTable::StandinFindLayerFromName(const ON_wString& name) const {
+  for (int i = 0; i < LayerCount(); ++i) {
+    const CRhinoLayer& layer = *m_layers[static_cast<size_t>(i)];
+    if (layer.Name() == name) return i;
+  }
   return -1;
 }
 
@@ -34,13 +56,18 @@ const CRhinoObject* CRhinoInstanceDefinition::Object(int index) const {
   return m_objects[static_cast<size_t>(index)].get();
 }
 
-int CRhinoInstanceDefinition::GetReferences(ON_SimpleArray<const CRhinoInstanceObject*>& references,
-                                            int) const {
+int CRhinoInstanceDefinition::GetReferences(
+    ON_SimpleArray<const CRhinoInstanceObject*>& iref_object_list, int) const {
   if (!m_doc) return 0;
   const std::vector<const CRhinoInstanceObject*>* found = m_doc->StandinReferencesTo(Id());
   if (!found) return 0;
-  for (const CRhinoInstanceObject* instance : *found) references.Append(instance);
-  return static_cast<int>(found->size());
+  int added = 0;
+  for (const CRhinoInstanceObject* instance : *found) {
+    if (instance->IsDeleted()) continue;
+    iref_object_list.Append(instance);
+    ++added;
+  }
+  return added;
 }
 
 CRhinoObject& CRhinoInstanceDefinition::StandinAddObject(std::unique_ptr<CRhinoObject> object) {
@@ -48,12 +75,13 @@ CRhinoObject& CRhinoInstanceDefinition::StandinAddObject(std::unique_ptr<CRhinoO
   return *m_objects.back();
 }
 
-const CRhinoInstanceDefinition* CRhinoInstanceDefinitionTable::operator[](int index) const {
-  if (index < 0 || index >= Count()) return nullptr;
-  return m_definitions[static_cast<size_t>(index)].get();
+const CRhinoInstanceDefinition* CRhinoInstanceDefinitionTable::operator[](int idef_index) const {
+  if (idef_index < 0 || idef_index >= InstanceDefinitionCount()) return nullptr;
+  return m_definitions[static_cast<size_t>(idef_index)].get();
 }
 
-const CRhinoInstanceDefinition* CRhinoInstanceDefinitionTable::FindById(const ON_UUID& id) const {
+const CRhinoInstanceDefinition* CRhinoInstanceDefinitionTable::StandinFindById(
+    const ON_UUID& id) const {
   for (const auto& definition : m_definitions)
     if (definition->Id() == id) return definition.get();
   return nullptr;
@@ -74,7 +102,7 @@ namespace {
 std::atomic<unsigned int> g_next_serial_number{1};
 }
 
-CRhinoDoc::CRhinoDoc() : m_serial_number(g_next_serial_number++) {}
+CRhinoDoc::CRhinoDoc() : m_serial_number(g_next_serial_number++) { m_layer_table.m_doc = this; }
 CRhinoDoc::~CRhinoDoc() = default;
 
 const ON_UnitSystem& CRhinoDoc::ModelUnits() const {
@@ -105,13 +133,17 @@ const std::vector<const CRhinoInstanceObject*>* CRhinoDoc::StandinReferencesTo(
   return found == m_references.end() ? nullptr : &found->second;
 }
 
-CRhinoObject* CRhinoDoc::LookupObject(const ON_UUID& id) const {
+const CRhinoObject* CRhinoDoc::LookupObject(const ON_UUID& id) const {
+  return StandinLookupObject(id);
+}
+
+CRhinoObject* CRhinoDoc::StandinLookupObject(const ON_UUID& id) const {
   for (const auto& object : m_objects)
     if (object->Id() == id) return object.get();
   return nullptr;
 }
 
-const ON_Material* CRhinoDoc::StandinFindMaterial(const ON_UUID& id) const {
+const CRhinoMaterial* CRhinoDoc::StandinFindMaterial(const ON_UUID& id) const {
   const CRhRdkMaterial* material = m_rdk.StandinFindMaterial(id);
   return material ? &material->m_material : nullptr;
 }

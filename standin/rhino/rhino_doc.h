@@ -7,28 +7,39 @@
 #include <mutex>
 #include <vector>
 
-#include "on_units.h"
-#include "on_viewport.h"
+#include "opennurbs.h"
 #include "rdk.h"
+#include "rhino_material.h"
 #include "rhino_object.h"
 
-class CRhinoLayer : public ON_ModelComponent {
+class CRhinoLayer : public ON_Layer {
  public:
-  // The layer's render material (the document's material named by the layer,
-  // or a default material).
-  ON_Material LayerMaterial() const;
-  ON_UUID m_material_id;
+  CRhinoLayer() = default;
+  explicit CRhinoLayer(const ON_Layer& layer) : ON_Layer(layer) {}
+  // The layer's render material: the document's material named by the layer,
+  // or the default material.
+  const CRhinoMaterial& LayerMaterial() const;
+  // --- Stand-in side ---
+  // The RDK instance id of the layer's material; nil: the default material.
+  ON_UUID m_standin_material_id = ON_nil_uuid;
   const CRhinoDoc* m_doc = nullptr;
 };
 
 class CRhinoLayerTable {
  public:
   int LayerCount() const { return static_cast<int>(m_layers.size()); }
-  const CRhinoLayer& operator[](int index) const;
-  int AddLayer(const CRhinoLayer& layer);
+  // The layer at index; the default layer past either end.
+  const CRhinoLayer& operator[](int layer_index) const;
+  const CRhinoLayer& CurrentLayer() const { return (*this)[0]; }
+  int AddLayer(const ON_Layer& layer, bool bReference = false);
+
+  // --- Stand-in side ---
+  CRhinoLayer& StandinLayer(int index) { return *m_layers[static_cast<size_t>(index)]; }
   // Index of the layer with this id, or -1.
   int FindLayerFromId(const ON_UUID& id) const;
-  const CRhinoLayer& CurrentLayer() const { return (*this)[0]; }
+  // Index of the first layer with this name, or -1.
+  int StandinFindLayerFromName(const ON_wString& name) const;
+  const CRhinoDoc* m_doc = nullptr;
 
  private:
   std::vector<std::unique_ptr<CRhinoLayer>> m_layers;
@@ -39,21 +50,23 @@ class CRhinoLightTable {
  public:
   // Number of entries, deleted ones included (they keep their place).
   int LightCount() const { return static_cast<int>(m_lights.size()); }
-  const CRhinoLight& operator[](int index) const { return *m_lights[static_cast<size_t>(index)]; }
+  const CRhinoLight& operator[](int light_index) const {
+    return *m_lights[static_cast<size_t>(light_index)];
+  }
   CRhinoLight& StandinAdd(std::unique_ptr<CRhinoLight> light);
 
  private:
   std::vector<std::unique_ptr<CRhinoLight>> m_lights;
 };
 
-class CRhinoInstanceDefinition : public ON_ModelComponent {
+class CRhinoInstanceDefinition : public ON_InstanceDefinition {
  public:
   int ObjectCount() const { return static_cast<int>(m_objects.size()); }
   const CRhinoObject* Object(int index) const;
-  // The instance references to this definition (deleted and hidden ones too);
-  // wheretoLook 0 looks at the document's top-level objects.
-  int GetReferences(ON_SimpleArray<const CRhinoInstanceObject*>& references,
-                    int wheretoLook = 0) const;
+  // The top-level instance references to this definition that are not
+  // deleted (normal, hidden or locked); where_to_look 0 only.
+  int GetReferences(ON_SimpleArray<const CRhinoInstanceObject*>& iref_object_list,
+                    int where_to_look = 0) const;
   CRhinoObject& StandinAddObject(std::unique_ptr<CRhinoObject> object);
   const CRhinoDoc* m_doc = nullptr;
 
@@ -63,24 +76,14 @@ class CRhinoInstanceDefinition : public ON_ModelComponent {
 
 class CRhinoInstanceDefinitionTable {
  public:
-  int Count() const { return static_cast<int>(m_definitions.size()); }
-  int InstanceDefinitionCount() const { return Count(); }
+  int InstanceDefinitionCount() const { return static_cast<int>(m_definitions.size()); }
   // The definition at index, or null.
-  const CRhinoInstanceDefinition* operator[](int index) const;
-  const CRhinoInstanceDefinition* FindById(const ON_UUID& id) const;
+  const CRhinoInstanceDefinition* operator[](int idef_index) const;
+  const CRhinoInstanceDefinition* StandinFindById(const ON_UUID& id) const;
   CRhinoInstanceDefinition& StandinAdd(std::unique_ptr<CRhinoInstanceDefinition> definition);
 
  private:
   std::vector<std::unique_ptr<CRhinoInstanceDefinition>> m_definitions;
-};
-
-// A saved view: its name, id and viewport.
-class ON_3dmView {
- public:
-  ON_wString m_name;
-  ON_UUID m_named_view_id;
-  ON_Viewport m_vp;
-  const ON_Viewport& Viewport() const { return m_vp; }
 };
 
 class CRhinoDocProperties {
@@ -107,9 +110,8 @@ class CRhinoDoc {
   ON_wString GetPathName() const { return m_path; }
   void SetPathName(const ON_wString& path) { m_path = path; }
 
-  // The model units may be read from any thread while the host changes them:
-  // ModelUnits hands each thread its own consistent copy, which the caller
-  // uses at once.
+  // The stand-in still hands each thread its own consistent copy, which the
+  // caller uses at once; the plug-in must not count on it.
   const ON_UnitSystem& ModelUnits() const;
   void SetModelUnits(const ON_UnitSystem& units);
 
@@ -119,12 +121,10 @@ class CRhinoDoc {
   CRhinoLayerTable m_layer_table;
   CRhinoLightTable m_light_table;
   CRhinoInstanceDefinitionTable m_instance_definition_table;
-  const CRhinoLayerTable& LayerTable() const { return m_layer_table; }
-  const CRhinoLightTable& LightTable() const { return m_light_table; }
-  const CRhinoInstanceDefinitionTable& InstanceDefinitionTable() const {
-    return m_instance_definition_table;
-  }
 
+  const CRhinoObject* LookupObject(const ON_UUID& id) const;
+
+  // --- Stand-in side ---
   // Objects in the order they were added (deleted ones keep their place).
   int StandinObjectCount() const { return static_cast<int>(m_objects.size()); }
   CRhinoObject* StandinObjectAt(int index) const {
@@ -133,18 +133,21 @@ class CRhinoDoc {
   // A block instance is indexed under the definition it names when it is
   // added, so its m_definition_id is set before.
   CRhinoObject& StandinAddObject(std::unique_ptr<CRhinoObject> object);
+  CRhinoObject* StandinLookupObject(const ON_UUID& id) const;
   // The block instances naming this definition, in the order they were added.
   const std::vector<const CRhinoInstanceObject*>* StandinReferencesTo(
       const ON_UUID& definition) const;
-  CRhinoObject* LookupObject(const ON_UUID& id) const;
 
   // Materials: every material of the document; those flagged appear in the RDK list.
   CRhRdkDocument& StandinRdk() { return m_rdk; }
   const CRhRdkDocument& StandinRdk() const { return m_rdk; }
-  // The plain form of the material with this RDK instance id, or null.
-  const ON_Material* StandinFindMaterial(const ON_UUID& id) const;
+  // The document material with this RDK instance id, or null.
+  const CRhinoMaterial* StandinFindMaterial(const ON_UUID& id) const;
 
  private:
+  struct UuidLess {
+    bool operator()(const ON_UUID& a, const ON_UUID& b) const { return ON_UuidCompare(a, b) < 0; }
+  };
   unsigned int m_serial_number;
   ON_wString m_path;
   mutable std::mutex m_units_mutex;
@@ -154,6 +157,6 @@ class CRhinoDoc {
   // The host keeps each definition's references at hand: a send asks for them
   // once per definition, and a scan of every object each time would grow with
   // definitions times objects.
-  std::map<ON_UUID, std::vector<const CRhinoInstanceObject*>> m_references;
+  std::map<ON_UUID, std::vector<const CRhinoInstanceObject*>, UuidLess> m_references;
   CRhRdkDocument m_rdk;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "rhino_doc.h"
+#include "windows_types.h"
 
 class CRhinoEventWatcher {
  public:
@@ -13,17 +14,16 @@ class CRhinoEventWatcher {
   // Adds the watcher to the host's list; events reach it while it is enabled.
   void Register();
   void UnRegister();
-  void Enable(bool enable) { m_enabled = enable; }
+  void Enable(BOOL b = TRUE) { m_enabled = b != 0; }
   bool IsEnabled() const { return m_enabled; }
-  bool IsRegistered() const { return m_registered; }
 
-  virtual void OnEnableEventWatcher(bool) {}
+  virtual void OnEnableEventWatcher(BOOL) {}
   virtual void OnInitRhino(class CRhinoApp&) {}
   virtual void OnCloseRhino(class CRhinoApp&) {}
   virtual void OnCloseDocument(CRhinoDoc&) {}
   virtual void OnNewDocument(CRhinoDoc&) {}
-  virtual void OnBeginOpenDocument(CRhinoDoc&, const wchar_t*, int, int) {}
-  virtual void OnEndOpenDocument(CRhinoDoc&, const wchar_t*, int, int) {}
+  virtual void OnBeginOpenDocument(CRhinoDoc&, const wchar_t*, BOOL, BOOL) {}
+  virtual void OnEndOpenDocument(CRhinoDoc&, const wchar_t*, BOOL, BOOL) {}
   virtual void OnAddObject(CRhinoDoc&, CRhinoObject&) {}
   virtual void OnDeleteObject(CRhinoDoc&, CRhinoObject&) {}
 

@@ -11,22 +11,34 @@ const CRhinoLayer& DefaultLayer() {
 
 }  // namespace
 
+CRhinoObject::CRhinoObject() { ON_CreateUuid(m_attributes.m_uuid); }
+CRhinoObject::~CRhinoObject() = default;
+
+unsigned int CRhinoObject::IsActiveInDocument() const {
+  return m_doc && !m_deleted && m_active ? m_doc->RuntimeSerialNumber() : 0;
+}
+
+bool CRhinoObject::IsVisible() const {
+  return !m_deleted && !IsHidden() && ObjectLayer().IsVisible();
+}
+
 const CRhinoLayer& CRhinoObject::ObjectLayer() const {
   if (!m_doc) return DefaultLayer();
   return m_doc->m_layer_table[m_attributes.m_layer_index];
 }
 
-ON_Material CRhinoObject::ObjectMaterial() const {
-  if (m_doc && ON_UuidIsNotNil(m_attributes.m_material_id)) {
-    if (const ON_Material* material = m_doc->StandinFindMaterial(m_attributes.m_material_id))
+const CRhinoMaterial& CRhinoObject::ObjectMaterial() const {
+  if (m_doc && ON_UuidIsNotNil(m_material_id))
+    if (const CRhinoMaterial* material = m_doc->StandinFindMaterial(m_material_id))
       return *material;
-  }
   return ObjectLayer().LayerMaterial();
 }
 
 void CRhinoObject::StandinRenderMeshes(std::vector<const ON_Mesh*>*) const {}
 
-int CRhinoObject::GetSubObjects(ON_SimpleArray<CRhinoObject*>&) const { return 0; }
+int CRhinoObject::GetSubObjects(ON_SimpleArray<CRhinoObject*>&, const CRhinoViewport*) const {
+  return 0;
+}
 
 void CRhinoMeshObject::StandinRenderMeshes(std::vector<const ON_Mesh*>* meshes) const {
   meshes->push_back(&m_mesh);
@@ -37,14 +49,15 @@ void CRhinoBrepObject::StandinSetFaces(std::vector<Face> faces) {
   m_joined = ON_Mesh();
   for (const Face& face : m_faces) {
     const int offset = m_joined.m_V.Count();
-    for (const ON_3fPoint& p : face.mesh.m_V.Std()) m_joined.m_V.Append(p);
     const bool normals = face.mesh.HasVertexNormals();
     const bool uvs = face.mesh.HasTextureCoordinates();
     for (int i = 0; i < face.mesh.m_V.Count(); ++i) {
+      m_joined.m_V.Append(face.mesh.m_V[i]);
       m_joined.m_N.Append(normals ? face.mesh.m_N[i] : ON_3fVector(0, 0, 1));
       m_joined.m_T.Append(uvs ? face.mesh.m_T[i] : ON_2fPoint(0, 0));
     }
-    for (ON_MeshFace f : face.mesh.m_F.Std()) {
+    for (int i = 0; i < face.mesh.m_F.Count(); ++i) {
+      ON_MeshFace f = face.mesh.m_F[i];
       for (int& v : f.vi) v += offset;
       m_joined.m_F.Append(f);
     }
@@ -61,12 +74,14 @@ bool CRhinoBrepObject::HasSubobjectMaterials() const {
   return false;
 }
 
-int CRhinoBrepObject::GetSubObjects(ON_SimpleArray<CRhinoObject*>& subObjects) const {
+int CRhinoBrepObject::GetSubObjects(ON_SimpleArray<CRhinoObject*>& subObjects,
+                                    const CRhinoViewport*) const {
+  // A single face cannot be exploded any further.
+  if (m_faces.size() < 2) return 0;
   for (const Face& face : m_faces) {
     auto* sub = new CRhinoBrepFaceObject();
     sub->StandinAttributes() = m_attributes;
-    if (ON_UuidIsNotNil(face.material_id))
-      sub->StandinAttributes().m_material_id = face.material_id;
+    sub->StandinSetMaterial(ON_UuidIsNotNil(face.material_id) ? face.material_id : m_material_id);
     sub->StandinSetDocument(m_doc);
     sub->m_face_mesh = &face.mesh;
     subObjects.Append(sub);
@@ -79,13 +94,15 @@ void CRhinoBrepFaceObject::StandinRenderMeshes(std::vector<const ON_Mesh*>* mesh
 }
 
 const CRhinoInstanceDefinition* CRhinoInstanceObject::InstanceDefinition() const {
-  return m_doc ? m_doc->m_instance_definition_table.FindById(m_definition_id) : nullptr;
+  return m_doc ? m_doc->m_instance_definition_table.StandinFindById(m_definition_id) : nullptr;
 }
 
 namespace {
 
-void AppendExpanded(const CRhinoObject* owner, const CRhinoObject& object, const ON_Xform& xform,
-                    int depth, ON_ClassArray<CRhinoObjRef>& out) {
+// Appends the render meshes of an object inside a definition, placed by xform;
+// each reference names the object itself, as the host reports it.
+void AppendExpanded(const CRhinoObject& object, const ON_Xform& xform, int depth,
+                    ON_ClassArray<CRhinoObjRef>& out) {
   if (depth > 32) return;  // a definition that refers to itself
   if (object.ObjectType() == ON::instance_reference) {
     const auto& instance = static_cast<const CRhinoInstanceObject&>(object);
@@ -94,7 +111,7 @@ void AppendExpanded(const CRhinoObject* owner, const CRhinoObject& object, const
     const ON_Xform placed = xform * instance.InstanceXform();
     for (int i = 0; i < definition->ObjectCount(); ++i)
       if (const CRhinoObject* inner = definition->Object(i))
-        AppendExpanded(owner, *inner, placed, depth + 1, out);
+        AppendExpanded(*inner, placed, depth + 1, out);
     return;
   }
   std::vector<const ON_Mesh*> meshes;
@@ -102,55 +119,56 @@ void AppendExpanded(const CRhinoObject* owner, const CRhinoObject& object, const
   for (const ON_Mesh* mesh : meshes) {
     auto placed = std::make_shared<ON_Mesh>(*mesh);
     placed->Transform(xform);
-    out.Append(CRhinoObjRef(owner, std::move(placed)));
+    out.Append(CRhinoObjRef(&object, std::move(placed)));
   }
 }
 
 }  // namespace
 
 int RhinoGetRenderMeshes(const ON_SimpleArray<const CRhinoObject*>& objects,
-                         ON_ClassArray<CRhinoObjRef>& meshes, bool bOkToCreateMeshes,
+                         ON_ClassArray<CRhinoObjRef>& render_meshes, bool bOkToCreate,
                          bool bReturnAllObjects) {
-  return RhinoGetRenderMeshes(objects, meshes, bOkToCreateMeshes, bReturnAllObjects, false);
+  return RhinoGetRenderMeshes(objects, render_meshes, bOkToCreate, bReturnAllObjects, false);
 }
 
 int RhinoGetRenderMeshes(const ON_SimpleArray<const CRhinoObject*>& objects,
-                         ON_ClassArray<CRhinoObjRef>& meshes, bool, bool bReturnAllObjects,
-                         bool bExpandInstanceReferences) {
-  const int before = meshes.Count();
-  for (const CRhinoObject* object : objects.Std()) {
-    if (!object) continue;
-    const int start = meshes.Count();
-    if (bExpandInstanceReferences && object->ObjectType() == ON::instance_reference) {
-      AppendExpanded(object, *object, ON_Xform::IdentityTransformation, 0, meshes);
+                         ON_ClassArray<CRhinoObjRef>& render_meshes, bool, bool bReturnAllObjects,
+                         bool bSkipHiddenObjects) {
+  const int before = render_meshes.Count();
+  for (int i = 0; i < objects.Count(); ++i) {
+    const CRhinoObject* object = objects[i];
+    if (!object || (bSkipHiddenObjects && object->IsHidden())) continue;
+    const int start = render_meshes.Count();
+    if (object->ObjectType() == ON::instance_reference) {
+      AppendExpanded(*object, ON_Xform::IdentityTransformation, 0, render_meshes);
     } else {
       std::vector<const ON_Mesh*> own;
       object->StandinRenderMeshes(&own);
       // References share the object's mesh without copying it.
       for (const ON_Mesh* mesh : own)
-        meshes.Append(CRhinoObjRef(
+        render_meshes.Append(CRhinoObjRef(
             object, std::shared_ptr<const ON_Mesh>(std::shared_ptr<const ON_Mesh>(), mesh)));
     }
-    if (bReturnAllObjects && meshes.Count() == start) meshes.Append(CRhinoObjRef(object, nullptr));
+    if (bReturnAllObjects && render_meshes.Count() == start)
+      render_meshes.Append(CRhinoObjRef(object, nullptr));
   }
-  return meshes.Count() - before;
+  return render_meshes.Count() - before;
 }
 
 CRhinoObjectIterator::CRhinoObjectIterator(const CRhinoDoc& doc, object_state state,
                                            object_category category)
     : m_doc(doc), m_state(state), m_category(category) {}
 
-CRhinoObjectIterator::CRhinoObjectIterator(const CRhinoDoc& doc, unsigned int state,
-                                           unsigned int category)
-    : m_doc(doc), m_state(state), m_category(category) {}
+CRhinoObjectIterator::~CRhinoObjectIterator() = default;
 
 bool CRhinoObjectIterator::Accepts(const CRhinoObject& object) const {
+  if (!m_lights && object.ObjectType() == ON::light_object) return false;
   unsigned int state = normal_objects;
   if (object.IsDeleted())
     state = deleted_objects;
-  else if (object.IsHidden())
+  else if (object.IsHidden() || !object.ObjectLayer().IsVisible())
     state = hidden_objects;
-  else if (object.IsLocked())
+  else if (object.IsLocked() || object.ObjectLayer().IsLocked())
     state = locked_objects;
   const unsigned int category = object.IsReference() ? reference_objects : active_objects;
   return (m_state & state) != 0 && (m_category & category) != 0;
@@ -162,8 +180,8 @@ CRhinoObject* CRhinoObjectIterator::First() {
 }
 
 CRhinoObject* CRhinoObjectIterator::Next() {
-  while (m_index < static_cast<size_t>(m_doc.StandinObjectCount())) {
-    CRhinoObject* object = m_doc.StandinObjectAt(static_cast<int>(m_index++));
+  while (m_index < m_doc.StandinObjectCount()) {
+    CRhinoObject* object = m_doc.StandinObjectAt(m_index++);
     if (Accepts(*object)) return object;
   }
   return nullptr;

@@ -5,79 +5,66 @@
 #include <memory>
 #include <vector>
 
-#include "on_array.h"
-#include "on_geometry.h"
-#include "on_light.h"
-#include "on_material.h"
-#include "on_mesh.h"
+#include "opennurbs.h"
+#include "rhino_material.h"
+#include "windows_types.h"
 
 class CRhinoDoc;
 class CRhinoLayer;
 class CRhinoInstanceDefinition;
+class CRhinoViewport;
 
-namespace ON {
-enum object_type : unsigned int {
-  unknown_object_type = 0,
-  point_object = 1,
-  surface_object = 8,
-  brep_object = 0x10,
-  mesh_object = 0x20,
-  light_object = 0x100,
-  instance_reference = 0x1000,
-  instance_definition = 0x2000,
-};
-enum class object_mode : unsigned char { normal_object = 0, hidden_object = 1, locked_object = 2 };
-}  // namespace ON
-
-// Attributes every object carries.
-struct ON_3dmObjectAttributes {
-  ON_UUID m_uuid;
-  ON_wString m_name;
-  int m_layer_index = 0;
-  ON_UUID m_material_id;  // nil: the layer's material
-  ON::object_mode m_mode = ON::object_mode::normal_object;
-  const ON_wString& Name() const { return m_name; }
-};
+class CRhinoObjectAttributes : public ON_3dmObjectAttributes {};
 
 class CRhinoObject : public ON_Object {
  public:
-  CRhinoObject() = default;
-  ~CRhinoObject() override = default;
+  CRhinoObject();
+  ~CRhinoObject() override;
 
-  virtual ON::object_type ObjectType() const { return ON::unknown_object_type; }
-  ON_UUID Id() const { return m_attributes.m_uuid; }
-  const ON_3dmObjectAttributes& Attributes() const { return m_attributes; }
-  ON_3dmObjectAttributes& StandinAttributes() { return m_attributes; }
+  ON::object_type ObjectType() const override = 0;
+  const ON_UUID Id() const { return m_attributes.m_uuid; }
+  ON_UUID ModelObjectId() const override { return m_attributes.m_uuid; }
+  const CRhinoObjectAttributes& Attributes() const { return m_attributes; }
+  CRhinoDoc* Document() const { return m_doc; }
 
-  const CRhinoDoc* Document() const { return m_doc; }
-  void StandinSetDocument(CRhinoDoc* doc) { m_doc = doc; }
-
-  // State: deleted objects are never visible; hidden objects are not visible.
   bool IsDeleted() const { return m_deleted; }
-  bool IsHidden() const { return m_attributes.m_mode == ON::object_mode::hidden_object; }
-  bool IsLocked() const { return m_attributes.m_mode == ON::object_mode::locked_object; }
-  bool IsVisible() const { return !m_deleted && !IsHidden(); }
-  // Active objects belong to the document; reference objects come from linked files.
+  // The serial number of the document the object is in, 0 when it is in none or
+  // deleted. Objects of linked files and worksessions count as in the document.
+  unsigned int IsActiveInDocument() const;
+  // The object's own state (its mode), whatever its layer's.
+  bool IsLocked() const { return m_attributes.Mode() == ON::locked_object; }
+  bool IsHidden() const { return m_attributes.Mode() == ON::hidden_object; }
   bool IsReference() const { return m_reference; }
-  bool IsActiveInDocument() const { return m_active; }
-  void StandinSetDeleted(bool deleted) { m_deleted = deleted; }
-  void StandinSetReference(bool reference) { m_reference = reference; }
-  void StandinSetActive(bool active) { m_active = active; }
+  // Neither deleted nor hidden, and on a layer that is on.
+  bool IsVisible() const;
 
   const CRhinoLayer& ObjectLayer() const;
   // The object's render material: its own when it names one, else its layer's.
-  ON_Material ObjectMaterial() const;
-
-  // Render meshes (world coordinates) this object shows; none by default.
-  virtual void StandinRenderMeshes(std::vector<const ON_Mesh*>* meshes) const;
-  // True when any sub-object (such as a face of a polysurface) carries its own material.
+  virtual const CRhinoMaterial& ObjectMaterial() const;
+  // True when a sub-object (such as a face of a polysurface) has its own material.
   virtual bool HasSubobjectMaterials() const { return false; }
-  // Splits the object into its sub-objects; the caller deletes them.
-  virtual int GetSubObjects(ON_SimpleArray<CRhinoObject*>& subObjects) const;
+  // Explodes the object into its sub-objects, which the caller deletes: their
+  // number (2 or more), or 0 when the object cannot be exploded.
+  virtual int GetSubObjects(ON_SimpleArray<CRhinoObject*>& subObjects,
+                            const CRhinoViewport* pViewport = nullptr) const;
+
+  // --- Stand-in side (the host and tests build documents with these) ---
+  CRhinoObjectAttributes& StandinAttributes() { return m_attributes; }
+  void StandinSetDocument(CRhinoDoc* doc) { m_doc = doc; }
+  void StandinSetDeleted(bool deleted) { m_deleted = deleted; }
+  void StandinSetReference(bool reference) { m_reference = reference; }
+  // False: the object is held outside the document (say, by an undo record).
+  void StandinSetActive(bool active) { m_active = active; }
+  // The RDK instance id of the object's own material; nil: its layer's.
+  void StandinSetMaterial(const ON_UUID& material) { m_material_id = material; }
+  const ON_UUID& StandinMaterial() const { return m_material_id; }
+  // The render meshes (world coordinates) the object shows; none by default.
+  virtual void StandinRenderMeshes(std::vector<const ON_Mesh*>* meshes) const;
 
  protected:
-  ON_3dmObjectAttributes m_attributes;
+  CRhinoObjectAttributes m_attributes;
   CRhinoDoc* m_doc = nullptr;
+  ON_UUID m_material_id = ON_nil_uuid;
   bool m_deleted = false;
   bool m_reference = false;
   bool m_active = true;
@@ -91,18 +78,19 @@ class CRhinoMeshObject : public CRhinoObject {
   ON_Mesh m_mesh;
 };
 
-// A polysurface: one render mesh per face; a face may carry its own material.
+// A polysurface: one render mesh per face; a face may have its own material.
 class CRhinoBrepObject : public CRhinoObject {
  public:
   struct Face {
     ON_Mesh mesh;
-    ON_UUID material_id;  // nil: the face wears the object's material
+    ON_UUID material_id = ON_nil_uuid;  // nil: the face wears the object's material
   };
   ON::object_type ObjectType() const override { return ON::brep_object; }
   // The object as a whole renders as one mesh: its faces joined.
   void StandinRenderMeshes(std::vector<const ON_Mesh*>* meshes) const override;
   bool HasSubobjectMaterials() const override;
-  int GetSubObjects(ON_SimpleArray<CRhinoObject*>& subObjects) const override;
+  int GetSubObjects(ON_SimpleArray<CRhinoObject*>& subObjects,
+                    const CRhinoViewport* pViewport = nullptr) const override;
   void StandinSetFaces(std::vector<Face> faces);
   const std::vector<Face>& Faces() const { return m_faces; }
 
@@ -123,9 +111,9 @@ class CRhinoBrepFaceObject : public CRhinoObject {
 class CRhinoInstanceObject : public CRhinoObject {
  public:
   ON::object_type ObjectType() const override { return ON::instance_reference; }
-  ON_Xform InstanceXform() const { return m_xform; }
+  const ON_Xform& InstanceXform() const { return m_xform; }
   const CRhinoInstanceDefinition* InstanceDefinition() const;
-  ON_UUID m_definition_id;
+  ON_UUID m_definition_id = ON_nil_uuid;
   ON_Xform m_xform = ON_Xform::IdentityTransformation;
 };
 
@@ -137,56 +125,63 @@ class CRhinoLight : public CRhinoObject {
 };
 
 // A reference to one render mesh of one object.
-class CRhinoObjRef {
+class CRhinoObjRef : public ON_ObjRef {
  public:
   CRhinoObjRef() = default;
   CRhinoObjRef(const CRhinoObject* object, std::shared_ptr<const ON_Mesh> mesh)
-      : m_object(object), m_mesh(std::move(mesh)) {}
+      : m_object(object), m_render_mesh(std::move(mesh)) {}
   const CRhinoObject* Object() const { return m_object; }
-  const ON_Mesh* Mesh() const { return m_mesh.get(); }
+  const ON_Mesh* Mesh() const { return m_render_mesh.get(); }
 
  private:
   const CRhinoObject* m_object = nullptr;
-  std::shared_ptr<const ON_Mesh> m_mesh;
+  std::shared_ptr<const ON_Mesh> m_render_mesh;
 };
 
 // Gathers the render meshes of the given objects, one reference per mesh, in
-// the order of the objects:
-// - bOkToCreateMeshes: create missing render meshes (the stand-in's meshes always exist);
-// - bReturnAllObjects: also return a reference without a mesh for objects that have none
-//   (false: such objects are left out);
-// - bExpandInstanceReferences (five-argument form): an instance reference yields the render
-//   meshes of its definition's objects, transformed to where the reference places them,
-//   nested references included (false: instance references have no render mesh).
+// the order of the objects. An instance reference yields the render meshes of
+// the objects of its definition, nested references included, each a copy
+// transformed to where the reference places it, and each reference's Object()
+// is the object inside the definition.
+// - bOkToCreate: create missing render meshes (the stand-in's always exist);
+// - bReturnAllObjects: also return a reference without a mesh for an object
+//   that has none (false: such objects are left out);
+// - bSkipHiddenObjects: leave out hidden objects.
 // Returns the number of references appended.
 int RhinoGetRenderMeshes(const ON_SimpleArray<const CRhinoObject*>& objects,
-                         ON_ClassArray<CRhinoObjRef>& meshes, bool bOkToCreateMeshes,
-                         bool bReturnAllObjects);
+                         ON_ClassArray<CRhinoObjRef>& render_meshes, bool bOkToCreate,
+                         bool bReturnAllObjects, bool bSkipHiddenObjects);
 int RhinoGetRenderMeshes(const ON_SimpleArray<const CRhinoObject*>& objects,
-                         ON_ClassArray<CRhinoObjRef>& meshes, bool bOkToCreateMeshes,
-                         bool bReturnAllObjects, bool bExpandInstanceReferences);
+                         ON_ClassArray<CRhinoObjRef>& render_meshes, bool bOkToCreate = true,
+                         bool bReturnAllObjects = false);
 
-// Walks the document's objects, filtered by state and category.
+// Walks the document's objects, filtered by state and category. Lights, grips
+// and phantoms are left out unless asked for.
 class CRhinoObjectIterator {
  public:
-  enum object_state : unsigned int {
-    normal_objects = 1,
-    locked_objects = 2,
-    hidden_objects = 4,
+  enum object_state {
+    normal_objects = 1,  // neither locked nor hidden
+    locked_objects = 2,  // locked, or on a locked layer
+    hidden_objects = 4,  // hidden, or on a layer that is off
+    idef_objects = 8,
     deleted_objects = 16,
     normal_or_locked_objects = 3,
     undeleted_objects = 7,
     all_objects = 0xFFFFFFFF,
+    undeleted_and_idef_objects = 0x7FFFFFFF
   };
-  enum object_category : unsigned int {
+  enum object_category {
     active_objects = 1,
     reference_objects = 2,
-    active_and_reference_objects = 3,
+    active_and_reference_objects = 3
   };
 
-  CRhinoObjectIterator(const CRhinoDoc& doc, object_state state,
-                       object_category category = active_and_reference_objects);
-  CRhinoObjectIterator(const CRhinoDoc& doc, unsigned int state, unsigned int category);
+  CRhinoObjectIterator(const CRhinoDoc& doc, object_state state = normal_or_locked_objects,
+                       object_category category = active_objects);
+  ~CRhinoObjectIterator();
+  void IncludeLights(BOOL bIncludeLights = true) { m_lights = bIncludeLights != 0; }
+  void IncludeGrips(bool bIncludeGrips = true) { m_grips = bIncludeGrips; }
+  void IncludePhantoms(bool bIncludePhantoms = true) { m_phantoms = bIncludePhantoms; }
   CRhinoObject* First();
   CRhinoObject* Next();
 
@@ -195,5 +190,8 @@ class CRhinoObjectIterator {
   const CRhinoDoc& m_doc;
   unsigned int m_state;
   unsigned int m_category;
-  size_t m_index = 0;
+  bool m_lights = false;
+  bool m_grips = false;
+  bool m_phantoms = false;
+  int m_index = 0;
 };

@@ -6,11 +6,12 @@
 CRhinoPlugIn::CRhinoPlugIn() { rhino_standin::AddPlugIn(this); }
 CRhinoPlugIn::~CRhinoPlugIn() { rhino_standin::RemovePlugIn(this); }
 
-ON_wString CRhinoPlugIn::GetPlugInFolder() const {
+BOOL CRhinoPlugIn::GetPlugInFolder(ON_wString& result) const {
   const std::wstring path = rhino_standin::PlugInModulePath();
   const size_t cut = path.find_last_of(platform::PathSeparator());
-  if (cut == std::wstring::npos) return ON_wString();
-  return ON_wString(path.substr(0, cut + 1));
+  if (cut == std::wstring::npos) return FALSE;
+  result = ON_wString(path.c_str(), static_cast<int>(cut + 1));
+  return TRUE;
 }
 
 CRhinoCommand::CRhinoCommand(bool bTransparent, bool bDoNotRepeat, const CRhinoPlugIn*,
@@ -21,6 +22,8 @@ CRhinoCommand::CRhinoCommand(bool bTransparent, bool bDoNotRepeat, const CRhinoP
 
 CRhinoCommand::~CRhinoCommand() { rhino_standin::RemoveCommand(this); }
 
-const wchar_t* CRhinoCommand::LocalCommandName() const {
+const wchar_t* CRhinoCommand::EnglishCommandName() const {
   return const_cast<CRhinoCommand*>(this)->EnglishCommandName();
 }
+
+const wchar_t* CRhinoCommand::LocalCommandName() const { return EnglishCommandName(); }

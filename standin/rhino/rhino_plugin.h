@@ -3,10 +3,7 @@
 #pragma once
 
 #include "rhino_app.h"
-
-using BOOL = int;
-using UUID = ON_UUID;
-using GUID = ON_UUID;
+#include "windows_types.h"
 
 class CRhinoCommandContext {
  public:
@@ -19,11 +16,11 @@ class CRhinoCommandContext {
 
 class CRhinoPlugIn : public ON_Object {
  public:
-  enum plugin_type {
-    unknown_plugin = 0,
+  enum plugin_type : unsigned int {
+    unknown_plugin_type = 0,
     render_plugin = 1,
-    file_import_plugin = 2,
-    file_export_plugin = 4,
+    file_export_plugin = 2,
+    file_import_plugin = 4,
     digitizer_plugin = 8,
     utility_plugin = 16,
     display_pipeline_plugin = 32,
@@ -33,8 +30,8 @@ class CRhinoPlugIn : public ON_Object {
     load_plugin_disabled = 0,
     load_plugin_at_startup = 1,
     load_plugin_when_needed = 2,
-    load_plugin_when_needed_ignore_docking = 6,
-    load_plugin_when_needed_or_optionsdialog = 10,
+    load_plugin_when_needed_ignore_docked = 6,
+    load_plugin_when_needed_or_optionsdlg = 10,
     load_plugin_when_needed_or_tabbed_dockbar = 18
   };
 
@@ -44,13 +41,13 @@ class CRhinoPlugIn : public ON_Object {
   virtual GUID PlugInID() const = 0;
   virtual const wchar_t* PlugInName() const = 0;
   virtual const wchar_t* PlugInVersion() const = 0;
-  virtual BOOL OnLoadPlugIn() { return true; }
+  virtual int OnLoadPlugIn() { return 1; }
   virtual void OnUnloadPlugIn() {}
   virtual plugin_load_time PlugInLoadTime() { return load_plugin_when_needed; }
   virtual plugin_type PlugInType() const = 0;
 
   // The folder of the plug-in's module file, ending in a separator.
-  ON_wString GetPlugInFolder() const;
+  BOOL GetPlugInFolder(ON_wString& result) const;
 };
 
 class CRhinoUtilityPlugIn : public CRhinoPlugIn {
@@ -75,6 +72,7 @@ class CRhinoCommand {
   virtual ~CRhinoCommand();
   virtual UUID CommandUUID() = 0;
   virtual const wchar_t* EnglishCommandName() = 0;
+  virtual const wchar_t* EnglishCommandName() const;
   virtual const wchar_t* LocalCommandName() const;
   virtual result RunCommand(const CRhinoCommandContext& context) = 0;
 

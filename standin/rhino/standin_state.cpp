@@ -28,6 +28,13 @@ State& state() {
   return s;
 }
 
+// openNURBS is started once, when the host's libraries load, as Rhino does
+// before it loads a plug-in.
+const bool g_opennurbs_started = [] {
+  ON::Begin();
+  return true;
+}();
+
 }  // namespace
 
 void SetHostHooks(HostHooks hooks) { state().hooks = std::move(hooks); }

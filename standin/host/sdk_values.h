@@ -1,0 +1,31 @@
+// Conversions between the host's standard-library values and openNURBS's.
+#pragma once
+
+#include <string>
+
+#include "RhinoSdk.h"
+
+namespace host {
+
+inline ON_wString OnText(const std::wstring& text) {
+  return ON_wString(text.c_str(), static_cast<int>(text.size()));
+}
+
+inline std::wstring WideOf(const ON_wString& text) {
+  return std::wstring(static_cast<const wchar_t*>(text), static_cast<size_t>(text.Length()));
+}
+
+inline ON_UUID NewUuid() {
+  ON_UUID id = ON_nil_uuid;
+  ON_CreateUuid(id);
+  return id;
+}
+
+// Reads "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX", with or without braces, in either
+// letter case; false for anything else.
+bool TryParseUuid(const std::wstring& text, ON_UUID* id);
+
+// A triangle or a quad appended to the mesh's face list.
+void AppendFace(ON_Mesh& mesh, int a, int b, int c, int d);
+
+}  // namespace host
