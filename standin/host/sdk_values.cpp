@@ -14,12 +14,4 @@ bool TryParseUuid(const std::wstring& text, ON_UUID* id) {
   return true;
 }
 
-void AppendFace(ON_Mesh& mesh, int a, int b, int c, int d) {
-  ON_MeshFace& face = mesh.m_F.AppendNew();
-  face.vi[0] = a;
-  face.vi[1] = b;
-  face.vi[2] = c;
-  face.vi[3] = d;
-}
-
 }  // namespace host

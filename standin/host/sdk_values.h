@@ -25,7 +25,13 @@ inline ON_UUID NewUuid() {
 // letter case; false for anything else.
 bool TryParseUuid(const std::wstring& text, ON_UUID* id);
 
-// A triangle or a quad appended to the mesh's face list.
-void AppendFace(ON_Mesh& mesh, int a, int b, int c, int d);
+// A face appended to the mesh's face list: a triangle repeats c as d.
+inline void AppendFace(ON_Mesh& mesh, int a, int b, int c, int d) {
+  ON_MeshFace& face = mesh.m_F.AppendNew();
+  face.vi[0] = a;
+  face.vi[1] = b;
+  face.vi[2] = c;
+  face.vi[3] = d;
+}
 
 }  // namespace host
