@@ -5,8 +5,16 @@
 #include <string>
 #include <utility>
 
+#include "standin/host/sdk_values.h"
+
 namespace bench {
 namespace {
+
+ON_Xform Rotation(double angle, const ON_3dVector& axis, const ON_3dPoint& centre) {
+  ON_Xform rotation;
+  rotation.Rotation(angle, axis, centre);
+  return rotation;
+}
 
 constexpr std::uint32_t kObjectKind = 1;
 constexpr std::uint32_t kMaterialKind = 2;
@@ -33,9 +41,9 @@ SentMesh SentMeshOf(const ON_Mesh& mesh) {
 CRhRdkMaterial& AddMaterial(CRhinoDoc& doc, const std::wstring& name, const ON_UUID& id,
                             ON_Material material) {
   auto content = std::make_unique<CRhRdkMaterial>();
-  content->m_name = name;
+  content->m_name = name.c_str();
   content->m_id = id;
-  material.SetName(name);
+  material.SetName(name.c_str());
   material.SetRdkMaterialInstanceId(id);
   content->m_material = std::move(material);
   return static_cast<CRhRdkMaterial&>(doc.StandinRdk().StandinAdd(std::move(content), true));
@@ -45,7 +53,7 @@ std::unique_ptr<CRhinoMeshObject> MeshObject(CRhinoDoc* doc, const ON_UUID& id, 
                                              const ON_UUID& material) {
   auto object = std::make_unique<CRhinoMeshObject>();
   object->StandinAttributes().m_uuid = id;
-  object->StandinAttributes().m_material_id = material;
+  object->StandinSetMaterial(material);
   object->StandinSetDocument(doc);
   object->m_mesh = std::move(mesh);
   return object;
@@ -63,7 +71,7 @@ CRhinoInstanceObject& AddReference(CRhinoDoc& doc, const ON_UUID& id, const ON_U
 ON_Texture Texture(ON_Texture::TYPE type, const wchar_t* path, double amount) {
   ON_Texture texture;
   texture.m_type = type;
-  texture.m_image_file_reference.SetFullPath(path);
+  texture.m_image_file_reference.SetFullPath(path, false);
   texture.m_blend_constant_A = amount;
   return texture;
 }
@@ -109,10 +117,10 @@ ON_Mesh GridMesh(int columns, int rows, bool quads, const ON_3dPoint& origin, do
     for (int i = 0; i < columns; ++i) {
       const int a = j * across + i, b = a + 1, c = b + across, d = a + across;
       if (quads) {
-        mesh.AppendQuad(a, b, c, d);
+        host::AppendFace(mesh, a, b, c, d);
       } else {
-        mesh.AppendTriangle(a, b, c);
-        mesh.AppendTriangle(a, c, d);
+        host::AppendFace(mesh, a, b, c, c);
+        host::AppendFace(mesh, a, c, d, d);
       }
     }
   }
@@ -149,7 +157,7 @@ LargeDocument BuildLargeDocument(const LargeDocumentShape& shape) {
     material.m_diffuse = ON_Color((m * 37) % 256, (m * 91) % 256, (m * 53) % 256);
     material.m_shine = (m % 10) / 10.0;
     material.m_reflectivity = (m % 7) / 7.0;
-    material.m_bFresnelReflections = m % 2 == 0;
+    material.SetFresnelReflections(m % 2 == 0);
     if (m % 5 == 0)
       material.m_textures.Append(
           Texture(ON_Texture::TYPE::bitmap_texture, L"/textures/diffuse.png", 1.0));
@@ -161,7 +169,7 @@ LargeDocument BuildLargeDocument(const LargeDocumentShape& shape) {
   CRhinoLayer layer;
   layer.SetId(NumberedUuid(kLayerKind, 0));
   layer.SetName(L"Default");
-  layer.m_material_id = materials.empty() ? ON_nil_uuid : materials[0];
+  layer.m_standin_material_id = materials.empty() ? ON_nil_uuid : materials[0];
   layer.m_doc = &doc;
   doc.m_layer_table.AddLayer(layer);
 
@@ -184,7 +192,7 @@ LargeDocument BuildLargeDocument(const LargeDocumentShape& shape) {
   for (int d = 0; d < shape.definitions; ++d) {
     auto definition = std::make_unique<CRhinoInstanceDefinition>();
     definition->SetId(NumberedUuid(kDefinitionKind, static_cast<std::uint32_t>(d)));
-    definition->SetName(L"Block " + std::to_wstring(d));
+    definition->SetName((L"Block " + std::to_wstring(d)).c_str());
     definition->m_doc = &doc;
     const ON_UUID material =
         materials.empty() ? ON_nil_uuid : materials[static_cast<std::size_t>(d) % materials.size()];
@@ -239,7 +247,7 @@ std::unique_ptr<CRhinoDoc> BuildVarietyDocument(ON::LengthUnitSystem units) {
 
   CRhinoLayer layer;
   layer.SetId(NumberedUuid(kLayerKind, 0));
-  layer.m_material_id = materials[1];
+  layer.m_standin_material_id = materials[1];
   layer.m_doc = &doc;
   doc.m_layer_table.AddLayer(layer);
 
@@ -248,32 +256,32 @@ std::unique_ptr<CRhinoDoc> BuildVarietyDocument(ON::LengthUnitSystem units) {
     return doc.StandinAddObject(
         MeshObject(&doc, NumberedUuid(kObjectKind, number++), std::move(mesh), material));
   };
-  add(GridMesh(3, 2, true, {1, 2, 3}, 0.5), materials[0]);
-  add(GridMesh(4, 3, false, {-5, 0, 0}), materials[1]);
-  add(GridMesh(2, 2, false, {0, 7, 0}), ON_nil_uuid);  // the layer's material
+  add(GridMesh(3, 2, true, ON_3dPoint(1, 2, 3), 0.5), materials[0]);
+  add(GridMesh(4, 3, false, ON_3dPoint(-5, 0, 0)), materials[1]);
+  add(GridMesh(2, 2, false, ON_3dPoint(0, 7, 0)), ON_nil_uuid);  // the layer's material
   // Mixed faces: triangles and quads in one list, quads split both ways.
-  ON_Mesh mixed = GridMesh(3, 3, true, {4, 4, 0});
-  mixed.AppendTriangle(0, 5, 10);
+  ON_Mesh mixed = GridMesh(3, 3, true, ON_3dPoint(4, 4, 0));
+  host::AppendFace(mixed, 0, 5, 10, 10);
   mixed.m_V[6] = ON_3fPoint(ON_3dPoint(4.1, 5.9, 0.0));
   add(std::move(mixed), materials[2]);
   // No normals and no texture coordinates; then a short normal list with an
   // invalid entry and a short texture coordinate list.
-  ON_Mesh bare = GridMesh(2, 1, false, {9, 9, 9});
+  ON_Mesh bare = GridMesh(2, 1, false, ON_3dPoint(9, 9, 9));
   bare.m_N.Empty();
   bare.m_T.Empty();
   add(std::move(bare), materials[0]);
-  ON_Mesh partial = GridMesh(2, 2, false, {-9, -9, 1});
+  ON_Mesh partial = GridMesh(2, 2, false, ON_3dPoint(-9, -9, 1));
   partial.m_N.SetCount(5);
   partial.m_N[2] = ON_3fVector(std::nanf(""), 0, 0);
   partial.m_T.SetCount(3);
   add(std::move(partial), materials[1]);
   // An unset vertex and a triangle past the vertex list, among good ones.
-  ON_Mesh broken = GridMesh(2, 2, false, {0, -6, 0});
+  ON_Mesh broken = GridMesh(2, 2, false, ON_3dPoint(0, -6, 0));
   broken.m_V[4] = ON_3fPoint(ON_UNSET_FLOAT, ON_UNSET_FLOAT, ON_UNSET_FLOAT);
-  broken.AppendTriangle(0, 1, 99);
+  host::AppendFace(broken, 0, 1, 99, 99);
   add(std::move(broken), materials[0]);
   // A quad with an unset corner.
-  ON_Mesh brokenQuads = GridMesh(2, 1, true, {3, -3, 0});
+  ON_Mesh brokenQuads = GridMesh(2, 1, true, ON_3dPoint(3, -3, 0));
   brokenQuads.m_V[1] = ON_3fPoint(std::nanf(""), 0, 0);
   add(std::move(brokenQuads), materials[2]);
   // Nothing to send: no faces.
@@ -281,23 +289,25 @@ std::unique_ptr<CRhinoDoc> BuildVarietyDocument(ON::LengthUnitSystem units) {
   empty.m_F.Empty();
   add(std::move(empty), materials[0]);
   // Hidden, locked and deleted objects.
-  add(GridMesh(1, 1, false, {20, 0, 0}), materials[0]).StandinAttributes().m_mode =
-      ON::object_mode::hidden_object;
-  add(GridMesh(1, 1, true, {21, 0, 0}), materials[1]).StandinAttributes().m_mode =
-      ON::object_mode::locked_object;
-  add(GridMesh(1, 1, false, {22, 0, 0}), materials[1]).StandinSetDeleted(true);
+  add(GridMesh(1, 1, false, ON_3dPoint(20, 0, 0)), materials[0])
+      .StandinAttributes()
+      .SetMode(ON::hidden_object);
+  add(GridMesh(1, 1, true, ON_3dPoint(21, 0, 0)), materials[1])
+      .StandinAttributes()
+      .SetMode(ON::locked_object);
+  add(GridMesh(1, 1, false, ON_3dPoint(22, 0, 0)), materials[1]).StandinSetDeleted(true);
 
   // A polysurface with a face material of its own, and one without.
   for (int withFaceMaterial = 0; withFaceMaterial < 2; ++withFaceMaterial) {
     auto brep = std::make_unique<CRhinoBrepObject>();
     brep->StandinAttributes().m_uuid = NumberedUuid(kObjectKind, number++);
-    brep->StandinAttributes().m_material_id = materials[0];
+    brep->StandinSetMaterial(materials[0]);
     std::vector<CRhinoBrepObject::Face> faces;
-    faces.push_back({GridMesh(2, 1, true, {0, 0, 5}), ON_nil_uuid});
+    faces.push_back({GridMesh(2, 1, true, ON_3dPoint(0, 0, 5)), ON_nil_uuid});
     faces.push_back(
-        {GridMesh(1, 2, false, {0, 0, 6}), withFaceMaterial ? materials[2] : ON_nil_uuid});
+        {GridMesh(1, 2, false, ON_3dPoint(0, 0, 6)), withFaceMaterial ? materials[2] : ON_nil_uuid});
     faces.push_back(
-        {GridMesh(1, 1, false, {0, 0, 7}), withFaceMaterial ? materials[3] : ON_nil_uuid});
+        {GridMesh(1, 1, false, ON_3dPoint(0, 0, 7)), withFaceMaterial ? materials[3] : ON_nil_uuid});
     brep->StandinSetFaces(std::move(faces));
     doc.StandinAddObject(std::move(brep));
   }
@@ -310,9 +320,9 @@ std::unique_ptr<CRhinoDoc> BuildVarietyDocument(ON::LengthUnitSystem units) {
   first->SetId(definitions[0]);
   first->m_doc = &doc;
   first->StandinAddObject(MeshObject(&doc, NumberedUuid(kObjectKind, number++),
-                                     GridMesh(2, 2, true, {0, 0, 0}), materials[0]));
+                                     GridMesh(2, 2, true, ON_3dPoint(0, 0, 0)), materials[0]));
   first->StandinAddObject(MeshObject(&doc, NumberedUuid(kObjectKind, number++),
-                                     GridMesh(1, 3, false, {1, 0, 0}), materials[2]));
+                                     GridMesh(1, 3, false, ON_3dPoint(1, 0, 0)), materials[2]));
   doc.m_instance_definition_table.StandinAdd(std::move(first));
   auto nested = std::make_unique<CRhinoInstanceDefinition>();
   nested->SetId(definitions[1]);
@@ -320,11 +330,11 @@ std::unique_ptr<CRhinoDoc> BuildVarietyDocument(ON::LengthUnitSystem units) {
   auto inner = std::make_unique<CRhinoInstanceObject>();
   inner->StandinAttributes().m_uuid = NumberedUuid(kReferenceKind, 900);
   inner->m_definition_id = definitions[0];
-  inner->m_xform = ON_Xform::RotationTransformation(0.5, ON_3dVector(0, 0, 1), ON_3dPoint(1, 1, 0));
+  inner->m_xform = Rotation(0.5, ON_3dVector(0, 0, 1), ON_3dPoint(1, 1, 0));
   inner->StandinSetDocument(&doc);
   nested->StandinAddObject(std::move(inner));
   nested->StandinAddObject(MeshObject(&doc, NumberedUuid(kObjectKind, number++),
-                                      GridMesh(1, 1, false, {0, 0, 2}), materials[1]));
+                                      GridMesh(1, 1, false, ON_3dPoint(0, 0, 2)), materials[1]));
   doc.m_instance_definition_table.StandinAdd(std::move(nested));
   auto unused = std::make_unique<CRhinoInstanceDefinition>();
   unused->SetId(definitions[2]);
@@ -340,9 +350,9 @@ std::unique_ptr<CRhinoDoc> BuildVarietyDocument(ON::LengthUnitSystem units) {
   AddReference(doc, NumberedUuid(kReferenceKind, reference++), definitions[0],
                ON_Xform::DiagonalTransformation(2.0))
       .StandinAttributes()
-      .m_mode = ON::object_mode::hidden_object;
+      .SetMode(ON::hidden_object);
   AddReference(doc, NumberedUuid(kReferenceKind, reference++), definitions[1],
-               ON_Xform::RotationTransformation(1.0, ON_3dVector(1, 0, 0), ON_3dPoint(0, 3, 0)));
+               Rotation(1.0, ON_3dVector(1, 0, 0), ON_3dPoint(0, 3, 0)));
   AddReference(doc, NumberedUuid(kReferenceKind, reference++), definitions[1],
                ON_Xform::IdentityTransformation)
       .StandinSetDeleted(true);
@@ -357,7 +367,7 @@ std::unique_ptr<CRhinoDoc> BuildLightDocument(int lights) {
   for (std::uint32_t l = 0; l < 8; ++l) {
     CRhinoLayer layer;
     layer.SetId(NumberedUuid(kLayerKind, l));
-    layer.SetName(L"Lights " + std::to_wstring(l));
+    layer.SetName((L"Lights " + std::to_wstring(l)).c_str());
     layer.m_doc = &doc;
     doc.m_layer_table.AddLayer(layer);
   }
@@ -372,8 +382,8 @@ std::unique_ptr<CRhinoDoc> BuildLightDocument(int lights) {
     object->StandinAttributes().m_layer_index = i % 8;
     object->StandinSetDocument(&doc);
     ON_Light& light = object->m_light;
-    light.SetId(object->Id());
-    light.SetName(L"Light " + std::to_wstring(i));
+    light.m_light_id = object->Id();
+    light.SetLightName((L"Light " + std::to_wstring(i)).c_str());
     light.SetStyle(kStyles[i % 8]);
     light.SetLocation(ON_3dPoint(100.0 * (i % 40), 250.0 * (i / 40), 2800.0));
     light.SetDirection(ON_3dVector(0.1 * (i % 3), -0.2, -1.0));
@@ -389,20 +399,20 @@ std::vector<ON_Material> BuildMaterials(int count) {
   materials.reserve(static_cast<std::size_t>(count));
   for (int m = 0; m < count; ++m) {
     ON_Material material;
-    material.SetName(L"Material " + std::to_wstring(m) + (m % 17 == 0 ? L" & <co>" : L""));
+    material.SetName((L"Material " + std::to_wstring(m) + (m % 17 == 0 ? L" & <co>" : L"")).c_str());
     material.SetRdkMaterialInstanceId(NumberedUuid(kMaterialKind, static_cast<std::uint32_t>(m)));
     material.m_diffuse = ON_Color((m * 37) % 256, (m * 91) % 256, (m * 53) % 256);
     material.m_emission = m % 9 == 0 ? ON_Color(255, 200, 100) : ON_Color(0, 0, 0);
     material.m_transparency = (m % 4) * 0.25;
     material.m_shine = (m % 10) / 10.0;
     material.m_reflectivity = (m % 7) / 7.0;
-    material.m_bFresnelReflections = m % 2 == 0;
+    material.SetFresnelReflections(m % 2 == 0);
     material.m_index_of_refraction = 1.0 + (m % 6) * 0.1;
     if (m % 3 == 0) {
       ON_Texture diffuse = Texture(ON_Texture::TYPE::bitmap_texture, L"/textures/brick.png", 1.0);
       if (m % 6 == 0)
         diffuse.m_uvw =
-            ON_Xform::RotationTransformation(0.3, ON_3dVector(0, 0, 1), ON_3dPoint(0, 0, 0)) *
+            Rotation(0.3, ON_3dVector(0, 0, 1), ON_3dPoint(0, 0, 0)) *
             ON_Xform::DiagonalTransformation(2.0);
       material.m_textures.Append(diffuse);
       material.m_textures.Append(

@@ -20,7 +20,7 @@ ON_UUID NumberedUuid(std::uint32_t kind, std::uint32_t number);
 // coordinate per vertex: (columns + 1) × (rows + 1) vertices, and either one
 // quad or two triangles per cell. The grid lies in the XY plane at `origin`,
 // cells `cell` wide, with a gentle wave in Z.
-ON_Mesh GridMesh(int columns, int rows, bool quads, const ON_3dPoint& origin = {0, 0, 0},
+ON_Mesh GridMesh(int columns, int rows, bool quads, const ON_3dPoint& origin = ON_3dPoint::Origin,
                  double cell = 1.0);
 
 struct LargeDocumentShape {

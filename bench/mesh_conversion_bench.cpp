@@ -40,13 +40,13 @@ struct InputArrays {
 InputArrays ArraysOf(const ON_Mesh& mesh) {
   InputArrays a;
   a.data[0] = mesh.m_V.Array();
-  a.bytes[0] = mesh.m_V.Std().size() * sizeof(ON_3fPoint);
+  a.bytes[0] = static_cast<std::size_t>(mesh.m_V.Count()) * sizeof(ON_3fPoint);
   a.data[1] = mesh.m_N.Array();
-  a.bytes[1] = mesh.m_N.Std().size() * sizeof(ON_3fVector);
+  a.bytes[1] = static_cast<std::size_t>(mesh.m_N.Count()) * sizeof(ON_3fVector);
   a.data[2] = mesh.m_T.Array();
-  a.bytes[2] = mesh.m_T.Std().size() * sizeof(ON_2fPoint);
+  a.bytes[2] = static_cast<std::size_t>(mesh.m_T.Count()) * sizeof(ON_2fPoint);
   a.data[3] = mesh.m_F.Array();
-  a.bytes[3] = mesh.m_F.Std().size() * sizeof(ON_MeshFace);
+  a.bytes[3] = static_cast<std::size_t>(mesh.m_F.Count()) * sizeof(ON_MeshFace);
   return a;
 }
 
@@ -58,14 +58,15 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 double HostSplitSeconds(const ON_Mesh& mesh, ON_Mesh& host) {
   if (mesh.QuadCount() == 0) return 0;
   host.m_V = mesh.m_V;
-  const std::vector<ON_MeshFace>& faces = mesh.m_F.Std();
-  std::vector<ON_MeshFace>& run = host.m_F.Std();
-  run.reserve(2 * kQuadSplitRun);
+  const std::size_t faceCount = static_cast<std::size_t>(mesh.m_F.Count());
+  ON_SimpleArray<ON_MeshFace>& run = host.m_F;
+  run.Reserve(2 * kQuadSplitRun);
   double seconds = 0;
-  for (std::size_t start = 0; start < faces.size(); start += kQuadSplitRun) {
-    const std::size_t end = std::min(faces.size(), start + kQuadSplitRun);
-    run.assign(faces.begin() + static_cast<std::ptrdiff_t>(start),
-               faces.begin() + static_cast<std::ptrdiff_t>(end));
+  for (std::size_t start = 0; start < faceCount; start += kQuadSplitRun) {
+    const std::size_t end = std::min(faceCount, start + kQuadSplitRun);
+    run.SetCount(0);
+    run.Append(static_cast<int>(end - start), mesh.m_F.Array() + start);
+    host.CountQuads();
     const auto t0 = Clock::now();
     host.ConvertQuadsToTriangles();
     seconds += Seconds(Clock::now() - t0);

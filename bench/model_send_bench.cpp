@@ -99,9 +99,9 @@ double ConversionSeconds(const bench::LargeDocument& d, MeshBuffers& buffers) {
 }
 
 double ReferenceLookUpSeconds(const CRhinoDoc& doc) {
-  const CRhinoInstanceDefinitionTable& table = doc.InstanceDefinitionTable();
+  const CRhinoInstanceDefinitionTable& table = doc.m_instance_definition_table;
   const auto start = Clock::now();
-  for (int i = 0; i < table.Count(); ++i) {
+  for (int i = 0; i < table.InstanceDefinitionCount(); ++i) {
     ON_SimpleArray<const CRhinoInstanceObject*> references;
     table[i]->GetReferences(references, 0);
     benchmark::DoNotOptimize(references.Count());
@@ -202,7 +202,7 @@ void BM_ModelUpdate(benchmark::State& state) {
   std::vector<bool> hidden(d.sentMeshes.size(), false);
   std::size_t hiddenCount = 0;
   for (std::size_t i = 0; i < d.meshObjects.size(); i += 100) {
-    d.meshObjects[i]->StandinAttributes().m_mode = ON::object_mode::hidden_object;
+    d.meshObjects[i]->StandinAttributes().SetMode(ON::hidden_object);
     hidden[i] = true;  // the mesh objects come first among the sent meshes
     ++hiddenCount;
   }
@@ -221,7 +221,7 @@ void BM_ModelUpdate(benchmark::State& state) {
     state.SetIterationTime(Seconds(t2 - t1));
   }
   for (CRhinoObject* object : d.meshObjects)
-    object->StandinAttributes().m_mode = ON::object_mode::normal_object;
+    object->StandinAttributes().SetMode(ON::normal_object);
   DestroyModel(*f.exporter);
   if (!updated) state.SkipWithError("the update did not run to its end");
   const double n = static_cast<double>(state.iterations());

@@ -32,10 +32,10 @@ void SendAndUpdate(ModelExporter& exporter, CRhinoDoc& doc) {
   for (int i = 0; i < count; ++i) {
     CRhinoObject* object = doc.StandinObjectAt(i);
     if (object->ObjectType() == ON::instance_reference) continue;
-    if (i == 0) object->StandinAttributes().m_mode = ON::object_mode::hidden_object;
+    if (i == 0) object->StandinAttributes().SetMode(ON::hidden_object);
     if (i == 1) object->StandinSetDeleted(true);
     if (object->IsHidden() && i != 0)
-      object->StandinAttributes().m_mode = ON::object_mode::normal_object;
+      object->StandinAttributes().SetMode(ON::normal_object);
   }
   exporter.SendModelUpdate(&doc);
   DestroyModel(exporter);

@@ -33,9 +33,9 @@ using CameraSendsFn = std::int64_t (*)(std::int64_t* lastSendNs);
 ON_Viewport ViewAt(double x, double y, double z) {
   ON_Viewport vp;
   vp.SetProjection(ON::view_projection::perspective_view);
-  vp.SetCameraLocation({x, y, z});
+  vp.SetCameraLocation(ON_3dPoint(x, y, z));
   vp.SetCameraDirection(ON_3dPoint(0, 0, 0) - ON_3dPoint(x, y, z));
-  vp.SetCameraUp({0, 0, 1});
+  vp.SetCameraUp(ON_3dVector(0, 0, 1));
   const double h = std::tan(ON_RadiansFromDegrees(30.0));
   vp.SetFrustum(-h, h, -0.75 * h, 0.75 * h, 1.0, 1000.0);
   return vp;
@@ -49,7 +49,7 @@ struct Fixture {
   Fixture() {
     doc.SetModelUnits(ON_UnitSystem(ON::LengthUnitSystem::Meters));
     view = &RhinoApp().StandinCreateView();
-    view->ActiveViewport().SetVP(ViewAt(10, 0, 5));
+    view->ActiveViewport().SetVP(ViewAt(10, 0, 5), TRUE);
     // The same library the view-sync thread loads: the one beside the executable.
     platform::ModuleHandle bridge =
         platform::LoadLibraryFromPath(bridge::LibraryPath(bridge::PlugInFolder()));
@@ -156,7 +156,7 @@ void BM_ViewChangeToCameraSend(benchmark::State& state) {
     const std::int64_t before = f.Sends();
     const auto changed = Clock::now();
     ++step;
-    f.view->ActiveViewport().SetVP(ViewAt(10, 0.5 * step, 5));
+    f.view->ActiveViewport().SetVP(ViewAt(10, 0.5 * step, 5), TRUE);
     std::int64_t lastNs = 0;
     if (!WaitUntil([&] { return f.Sends(&lastNs) > before; }, std::chrono::seconds(2))) {
       state.SkipWithError("a view change was not sent");

@@ -59,11 +59,11 @@ bool Qualifies(const CRhinoLight& object) {
 
 // The text as the description should carry it.
 std::string Carried(const ON_wString& text) {
-  return platform::WideToUtf8(orvex_fuzz::AsXmlText(text.Std()));
+  return platform::WideToUtf8(orvex_fuzz::AsXmlText(std::wstring(text.Array(), static_cast<size_t>(text.Length()))));
 }
 
 std::string IdText(const ON_UUID& id) {
-  return platform::WideToUtf8(CRhRdkUuid(id).String(36).Std());
+  return platform::WideToUtf8(std::wstring(CRhRdkUuid(id).String(36).Array()));
 }
 
 }  // namespace
@@ -72,13 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
   CRhinoDoc doc;
   doc.SetModelUnits(ON_UnitSystem(input.PickValueInArray(kUnits)));
-  doc.SetPathName(orvex_fuzz::UserText(input, 128));
+  doc.SetPathName(orvex_fuzz::UserText(input, 128).c_str());
   const int layers = input.ConsumeIntegralInRange<int>(0, 4);
   for (int i = 0; i < layers; ++i) {
     CRhinoLayer layer;
     layer.SetId(AnyId(input));
-    layer.SetName(orvex_fuzz::UserText(input, 64));
-    layer.m_doc = &doc;
+    layer.SetName(orvex_fuzz::UserText(input, 64).c_str());
     doc.m_layer_table.AddLayer(layer);
   }
   std::vector<const CRhinoLight*> qualifying;
@@ -93,8 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ON_Light& light = object->m_light;
     light.SetStyle(input.PickValueInArray(kStyles));
     light.Enable(input.ConsumeBool());
-    light.SetId(AnyId(input));
-    light.SetName(orvex_fuzz::UserText(input, 64));
+    light.m_light_id = AnyId(input);
+    light.SetLightName(orvex_fuzz::UserText(input, 64).c_str());
     light.SetLocation(ON_3dPoint(AnyVector(input)));
     light.SetDirection(AnyVector(input));
     light.SetLength(AnyVector(input));
@@ -115,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   pugi::encoding_utf8);
   const pugi::xml_node root = xml.child("Root");
   if (!root) orvex_fuzz::Fail("light description", "root is not Root: " + utf8);
-  const std::string fileName = Carried(platform::FileNamePart(doc.GetPathName().Std()));
+  const std::string fileName = Carried(platform::FileNamePart(doc.GetPathName().Array()).c_str());
   if (root.child("LightGroup").child("GroupName").text().get() != fileName)
     orvex_fuzz::Fail("light description", "the file name changed on its way: " + utf8);
 

@@ -33,7 +33,7 @@ ON_4fColor AnyColour(FuzzedDataProvider& input) {
 
 ON_Material MaterialFrom(FuzzedDataProvider& input) {
   ON_Material material;
-  material.SetName(orvex_fuzz::UserText(input, 96));
+  material.SetName(orvex_fuzz::UserText(input, 96).c_str());
   ON_UUID id;
   id.Data1 = input.ConsumeIntegral<uint32_t>();
   id.Data2 = input.ConsumeIntegral<uint16_t>();
@@ -44,26 +44,26 @@ ON_Material MaterialFrom(FuzzedDataProvider& input) {
   material.m_emission = ON_Color(input.ConsumeIntegral<unsigned int>());
   material.m_transparency = orvex_fuzz::AnyNumber(input);
   material.m_reflectivity = orvex_fuzz::AnyNumber(input);
-  material.m_bFresnelReflections = input.ConsumeBool();
+  material.SetFresnelReflections(input.ConsumeBool());
   material.m_shine = orvex_fuzz::AnyNumber(input);
   material.m_index_of_refraction = orvex_fuzz::AnyNumber(input);
   if (input.ConsumeBool()) {
     material.ToPhysicallyBased();
     ON_PhysicallyBasedMaterial& pbr = *material.PhysicallyBased();
-    pbr.m_base_color = AnyColour(input);
-    pbr.m_emission = AnyColour(input);
-    pbr.m_opacity = orvex_fuzz::AnyNumber(input);
-    pbr.m_roughness = orvex_fuzz::AnyNumber(input);
-    pbr.m_metallic = orvex_fuzz::AnyNumber(input);
-    pbr.m_specular = orvex_fuzz::AnyNumber(input);
-    pbr.m_opacity_ior = orvex_fuzz::AnyNumber(input);
+    pbr.SetBaseColor(AnyColour(input));
+    pbr.SetEmission(AnyColour(input));
+    pbr.SetOpacity(orvex_fuzz::AnyNumber(input));
+    pbr.SetRoughness(orvex_fuzz::AnyNumber(input));
+    pbr.SetMetallic(orvex_fuzz::AnyNumber(input));
+    pbr.SetSpecular(orvex_fuzz::AnyNumber(input));
+    pbr.SetOpacityIOR(orvex_fuzz::AnyNumber(input));
   }
   const int textures = input.ConsumeIntegralInRange<int>(0, 6);
   for (int i = 0; i < textures; ++i) {
     ON_Texture& texture = material.m_textures.AppendNew();
     texture.m_type = input.PickValueInArray(kTextureTypes);
     texture.m_bOn = input.ConsumeBool();
-    texture.m_image_file_reference.SetFullPath(orvex_fuzz::UserText(input, 160));
+    texture.m_image_file_reference.SetFullPath(orvex_fuzz::UserText(input, 160).c_str(), false);
     texture.m_blend_constant_A = orvex_fuzz::AnyNumber(input);
     if (input.ConsumeBool()) {
       for (auto& row : texture.m_uvw.m_xform)
@@ -75,7 +75,8 @@ ON_Material MaterialFrom(FuzzedDataProvider& input) {
 
 // The text as the record should carry it.
 std::string Carried(const ON_wString& text) {
-  return platform::WideToUtf8(orvex_fuzz::AsXmlText(text.Std()));
+  return platform::WideToUtf8(
+      orvex_fuzz::AsXmlText(std::wstring(text.Array(), static_cast<size_t>(text.Length()))));
 }
 
 void CheckRecord(const std::wstring& record, const ON_Material& material, const char* what) {
@@ -94,7 +95,7 @@ void CheckRecord(const std::wstring& record, const ON_Material& material, const 
 void CheckTextureBlock(const ON_Texture& texture) {
   const std::wstring block = material::TextureBlock(&texture);
   const ON_wString& path = texture.m_image_file_reference.FullPath();
-  if (path.Std().empty()) {
+  if (path.IsEmpty()) {
     if (!block.empty()) orvex_fuzz::Fail("texture block", "a block for an empty path");
     return;
   }

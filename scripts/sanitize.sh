@@ -41,15 +41,18 @@ run_address() {
   return $status
 }
 
-# True when every report in the folder is a crash inside the sanitizer's own runtime
-# (its summary names a frame of libsanitizer), not a finding about our code; such reports
-# are moved into the second folder.
+# True when every report in the folder is a fault of the sanitizer's own runtime, not a
+# finding about our code: a crash whose summary names a frame of libsanitizer, or the
+# runtime failing to map its shadow memory where the address-space layout drawn for the
+# process leaves it no room. Such reports are moved into the second folder.
 runtime_fault_only() {
   local folder="$1" aside="$2"
   compgen -G "$folder/*" >/dev/null || return 1
   local report
   for report in "$folder"/*; do
-    grep -qE '^SUMMARY: ThreadSanitizer: SEGV .*libsanitizer/' "$report" || return 1
+    grep -qE -e '^SUMMARY: ThreadSanitizer: SEGV .*libsanitizer/' \
+      -e 'ThreadSanitizer failed to allocate 0x[0-9a-f]+ \([0-9]+\) bytes at address' \
+      -e 'ThreadSanitizer: unexpected memory mapping' "$report" || return 1
   done
   mkdir -p "$aside"
   mv "$folder"/* "$aside"/
@@ -71,15 +74,20 @@ run_thread() {
   local reports="$build/sanitizer-reports"
   rm -rf "$reports" && mkdir -p "$reports"
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:log_path=$reports/tsan"
+  local no_aslr=""
+  if setarch "$(uname -m)" -R true 2>/dev/null; then no_aslr="setarch $(uname -m) -R"; fi
   local status=0
   for target in "${targets[@]}"; do
     local program
     program="$(find "$build/tests" -type f -name "$target" -perm -u+x | head -n 1)"
     [ -n "$program" ] || { echo "tsan $target: no program"; status=1; continue; }
-    # Two shards of each program at once, one per core.
+    # Two shards of each program at once, one per core. Address-space randomisation is
+    # off for them and the hosts they start: ThreadSanitizer's fixed shadow layout cannot
+    # always be mapped around a randomly placed program (it then fails to allocate its
+    # shadow before any test runs).
     local pids=()
     for shard in $(seq 0 $((jobs - 1))); do
-      GTEST_TOTAL_SHARDS="$jobs" GTEST_SHARD_INDEX="$shard" "$program" --gtest_brief=1 \
+      GTEST_TOTAL_SHARDS="$jobs" GTEST_SHARD_INDEX="$shard" $no_aslr "$program" --gtest_brief=1 \
         >"$build/$target.shard$shard.log" 2>&1 &
       pids+=($!)
     done
@@ -87,7 +95,7 @@ run_thread() {
       if wait "${pids[$shard]}"; then
         echo "tsan $target shard $shard: $(grep -E '^\[  PASSED  \]' "$build/$target.shard$shard.log")"
       elif runtime_fault_only "$reports" "$build/sanitizer-runtime-faults" &&
-        GTEST_TOTAL_SHARDS="$jobs" GTEST_SHARD_INDEX="$shard" "$program" --gtest_brief=1 \
+        GTEST_TOTAL_SHARDS="$jobs" GTEST_SHARD_INDEX="$shard" $no_aslr "$program" --gtest_brief=1 \
           >"$build/$target.shard$shard.retry.log" 2>&1; then
         # The sanitizer's own runtime crashed (not a report about our code): the shard ran
         # again and passed. The fault's report is kept, and said, but does not fail the run.

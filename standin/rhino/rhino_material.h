@@ -7,4 +7,8 @@ class CRhinoMaterial : public ON_Material {
  public:
   CRhinoMaterial() = default;
   explicit CRhinoMaterial(const ON_Material& material) : ON_Material(material) {}
+  CRhinoMaterial& operator=(const ON_Material& material) {
+    ON_Material::operator=(material);
+    return *this;
+  }
 };

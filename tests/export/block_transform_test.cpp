@@ -16,6 +16,13 @@ Floats16 Transform(const ON_Xform& x, double s) {
   return out;
 }
 
+// A turn by `angle` radians about `axis` through `centre`.
+ON_Xform Rotation(double angle, const ON_3dVector& axis, const ON_3dPoint& centre) {
+  ON_Xform r;
+  r.Rotation(angle, axis, centre);
+  return r;
+}
+
 // Applies 16 column-major floats to a point (w = 1, no perspective).
 std::array<double, 3> Apply(const Floats16& r, double x, double y, double z) {
   return {r[0] * x + r[4] * y + r[8] * z + r[12], r[1] * x + r[5] * y + r[9] * z + r[13],
@@ -59,7 +66,7 @@ TEST(BlockTransform, RotatedAndMovedReferenceInAMillimetreDocument) {
 TEST(BlockTransform, GeneralRotationMatchesTheWorldPlacement) {
   const ON_Xform x =
       ON_Xform::TranslationTransformation(ON_3dVector(1.5, -2, 0.25)) *
-      ON_Xform::RotationTransformation(0.7, ON_3dVector(1, 2, 3), ON_3dPoint(0.5, 0, 1));
+      Rotation(0.7, ON_3dVector(1, 2, 3), ON_3dPoint(0.5, 0, 1));
   const double s = 2.54;
   const Floats16 r = Transform(x, s);
   for (const ON_3dPoint p : {ON_3dPoint(1, 0, 0), ON_3dPoint(0, 1, 0), ON_3dPoint(-3, 4, 9)}) {

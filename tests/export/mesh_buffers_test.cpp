@@ -9,6 +9,7 @@
 
 namespace {
 
+using export_test::AppendQuad;
 using export_test::TriangleMesh;
 using export_test::UnitTriangle;
 using Floats = FloatBuffer;
@@ -50,7 +51,7 @@ TEST(ConvertMesh, MillimetresBecomeTenthsAndTheSourceMeshIsUnchanged) {
   for (ON_3fPoint p :
        {ON_3fPoint(0, 0, 0), ON_3fPoint(10, 0, 0), ON_3fPoint(10, 20, 0), ON_3fPoint(0, 20, 5)})
     quad.m_V.Append(p);
-  quad.AppendQuad(0, 1, 2, 3);
+  AppendQuad(quad, 0, 1, 2, 3);
   MeshBuffers b;
   ASSERT_TRUE(ConvertMesh(quad, 0.1, true, b));
   EXPECT_EQ(b.positions, (Floats{0, 0, 0, 0, 1, 0, 2, 1, 0, 2, 0, 0.5f}));
@@ -66,8 +67,8 @@ TEST(ConvertMesh, QuadsBecomeSixIndicesEach) {
   for (ON_3fPoint p : {ON_3fPoint(0, 0, 0), ON_3fPoint(1, 0, 0), ON_3fPoint(1, 1, 0),
                        ON_3fPoint(0, 1, 0), ON_3fPoint(2, 0, 0), ON_3fPoint(2, 1, 0)})
     mesh.m_V.Append(p);
-  mesh.AppendQuad(0, 1, 2, 3);
-  mesh.AppendQuad(1, 4, 5, 2);
+  AppendQuad(mesh, 0, 1, 2, 3);
+  AppendQuad(mesh, 1, 4, 5, 2);
   MeshBuffers b;
   ASSERT_TRUE(ConvertMesh(mesh, 1.0, true, b));
   EXPECT_EQ(b.indices, (Ints{0, 1, 2, 1, 4, 5, 0, 2, 3, 1, 5, 2}));

@@ -9,14 +9,38 @@
 
 namespace export_test {
 
+// A new random id.
+inline ON_UUID NewUuid() {
+  ON_UUID id = ON_nil_uuid;
+  ON_CreateUuid(id);
+  return id;
+}
+
+// A quad appended to the mesh's faces.
+inline void AppendQuad(ON_Mesh& mesh, int a, int b, int c, int d) {
+  ON_MeshFace& face = mesh.m_F.AppendNew();
+  face.vi[0] = a;
+  face.vi[1] = b;
+  face.vi[2] = c;
+  face.vi[3] = d;
+}
+
+// A triangle appended to the mesh's faces: its third corner repeated as the fourth.
+inline void AppendTriangle(ON_Mesh& mesh, int a, int b, int c) { AppendQuad(mesh, a, b, c, c); }
+
+// A vertex as written in a test: three coordinates.
+struct Xyz {
+  float x, y, z;
+};
+
 // A triangle mesh from vertex triples and index triples.
-inline ON_Mesh TriangleMesh(std::initializer_list<ON_3fPoint> vertices,
+inline ON_Mesh TriangleMesh(std::initializer_list<Xyz> vertices,
                             std::initializer_list<std::initializer_list<int>> triangles) {
   ON_Mesh mesh;
-  for (const ON_3fPoint& p : vertices) mesh.m_V.Append(p);
+  for (const Xyz& p : vertices) mesh.m_V.Append(ON_3fPoint(p.x, p.y, p.z));
   for (const auto& t : triangles) {
     const int* i = t.begin();
-    mesh.AppendTriangle(i[0], i[1], i[2]);
+    AppendTriangle(mesh, i[0], i[1], i[2]);
   }
   return mesh;
 }
@@ -32,12 +56,12 @@ inline ON_Mesh BoxMesh(const ON_3dPoint& mn, const ON_3dPoint& mx) {
   for (int k = 0; k < 8; ++k)
     mesh.m_V.Append(ON_3fPoint(
         ON_3dPoint((k & 1) ? mx.x : mn.x, (k & 2) ? mx.y : mn.y, (k & 4) ? mx.z : mn.z)));
-  mesh.AppendQuad(0, 2, 3, 1);
-  mesh.AppendQuad(4, 5, 7, 6);
-  mesh.AppendQuad(0, 1, 5, 4);
-  mesh.AppendQuad(2, 6, 7, 3);
-  mesh.AppendQuad(0, 4, 6, 2);
-  mesh.AppendQuad(1, 3, 7, 5);
+  AppendQuad(mesh, 0, 2, 3, 1);
+  AppendQuad(mesh, 4, 5, 7, 6);
+  AppendQuad(mesh, 0, 1, 5, 4);
+  AppendQuad(mesh, 2, 6, 7, 3);
+  AppendQuad(mesh, 0, 4, 6, 2);
+  AppendQuad(mesh, 1, 3, 7, 5);
   return mesh;
 }
 
@@ -45,8 +69,8 @@ inline ON_Mesh BoxMesh(const ON_3dPoint& mn, const ON_3dPoint& mx) {
 inline CRhinoMeshObject& AddMeshObject(CRhinoDoc& doc, ON_Mesh mesh,
                                        const ON_UUID& material = ON_nil_uuid) {
   auto object = std::make_unique<CRhinoMeshObject>();
-  object->StandinAttributes().m_uuid = ON_CreateUuid();
-  object->StandinAttributes().m_material_id = material;
+  object->StandinAttributes().m_uuid = NewUuid();
+  object->StandinSetMaterial(material);
   object->m_mesh = std::move(mesh);
   return static_cast<CRhinoMeshObject&>(doc.StandinAddObject(std::move(object)));
 }
