@@ -529,6 +529,7 @@ std::string LineAndColumn(const std::string& text, std::size_t byte) {
 bool UnitSystemFromName(const std::string& name, ON::LengthUnitSystem* units) {
   using U = ON::LengthUnitSystem;
   static const std::pair<const char*, U> kNames[] = {{"none", U::None},
+                                                     {"unset", U::Unset},
                                                      {"microns", U::Microns},
                                                      {"millimeters", U::Millimeters},
                                                      {"centimeters", U::Centimeters},

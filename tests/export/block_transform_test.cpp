@@ -64,9 +64,8 @@ TEST(BlockTransform, RotatedAndMovedReferenceInAMillimetreDocument) {
 }
 
 TEST(BlockTransform, GeneralRotationMatchesTheWorldPlacement) {
-  const ON_Xform x =
-      ON_Xform::TranslationTransformation(ON_3dVector(1.5, -2, 0.25)) *
-      Rotation(0.7, ON_3dVector(1, 2, 3), ON_3dPoint(0.5, 0, 1));
+  const ON_Xform x = ON_Xform::TranslationTransformation(ON_3dVector(1.5, -2, 0.25)) *
+                     Rotation(0.7, ON_3dVector(1, 2, 3), ON_3dPoint(0.5, 0, 1));
   const double s = 2.54;
   const Floats16 r = Transform(x, s);
   for (const ON_3dPoint p : {ON_3dPoint(1, 0, 0), ON_3dPoint(0, 1, 0), ON_3dPoint(-3, 4, 9)}) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "export/mesh_buffers.h"
+#include "tests/export/test_meshes.h"
 
 namespace {
 
@@ -51,7 +52,8 @@ Plain PlainConversion(const ON_Mesh& mesh, double scale, bool exchange, bool spl
     out.uvs.push_back(t ? t->x : 0.0f);
     out.uvs.push_back(t ? -t->y : 0.0f);
   }
-  for (const ON_MeshFace& f : copy.m_F.Std()) {
+  for (int fi = 0; fi < copy.m_F.Count(); ++fi) {
+    const ON_MeshFace& f = copy.m_F[fi];
     if (!f.IsTriangle()) continue;
     bool usable = true;
     for (int k = 0; k < 3; ++k)
@@ -116,9 +118,9 @@ ON_Mesh RandomMesh(std::mt19937& random, const MeshShape& shape) {
     int vi[4];
     for (int& n : vi) n = share(random) < shape.strayShare ? stray(random) : vertex(random);
     if (share(random) < shape.quadShare && vi[2] != vi[3])
-      mesh.AppendQuad(vi[0], vi[1], vi[2], vi[3]);
+      export_test::AppendQuad(mesh, vi[0], vi[1], vi[2], vi[3]);
     else
-      mesh.AppendTriangle(vi[0], vi[1], vi[2]);
+      export_test::AppendTriangle(mesh, vi[0], vi[1], vi[2]);
   }
   return mesh;
 }

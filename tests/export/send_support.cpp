@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "tests/export/test_meshes.h"
 #include "tests/support/process_call_log.h"
 
 namespace export_test {
@@ -77,8 +78,8 @@ void SetUnits(CRhinoDoc& doc, ON::LengthUnitSystem units) {
 
 int AddLayer(CRhinoDoc& doc, const ON_UUID& material) {
   CRhinoLayer layer;
-  layer.SetId(ON_CreateUuid());
-  layer.m_material_id = material;
+  layer.SetId(NewUuid());
+  layer.m_standin_material_id = material;
   layer.m_doc = &doc;
   return doc.m_layer_table.AddLayer(layer);
 }
@@ -87,7 +88,7 @@ CRhinoBrepObject& AddBrep(CRhinoDoc& doc, const ON_UUID& id, std::vector<TestFac
                           const ON_UUID& material) {
   auto brep = std::make_unique<CRhinoBrepObject>();
   brep->StandinAttributes().m_uuid = id;
-  brep->StandinAttributes().m_material_id = material;
+  brep->StandinSetMaterial(material);
   std::vector<CRhinoBrepObject::Face> brepFaces;
   for (TestFace& face : faces) brepFaces.push_back({std::move(face.mesh), face.material});
   brep->StandinSetFaces(std::move(brepFaces));
@@ -105,8 +106,8 @@ CRhinoInstanceDefinition& AddDefinition(CRhinoDoc& doc, const ON_UUID& id,
 
 std::unique_ptr<CRhinoObject> MeshObjectFor(CRhinoDoc& doc, ON_Mesh mesh, const ON_UUID& material) {
   auto object = std::make_unique<CRhinoMeshObject>();
-  object->StandinAttributes().m_uuid = ON_CreateUuid();
-  object->StandinAttributes().m_material_id = material;
+  object->StandinAttributes().m_uuid = NewUuid();
+  object->StandinSetMaterial(material);
   object->StandinSetDocument(&doc);
   object->m_mesh = std::move(mesh);
   return object;
@@ -115,7 +116,7 @@ std::unique_ptr<CRhinoObject> MeshObjectFor(CRhinoDoc& doc, ON_Mesh mesh, const 
 CRhinoInstanceObject& AddReference(CRhinoDoc& doc, const ON_UUID& definition,
                                    const ON_Xform& xform) {
   auto reference = std::make_unique<CRhinoInstanceObject>();
-  reference->StandinAttributes().m_uuid = ON_CreateUuid();
+  reference->StandinAttributes().m_uuid = NewUuid();
   reference->m_definition_id = definition;
   reference->m_xform = xform;
   return static_cast<CRhinoInstanceObject&>(doc.StandinAddObject(std::move(reference)));

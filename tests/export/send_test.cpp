@@ -22,7 +22,7 @@ constexpr const char* kMaterialsElementId = "00000000-0000-0000-0000-00000000000
 std::string Utf8(const std::wstring& text) { return platform::WideToUtf8(text); }
 
 // A single triangle whose first vertex is p, with an upward normal per vertex.
-ON_Mesh TriangleAt(const ON_3fPoint& p) {
+ON_Mesh TriangleAt(const Xyz& p) {
   ON_Mesh mesh = TriangleMesh({p, {p.x + 1, p.y, p.z}, {p.x, p.y + 1, p.z}}, {{0, 1, 2}});
   for (int i = 0; i < 3; ++i) mesh.m_N.Append(ON_3fVector(0, 0, 1));
   return mesh;
@@ -54,7 +54,7 @@ TEST_F(MaterialsElementTest, EachListedMaterialWithItsSwatch) {
   glass.m_material.m_transparency = 0.5;
   CRhRdkMaterial& steel = AddMaterial(doc, L"Steel", Uuid("9a3b0000-1111-2222-3333-444455556666"));
   steel.m_material.ToPhysicallyBased();
-  steel.m_material.PhysicallyBased()->m_metallic = 1.0;
+  steel.m_material.PhysicallyBased()->SetMetallic(1.0);
   AddMaterial(doc, L"Unlisted", Uuid("77770000-1111-2222-3333-444455556666"), false);
   doc.StandinRdk().StandinAdd(std::make_unique<CRhRdkContent>(), true);  // not a material
 
@@ -142,12 +142,12 @@ TEST_F(ObjectElementsTest, HiddenDeletedAndBlockReferenceObjectsGiveNoElement) {
   const ON_UUID definition = Uuid("d0000000-0000-0000-0000-00000000000d");
   AddMeshObject(doc, TriangleAt({0, 0, 0})).StandinAttributes().m_uuid = visible;
   CRhinoMeshObject& hidden = AddMeshObject(doc, TriangleAt({1, 0, 0}));
-  hidden.StandinAttributes().m_mode = ON::object_mode::hidden_object;
+  hidden.StandinAttributes().SetMode(ON::hidden_object);
   AddMeshObject(doc, TriangleAt({2, 0, 0})).StandinSetDeleted(true);
   CRhinoMeshObject& lockedObject = AddMeshObject(doc, TriangleAt({3, 0, 0}));
   lockedObject.StandinAttributes().m_uuid = locked;
-  lockedObject.StandinAttributes().m_mode = ON::object_mode::locked_object;
-  AddBrep(doc, ON_CreateUuid(), {});  // no render mesh: deferred, then nothing
+  lockedObject.StandinAttributes().SetMode(ON::locked_object);
+  AddBrep(doc, NewUuid(), {});  // no render mesh: deferred, then nothing
   std::vector<std::unique_ptr<CRhinoObject>> objects;
   objects.push_back(MeshObjectFor(doc, TriangleAt({0, 0, 0})));
   AddDefinition(doc, definition, std::move(objects));
@@ -267,7 +267,7 @@ TEST_F(BlockDefinitionsTest, MeshesOnceThenOnePlacementPerMeshPerVisibleReferenc
   for (ON_3fPoint p :
        {ON_3fPoint(0, 0, 0), ON_3fPoint(1, 0, 0), ON_3fPoint(1, 1, 0), ON_3fPoint(0, 1, 0)})
     quad.m_V.Append(p);
-  quad.AppendQuad(0, 1, 2, 3);
+  AppendQuad(quad, 0, 1, 2, 3);
   std::vector<std::unique_ptr<CRhinoObject>> objects;
   objects.push_back(MeshObjectFor(doc, TriangleAt({1, 2, 3}), wood));
   objects.push_back(MeshObjectFor(doc, TriangleMesh({{0, 0, 0}}, {})));  // nothing to send
@@ -279,8 +279,9 @@ TEST_F(BlockDefinitionsTest, MeshesOnceThenOnePlacementPerMeshPerVisibleReferenc
   ON_Xform turn(1.0);
   turn[0][0] = 0, turn[0][1] = -1, turn[1][0] = 1, turn[1][1] = 0, turn[0][3] = 2;
   AddReference(doc, block, turn);
-  AddReference(doc, block, ON_Xform::IdentityTransformation).StandinAttributes().m_mode =
-      ON::object_mode::hidden_object;
+  AddReference(doc, block, ON_Xform::IdentityTransformation)
+      .StandinAttributes()
+      .SetMode(ON::hidden_object);
   AddReference(doc, block, ON_Xform::IdentityTransformation).StandinSetDeleted(true);
   AddReference(doc, block, ON_Xform::IdentityTransformation).StandinSetActive(false);
 
@@ -326,11 +327,11 @@ TEST_F(BlockDefinitionsTest, OnlyLiveDefinitionsWithReferencesAreSent) {
     std::vector<std::unique_ptr<CRhinoObject>> objects;
     objects.push_back(MeshObjectFor(doc, TriangleAt({0, 0, 0})));
     CRhinoInstanceDefinition& definition = AddDefinition(doc, id, std::move(objects));
-    if (id == deleted) definition.SetDeleted(true);
-    if (id == hidden) definition.SetHidden(true);
+    if (id == deleted) definition.SetDeletedModelComponentState(true, nullptr);
+    if (id == hidden) definition.SetHiddenModelComponentState(true);
     if (id != unused) {
       CRhinoInstanceObject& reference = AddReference(doc, id, ON_Xform::IdentityTransformation);
-      if (id == unseen) reference.StandinAttributes().m_mode = ON::object_mode::hidden_object;
+      if (id == unseen) reference.StandinAttributes().SetMode(ON::hidden_object);
     }
   }
   ModelExporter exporter;
@@ -371,7 +372,7 @@ TEST_F(ModelUnitsTest, MillimetresAndMetresScaleToCentimetres) {
 
 TEST_F(ModelUnitsTest, NoUnitsSendNotANumberInEveryCoordinate) {
   CRhinoDoc doc;
-  SetUnits(doc, ON::LengthUnitSystem::None);
+  SetUnits(doc, ON::LengthUnitSystem::Unset);
   AddMaterial(doc, L"Any", Uuid("aaaa0000-1111-2222-3333-444455556666"));
   AddMeshObject(doc, TriangleAt({1, 2, 3}));
   const ON_UUID block = Uuid("b10c0000-0000-0000-0000-000000000000");

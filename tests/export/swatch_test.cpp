@@ -44,7 +44,7 @@ TEST(Swatch, AnchorComesFromTheFirstVisibleObjectWithAMesh) {
   CRhinoDoc doc;
   AddMeshObject(doc, BoxMesh(ON_3dPoint(-9, -9, -9), ON_3dPoint(-7, -7, -7)))
       .StandinAttributes()
-      .m_mode = ON::object_mode::hidden_object;
+      .SetMode(ON::hidden_object);
   AddMeshObject(doc, BoxMesh(ON_3dPoint(-5, -5, -5), ON_3dPoint(-3, -3, -3)))
       .StandinSetDeleted(true);
   doc.StandinAddObject(std::make_unique<CRhinoBrepObject>());  // no render mesh

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "import_material.h"
 #include "scene_fixtures.h"
@@ -109,14 +110,16 @@ TEST(MaterialTest, FbxPhysicalMaterialWithEveryMap) {
   EXPECT_EQ(m.content->InstanceName(), ON_wString(L"PBR Material"));
   EXPECT_EQ(m.content->InstanceId(), m.Material().RdkMaterialInstanceId());
   ASSERT_TRUE(m.Material().IsPhysicallyBased());
-  const ON_PhysicallyBasedMaterial& pbr = *m.Material().PhysicallyBased();
-  EXPECT_FLOAT_EQ(pbr.m_base_color.Red(), 0.0f);
-  EXPECT_FLOAT_EQ(pbr.m_base_color.Green(), 1.0f);
-  EXPECT_FLOAT_EQ(pbr.m_base_color.Blue(), 1.0f);
-  EXPECT_DOUBLE_EQ(pbr.m_metallic, 0.25);
-  EXPECT_DOUBLE_EQ(pbr.m_roughness, 0.5);  // the material's own value, not assimp's estimate
-  EXPECT_NEAR(pbr.m_emission.Red(), 3.14159, 1e-5);
-  EXPECT_FLOAT_EQ(pbr.m_emission.Blue(), 0.0f);
+  // The physically based view is a new object on each call: keep this one.
+  const std::shared_ptr<ON_PhysicallyBasedMaterial> view = m.Material().PhysicallyBased();
+  const ON_PhysicallyBasedMaterial& pbr = *view;
+  EXPECT_FLOAT_EQ(pbr.BaseColor().Red(), 0.0f);
+  EXPECT_FLOAT_EQ(pbr.BaseColor().Green(), 1.0f);
+  EXPECT_FLOAT_EQ(pbr.BaseColor().Blue(), 1.0f);
+  EXPECT_DOUBLE_EQ(pbr.Metallic(), 0.25);
+  EXPECT_DOUBLE_EQ(pbr.Roughness(), 0.5);  // the material's own value, not assimp's estimate
+  EXPECT_NEAR(pbr.Emission().Red(), 3.14159, 1e-5);
+  EXPECT_FLOAT_EQ(pbr.Emission().Blue(), 0.0f);
 
   const fs::path folder = fs::path(ModelPath("FBX")) / "Textures";
   struct Expected {
@@ -134,7 +137,7 @@ TEST(MaterialTest, FbxPhysicalMaterialWithEveryMap) {
     EXPECT_EQ(textures[i].m_type, expected[i].type) << i;
     EXPECT_TRUE(textures[i].m_bOn);
     EXPECT_EQ(textures[i].m_image_file_reference.FullPath(),
-              ON_wString(W(folder / expected[i].file)));
+              ON_wString(W(folder / expected[i].file).c_str()));
     EXPECT_TRUE(textures[i].m_uvw.IsIdentity(1e-12)) << i;
   }
 }
@@ -156,12 +159,12 @@ TEST(MaterialTest, GltfAndObjMaterials) {
   const FileMaterial gltf = ConvertFromFile("glTF2/BoxTextured-glTF/BoxTextured.gltf", "Texture");
   ASSERT_TRUE(gltf.content);
   ASSERT_TRUE(gltf.Material().IsPhysicallyBased());
-  EXPECT_DOUBLE_EQ(gltf.Material().PhysicallyBased()->m_metallic, 0.0);
-  EXPECT_DOUBLE_EQ(gltf.Material().PhysicallyBased()->m_roughness, 1.0);
-  EXPECT_DOUBLE_EQ(gltf.Material().PhysicallyBased()->m_opacity, 1.0);
+  EXPECT_DOUBLE_EQ(gltf.Material().PhysicallyBased()->Metallic(), 0.0);
+  EXPECT_DOUBLE_EQ(gltf.Material().PhysicallyBased()->Roughness(), 1.0);
+  EXPECT_DOUBLE_EQ(gltf.Material().PhysicallyBased()->Opacity(), 1.0);
   ASSERT_EQ(gltf.Material().m_textures.Count(), 1);  // base colour and diffuse name one image
   EXPECT_EQ(gltf.Material().m_textures[0].m_image_file_reference.FullPath(),
-            ON_wString(W(ModelPath("glTF2/BoxTextured-glTF/CesiumLogoFlat.png"))));
+            ON_wString(W(ModelPath("glTF2/BoxTextured-glTF/CesiumLogoFlat.png")).c_str()));
 
   // OBJ: a basic material; the map's ".\" path is found beside the model.
   const FileMaterial obj = ConvertFromFile("OBJ/spider.obj", "Skin");
@@ -172,7 +175,7 @@ TEST(MaterialTest, GltfAndObjMaterials) {
   ASSERT_EQ(obj.Material().m_textures.Count(), 1);
   EXPECT_EQ(obj.Material().m_textures[0].m_type, T::diffuse_texture);
   EXPECT_EQ(obj.Material().m_textures[0].m_image_file_reference.FullPath(),
-            ON_wString(W(ModelPath("OBJ/wal67ar_small.jpg"))));
+            ON_wString(W(ModelPath("OBJ/wal67ar_small.jpg")).c_str()));
 }
 
 TEST(MaterialTest, NamesColoursAndLimits) {
@@ -218,10 +221,10 @@ TEST(MaterialTest, MetallicFactorAloneMakesItPhysicallyBased) {
   const ON_Material& material = content->m_material;
   ASSERT_TRUE(material.IsPhysicallyBased());
   const auto pbr = material.PhysicallyBased();
-  EXPECT_FLOAT_EQ(static_cast<float>(pbr->m_metallic), 0.9f);
-  EXPECT_DOUBLE_EQ(pbr->m_roughness, 0.5);  // none given: the default
-  EXPECT_FLOAT_EQ(pbr->m_base_color.Green(), 0.25f);
-  EXPECT_DOUBLE_EQ(pbr->m_opacity, 0.5);  // the base colour's alpha
+  EXPECT_FLOAT_EQ(static_cast<float>(pbr->Metallic()), 0.9f);
+  EXPECT_DOUBLE_EQ(pbr->Roughness(), 0.5);  // none given: the default
+  EXPECT_FLOAT_EQ(pbr->BaseColor().Green(), 0.25f);
+  EXPECT_DOUBLE_EQ(pbr->Opacity(), 0.5);  // the base colour's alpha
   ASSERT_EQ(material.m_textures.Count(), 1);
   EXPECT_EQ(material.m_textures[0].m_type, T::bump_texture);
   EXPECT_FLOAT_EQ(static_cast<float>(material.m_textures[0].m_blend_constant_A), 0.3f);

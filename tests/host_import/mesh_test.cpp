@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
+#include <vector>
 
 #include "import_frame.h"
 #include "import_mesh.h"
@@ -20,6 +22,17 @@ std::vector<int> Corners(const ON_MeshFace& f) {
 double Area(const std::vector<ON_3dPoint>& p, const std::array<int, 3>& t) {
   const ON_3dPoint &a = p[t[0]], &b = p[t[1]], &c = p[t[2]];
   return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+}
+
+struct Xyz {
+  double x, y, z;
+};
+
+// Polygon corners written as coordinate triples.
+std::vector<ON_3dPoint> Points(std::initializer_list<Xyz> corners) {
+  std::vector<ON_3dPoint> points;
+  for (const Xyz& c : corners) points.emplace_back(c.x, c.y, c.z);
+  return points;
 }
 
 ON_Xform Scale(double x, double y, double z) {
@@ -165,8 +178,8 @@ TEST(MeshTest, OnlyFacesOfThreeOrMoreCornersMakeASurface) {
 
 TEST(PolygonTest, ConcavePolygonsAreSplitInsideTheirOutline) {
   // An L: six corners, counter-clockwise, area 3.
-  const std::vector<ON_3dPoint> l = {{0, 0, 0}, {2, 0, 0}, {2, 1, 0},
-                                     {1, 1, 0}, {1, 2, 0}, {0, 2, 0}};
+  const std::vector<ON_3dPoint> l =
+      Points({{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}});
   auto triangles = TriangulatePolygon(l);
   ASSERT_EQ(triangles.size(), 4u);
   double sum = 0.0;
@@ -183,7 +196,8 @@ TEST(PolygonTest, ConcavePolygonsAreSplitInsideTheirOutline) {
   for (const auto& t : triangles) EXPECT_LT(Area(reversed, t), 0.0);
 
   // A polygon standing in the XZ plane.
-  const std::vector<ON_3dPoint> wall = {{0, 0, 0}, {0, 0, 2}, {1, 0, 1}, {2, 0, 2}, {2, 0, 0}};
+  const std::vector<ON_3dPoint> wall =
+      Points({{0, 0, 0}, {0, 0, 2}, {1, 0, 1}, {2, 0, 2}, {2, 0, 0}});
   EXPECT_EQ(TriangulatePolygon(wall).size(), 3u);
 }
 
@@ -191,10 +205,12 @@ TEST(PolygonTest, DegenerateAndInvalidPolygonsFallBackToAFan) {
   const std::array<int, 3> f1 = {0, 1, 2}, f2 = {0, 2, 3}, f3 = {0, 3, 4};
   const std::vector<std::array<int, 3>> fan = {f1, f2, f3};
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(TriangulatePolygon({{0, 0, 0}, {1, 0, 0}, {nan, 0, 0}, {1, 1, 0}, {0, 1, 0}}), fan);
+  EXPECT_EQ(TriangulatePolygon(Points({{0, 0, 0}, {1, 0, 0}, {nan, 0, 0}, {1, 1, 0}, {0, 1, 0}})),
+            fan);
   // All corners on one line: no area.
-  EXPECT_EQ(TriangulatePolygon({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}}), fan);
-  EXPECT_TRUE(TriangulatePolygon({{0, 0, 0}, {1, 0, 0}}).empty());
-  EXPECT_EQ(TriangulatePolygon({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}),
+  EXPECT_EQ(TriangulatePolygon(Points({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}})),
+            fan);
+  EXPECT_TRUE(TriangulatePolygon(Points({{0, 0, 0}, {1, 0, 0}})).empty());
+  EXPECT_EQ(TriangulatePolygon(Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})),
             (std::vector<std::array<int, 3>>{f1}));
 }

@@ -78,13 +78,13 @@ TEST(SceneTest, SharedMeshesBecomeDefinitionsAndTheRestObjects) {
   EXPECT_EQ(list[1]->InstanceName(), ON_wString(L"Blue"));
 
   // One definition for the shared triangle, held in document axes and units.
-  ASSERT_EQ(doc.m_instance_definition_table.Count(), 1);
+  ASSERT_EQ(doc.m_instance_definition_table.InstanceDefinitionCount(), 1);
   const CRhinoInstanceDefinition& definition = *doc.m_instance_definition_table[0];
   EXPECT_EQ(definition.Name(), ON_wString(L"Tri"));
   ASSERT_EQ(definition.ObjectCount(), 1);
   const CRhinoMeshObject& block = AsMesh(definition.Object(0));
   EXPECT_FALSE(block.IsActiveInDocument());
-  EXPECT_EQ(block.Attributes().m_material_id, list[0]->InstanceId());
+  EXPECT_EQ(block.StandinMaterial(), list[0]->InstanceId());
   ExpectVertex(block.m_mesh, 1, 2, 0, 0);
   ExpectVertex(block.m_mesh, 2, 0, 0, 2);
 
@@ -107,7 +107,7 @@ TEST(SceneTest, SharedMeshesBecomeDefinitionsAndTheRestObjects) {
 
   const CRhinoMeshObject& floor = AsMesh(doc.StandinObjectAt(2));
   EXPECT_EQ(floor.Attributes().m_name, ON_wString(L"floor"));
-  EXPECT_EQ(floor.Attributes().m_material_id, list[1]->InstanceId());
+  EXPECT_EQ(floor.StandinMaterial(), list[1]->InstanceId());
   EXPECT_TRUE(floor.IsActiveInDocument());
   ASSERT_EQ(floor.m_mesh.m_F.Count(), 1);
   EXPECT_TRUE(floor.m_mesh.m_F[0].IsQuad());
@@ -211,11 +211,11 @@ TEST(SceneTest, LightsOfEachKind) {
   ASSERT_EQ(lights.LightCount(), 4);  // the ambient light has no document form
 
   const ON_Light& l0 = lights[0].Light();
-  EXPECT_EQ(l0.Name(), ON_wString(L"lamp"));
+  EXPECT_EQ(l0.LightName(), ON_wString(L"lamp"));
   EXPECT_TRUE(l0.IsPointLight());
   EXPECT_TRUE(l0.IsEnabled());
   ExpectPoint(l0.Location(), 1, -3, 2);
-  EXPECT_EQ(lights[0].Id(), l0.Id());
+  EXPECT_EQ(lights[0].Id(), l0.ModelObjectId());
   EXPECT_EQ(lights[0].Document(), result.doc.get());
 
   const ON_Light& l1 = lights[1].Light();

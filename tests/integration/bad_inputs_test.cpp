@@ -661,7 +661,7 @@ TEST(BadDocumentTest, UnsetUnitsSendNotANumberAndNothingBreaks) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
   json doc = SavedDocument();
-  doc["units"] = "none";
+  doc["units"] = "unset";
   doc["lights"] = json::parse(R"([{"name": "bulb", "kind": "point", "location": [1, 2, 3]}])");
   const HostRun run = RunEverySend(sandbox, doc);
   ExpectEverySendWent(run);

@@ -485,7 +485,10 @@ INSTANTIATE_TEST_SUITE_P(
     Units, UnitsTest,
     ::testing::Values(UnitsCase{"millimeters", {0.2f, 0.1f, 0.3f}, {0, 0.1f, 0}},
                       UnitsCase{"meters", {200, 100, 300}, {0, 100, 0}},
-                      UnitsCase{"none", {kNaN, kNaN, kNaN}, {kNaN, kNaN, kNaN}}),
+                      // No units are metres, as openNURBS scales them; feet by its own factor.
+                      UnitsCase{"none", {200, 100, 300}, {0, 100, 0}},
+                      UnitsCase{"feet", {60.96f, 30.48f, 91.44f}, {0, 30.48f, 0}},
+                      UnitsCase{"unset", {kNaN, kNaN, kNaN}, {kNaN, kNaN, kNaN}}),
     [](const ::testing::TestParamInfo<UnitsCase>& info) { return std::string(info.param.units); });
 
 // --- Link cycles and a bridge without CreateModel ----------------------------------------

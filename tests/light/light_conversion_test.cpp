@@ -185,7 +185,7 @@ TEST_F(LightConversion, RectangularLightTurnsItsXAxisToThePerpendicularDirection
 }
 
 TEST_F(LightConversion, UnsetUnitsPrintTheFormattedNanAndKeepTheFixedTexts) {
-  doc->SetModelUnits(ON_UnitSystem(ON::LengthUnitSystem::None));
+  doc->SetModelUnits(ON_UnitSystem(ON::LengthUnitSystem::Unset));
   AddLight(*doc, ON::light_style::world_point_light, layer, kLightId, L"Lamp")
       .m_light.SetLocation(ON_3dPoint(1, -2, 3));
   CRhinoLight& panel =

@@ -147,7 +147,7 @@ TEST_F(LightSend, DeletedAndInactiveLightsAreSkippedSwitchedOffOnesAreSent) {
   CRhinoLayer hidden;
   hidden.SetId(ON_UuidFromString(kL2));
   hidden.SetName(L"Hidden");
-  hidden.SetHidden(true);
+  hidden.SetVisible(false);
   const int l2 = doc->m_layer_table.AddLayer(hidden);
   AddLight(*doc, ON::light_style::world_point_light, l1, kA, L"Deleted").StandinSetDeleted(true);
   AddLight(*doc, ON::light_style::world_point_light, l1, kB, L"Linked").StandinSetActive(false);

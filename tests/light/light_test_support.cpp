@@ -9,14 +9,14 @@ namespace light_test {
 std::unique_ptr<CRhinoDoc> MakeDocument(ON::LengthUnitSystem units, const std::wstring& path) {
   auto doc = std::make_unique<CRhinoDoc>();
   doc->SetModelUnits(ON_UnitSystem(units));
-  doc->SetPathName(path);
+  doc->SetPathName(ON_wString(path.c_str()));
   return doc;
 }
 
 int AddLayer(CRhinoDoc& doc, const char* id, const std::wstring& name) {
   CRhinoLayer layer;
   layer.SetId(ON_UuidFromString(id));
-  layer.SetName(name);
+  layer.SetName(name.c_str());
   layer.m_doc = &doc;
   return doc.m_layer_table.AddLayer(layer);
 }
@@ -26,10 +26,12 @@ CRhinoLight& AddLight(CRhinoDoc& doc, ON::light_style style, int layerIndex, con
   auto object = std::make_unique<CRhinoLight>();
   object->StandinSetDocument(&doc);
   object->StandinAttributes().m_layer_index = layerIndex;
-  object->StandinAttributes().m_uuid = ON_CreateUuid();
+  ON_UUID objectId = ON_nil_uuid;
+  ON_CreateUuid(objectId);
+  object->StandinAttributes().m_uuid = objectId;
   object->m_light.SetStyle(style);
-  object->m_light.SetId(ON_UuidFromString(id));
-  object->m_light.SetName(name);
+  object->m_light.m_light_id = ON_UuidFromString(id);
+  object->m_light.SetLightName(name.c_str());
   return doc.m_light_table.StandinAdd(std::move(object));
 }
 

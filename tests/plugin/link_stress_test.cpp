@@ -85,12 +85,12 @@ Process::Process() {
   view = &RhinoApp().StandinCreateView();
   ON_Viewport vp;
   vp.SetProjection(ON::view_projection::perspective_view);
-  vp.SetCameraLocation({6000, -6000, 4000});
+  vp.SetCameraLocation(ON_3dPoint(6000, -6000, 4000));
   vp.SetCameraDirection(ON_3dPoint(2000, 1500, 0) - ON_3dPoint(6000, -6000, 4000));
-  vp.SetCameraUp({0, 0, 1});
-  vp.SetTargetPoint({2000, 1500, 0});
+  vp.SetCameraUp(ON_3dVector(0, 0, 1));
+  vp.SetTargetPoint(ON_3dPoint(2000, 1500, 0));
   vp.SetFrustum(-0.5, 0.5, -0.375, 0.375, 1.0, 100000.0);
-  view->ActiveViewport().SetVP(vp);
+  view->ActiveViewport().SetVP(vp, TRUE);
 }
 
 Process& TheProcess() {
@@ -199,9 +199,10 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
         case Action::kCameraMove: {
           ON_Viewport vp = process.view->ActiveViewport().VP();
           const double degrees = static_cast<double>(random() % 90) - 45.0;
-          vp.Transform(ON_Xform::RotationTransformation(ON_RadiansFromDegrees(degrees),
-                                                        ON_3dVector::ZAxis, vp.TargetPoint()));
-          process.view->ActiveViewport().SetVP(vp);
+          ON_Xform turn;
+          turn.Rotation(ON_RadiansFromDegrees(degrees), ON_3dVector::ZAxis, vp.TargetPoint());
+          vp.Transform(turn);
+          process.view->ActiveViewport().SetVP(vp, TRUE);
           break;
         }
         case Action::kSendModel: command(sendModel); break;

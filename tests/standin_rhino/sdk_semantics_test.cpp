@@ -6,9 +6,33 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "RhinoSdk.h"
+
+namespace {
+
+// A quad appended to the mesh's faces.
+void AppendQuad(ON_Mesh& mesh, int a, int b, int c, int d) {
+  ON_MeshFace& face = mesh.m_F.AppendNew();
+  face.vi[0] = a;
+  face.vi[1] = b;
+  face.vi[2] = c;
+  face.vi[3] = d;
+}
+
+// A triangle appended to the mesh's faces: its third corner repeated as the fourth.
+void AppendTriangle(ON_Mesh& mesh, int a, int b, int c) { AppendQuad(mesh, a, b, c, c); }
+
+// A new random id.
+ON_UUID NewUuid() {
+  ON_UUID id = ON_nil_uuid;
+  ON_CreateUuid(id);
+  return id;
+}
+
+}  // namespace
 
 TEST(MeshTest, QuadsSplitAlongTheShorterDiagonalInPlaceAndAtTheEnd) {
   ON_Mesh mesh;
@@ -17,8 +41,8 @@ TEST(MeshTest, QuadsSplitAlongTheShorterDiagonalInPlaceAndAtTheEnd) {
   mesh.m_V.Append(ON_3fPoint(10, 1, 0));
   mesh.m_V.Append(ON_3fPoint(20, 0, 0));
   mesh.m_V.Append(ON_3fPoint(10, -1, 0));
-  mesh.AppendQuad(0, 1, 2, 3);
-  mesh.AppendTriangle(0, 1, 2);
+  AppendQuad(mesh, 0, 1, 2, 3);
+  AppendTriangle(mesh, 0, 1, 2);
   EXPECT_TRUE(mesh.ConvertQuadsToTriangles());
   ASSERT_EQ(mesh.FaceCount(), 3);
   EXPECT_EQ(mesh.TriangleCount(), 3);
@@ -31,7 +55,7 @@ TEST(MeshTest, QuadsSplitAlongTheShorterDiagonalInPlaceAndAtTheEnd) {
   for (auto p :
        {ON_3fPoint(0, 0, 0), ON_3fPoint(1, 0, 0), ON_3fPoint(1, 1, 0), ON_3fPoint(0, 1, 0)})
     square.m_V.Append(p);
-  square.AppendQuad(0, 1, 2, 3);
+  AppendQuad(square, 0, 1, 2, 3);
   square.ConvertQuadsToTriangles();  // equal diagonals: 0-2
   EXPECT_EQ(square.m_F[0].vi[2], 2);
   EXPECT_EQ(square.m_F[1].vi[0], 0);
@@ -39,19 +63,20 @@ TEST(MeshTest, QuadsSplitAlongTheShorterDiagonalInPlaceAndAtTheEnd) {
   EXPECT_EQ(square.m_F[1].vi[2], 3);
 }
 
-TEST(MeshTest, QuadsSplitInFaceOrderAndAQuadOutsideTheListAlongZeroTwo) {
+TEST(MeshTest, QuadsSplitInFaceOrderAndAQuadOutsideTheListStaysAQuad) {
   ON_Mesh mesh;
   for (auto p : {ON_3fPoint(0, 0, 0), ON_3fPoint(10, 1, 0), ON_3fPoint(20, 0, 0),
                  ON_3fPoint(10, -1, 0), ON_3fPoint(0, 5, 0)})
     mesh.m_V.Append(p);
-  mesh.AppendQuad(0, 1, 2, 3);   // 1-3 shorter
-  mesh.AppendTriangle(0, 2, 4);  // stays as it is
-  mesh.AppendQuad(0, 1, 2, 7);   // a corner past the list: 0-2
-  mesh.AppendQuad(1, 2, 3, 0);   // its 0-2 diagonal (vertices 1 and 3) shorter
-  EXPECT_TRUE(mesh.ConvertQuadsToTriangles());
+  AppendQuad(mesh, 0, 1, 2, 3);   // 1-3 shorter
+  AppendTriangle(mesh, 0, 2, 4);  // stays as it is
+  AppendQuad(mesh, 0, 1, 2, 7);   // a corner past the list: left as it is
+  AppendQuad(mesh, 1, 2, 3, 0);   // its 0-2 diagonal (vertices 1 and 3) shorter
+  // A quad remains, so the host reports the split as incomplete.
+  EXPECT_FALSE(mesh.ConvertQuadsToTriangles());
   const std::vector<std::array<int, 4>> expected = {
-      {0, 1, 3, 3}, {0, 2, 4, 4}, {0, 1, 2, 2}, {1, 2, 3, 3},  // the faces' own places
-      {1, 2, 3, 3}, {0, 2, 7, 7}, {1, 3, 0, 0}};               // second triangles, in quad order
+      {0, 1, 3, 3}, {0, 2, 4, 4}, {0, 1, 2, 7}, {1, 2, 3, 3},  // the faces' own places
+      {1, 2, 3, 3}, {1, 3, 0, 0}};                             // second triangles, in quad order
   ASSERT_EQ(mesh.FaceCount(), static_cast<int>(expected.size()));
   for (std::size_t f = 0; f < expected.size(); ++f)
     for (int k = 0; k < 4; ++k) EXPECT_EQ(mesh.m_F[static_cast<int>(f)].vi[k], expected[f][k]) << f;
@@ -61,7 +86,7 @@ TEST(MeshTest, QuadsSplitInFaceOrderAndAQuadOutsideTheListAlongZeroTwo) {
 
 TEST(InstanceDefinitionTest, ReferencesAreTheTopLevelInstancesNamingItInDocumentOrder) {
   CRhinoDoc doc;
-  const ON_UUID ids[2] = {ON_CreateUuid(), ON_CreateUuid()};
+  const ON_UUID ids[2] = {NewUuid(), NewUuid()};
   for (const ON_UUID& id : ids) {
     auto definition = std::make_unique<CRhinoInstanceDefinition>();
     definition->SetId(id);
@@ -72,7 +97,7 @@ TEST(InstanceDefinitionTest, ReferencesAreTheTopLevelInstancesNamingItInDocument
   auto place = [&](int definition, bool hidden, bool deleted) {
     auto reference = std::make_unique<CRhinoInstanceObject>();
     reference->m_definition_id = ids[definition];
-    if (hidden) reference->StandinAttributes().m_mode = ON::object_mode::hidden_object;
+    if (hidden) reference->StandinAttributes().SetMode(ON::hidden_object);
     reference->StandinSetDeleted(deleted);
     added.push_back(&doc.StandinAddObject(std::move(reference)));
   };
@@ -89,14 +114,14 @@ TEST(InstanceDefinitionTest, ReferencesAreTheTopLevelInstancesNamingItInDocument
 
   ON_SimpleArray<const CRhinoInstanceObject*> references;
   references.Append(nullptr);  // the references are appended after what is there
-  EXPECT_EQ(doc.InstanceDefinitionTable()[0]->GetReferences(references, 0), 3);
-  ASSERT_EQ(references.Count(), 4);
+  // Deleted references are not in the document's list.
+  EXPECT_EQ(doc.m_instance_definition_table[0]->GetReferences(references, 0), 2);
+  ASSERT_EQ(references.Count(), 3);
   EXPECT_EQ(references[1], added[0]);
   EXPECT_EQ(references[2], added[2]);
-  EXPECT_EQ(references[3], added[3]);
   ON_SimpleArray<const CRhinoInstanceObject*> second;
-  EXPECT_EQ(doc.InstanceDefinitionTable()[1]->GetReferences(second, 0), 1);
-  EXPECT_EQ(doc.InstanceDefinitionTable()[2]->GetReferences(second, 0), 0);
+  EXPECT_EQ(doc.m_instance_definition_table[1]->GetReferences(second, 0), 1);
+  EXPECT_EQ(doc.m_instance_definition_table[2]->GetReferences(second, 0), 0);
 }
 
 TEST(PointTest, ValidityRejectsNonFiniteAndUnsetCoordinates) {
@@ -113,7 +138,11 @@ TEST(UnitsTest, MetersPerUnitAndTheUnsetValue) {
   EXPECT_DOUBLE_EQ(ON_UnitSystem(ON::LengthUnitSystem::Millimeters).MetersPerUnit(ON_DBL_QNAN),
                    0.001);
   EXPECT_DOUBLE_EQ(ON_UnitSystem(ON::LengthUnitSystem::Inches).MetersPerUnit(ON_DBL_QNAN), 0.0254);
-  EXPECT_TRUE(std::isnan(ON_UnitSystem(ON::LengthUnitSystem::None).MetersPerUnit(ON_DBL_QNAN)));
+  // No units count as metres; only an unset unit system has no scale.
+  EXPECT_EQ(ON_UnitSystem(ON::LengthUnitSystem::None).MetersPerUnit(ON_DBL_QNAN), 1.0);
+  EXPECT_DOUBLE_EQ(ON_UnitSystem(ON::LengthUnitSystem::Feet).MetersPerUnit(ON_DBL_QNAN),
+                   0.0254 * 12);
+  EXPECT_TRUE(std::isnan(ON_UnitSystem(ON::LengthUnitSystem::Unset).MetersPerUnit(ON_DBL_QNAN)));
   EXPECT_EQ(ON_UnitSystem(ON::LengthUnitSystem::Unset).MetersPerUnit(7.0), 7.0);
 }
 
@@ -131,7 +160,7 @@ TEST(IteratorTest, StateAndCategoryFiltersSelectObjects) {
   auto add = [&](const wchar_t* name, ON::object_mode mode, bool deleted, bool reference) {
     auto object = std::make_unique<CRhinoMeshObject>();
     object->StandinAttributes().m_name = name;
-    object->StandinAttributes().m_mode = mode;
+    object->StandinAttributes().SetMode(mode);
     object->StandinSetDeleted(deleted);
     object->StandinSetReference(reference);
     doc.StandinAddObject(std::move(object));
@@ -143,8 +172,10 @@ TEST(IteratorTest, StateAndCategoryFiltersSelectObjects) {
   add(L"linked", ON::object_mode::normal_object, false, true);
   auto names = [&](unsigned state, unsigned category) {
     std::wstring out;
-    CRhinoObjectIterator it(doc, state, category);
-    for (CRhinoObject* o = it.First(); o; o = it.Next()) out += o->Attributes().m_name.Std() + L" ";
+    CRhinoObjectIterator it(doc, static_cast<CRhinoObjectIterator::object_state>(state),
+                            static_cast<CRhinoObjectIterator::object_category>(category));
+    for (CRhinoObject* o = it.First(); o; o = it.Next())
+      out += std::wstring(o->Attributes().m_name.Array()) + L" ";
     return out;
   };
   EXPECT_EQ(names(3, 3), L"normal locked linked ");
@@ -168,8 +199,9 @@ TEST(ViewportTest, CameraAnglesComeFromTheFrustum) {
   EXPECT_GT(diagonal, horizontal);
   // Any change of the camera changes the box that view sync compares.
   ON_Viewport turned = vp;
-  turned.Transform(ON_Xform::RotationTransformation(ON_RadiansFromDegrees(10), ON_3dVector::ZAxis,
-                                                    ON_3dPoint(0, 0, 0)));
+  ON_Xform turn;
+  turn.Rotation(ON_RadiansFromDegrees(10), ON_3dVector::ZAxis, ON_3dPoint(0, 0, 0));
+  turned.Transform(turn);
   EXPECT_NE(vp.BoundingBox(), turned.BoundingBox());
   EXPECT_EQ(vp.BoundingBox(), ON_Viewport(vp).BoundingBox());
 }

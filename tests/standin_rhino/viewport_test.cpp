@@ -13,16 +13,16 @@ namespace {
 ON_Viewport LookingDown(ON::view_projection projection) {
   ON_Viewport vp;
   vp.SetProjection(projection);
-  vp.SetCameraLocation({0, 0, 0});
-  vp.SetCameraDirection({0, 0, -1});
-  vp.SetCameraUp({0, 1, 0});
+  vp.SetCameraLocation(ON_3dPoint(0, 0, 0));
+  vp.SetCameraDirection(ON_3dVector(0, 0, -1));
+  vp.SetCameraUp(ON_3dVector(0, 1, 0));
   vp.SetFrustum(-1, 1, -0.5, 0.5, 1, 10);
   return vp;
 }
 
 }  // namespace
 
-TEST(ViewportTest, CameraAnglesAreZeroAndFalseWithoutAValidFrustum) {
+TEST(ViewportTest, CameraAnglesOfTheFrustumAndAnInvalidFrustumRefused) {
   ON_Viewport vp = LookingDown(ON::view_projection::perspective_view);
   double d = 7, v = 7, h = 7;
   ASSERT_TRUE(vp.GetCameraAngle(&d, &v, &h));
@@ -30,13 +30,11 @@ TEST(ViewportTest, CameraAnglesAreZeroAndFalseWithoutAValidFrustum) {
   EXPECT_DOUBLE_EQ(v, std::atan(0.5));
   EXPECT_DOUBLE_EQ(d, std::atan(std::sqrt(1.25)));
 
-  vp.SetFrustum(-1, 1, -0.5, 0.5, 0, 10);  // the near plane at the camera
+  // A near plane at the camera is refused: the viewport keeps its frustum and angles.
+  EXPECT_FALSE(vp.SetFrustum(-1, 1, -0.5, 0.5, 0, 10));
   d = v = h = 7;
-  EXPECT_FALSE(vp.GetCameraAngle(&d, &v, &h));
-  EXPECT_EQ(d, 0.0);
-  EXPECT_EQ(v, 0.0);
-  EXPECT_EQ(h, 0.0);
-  EXPECT_FALSE(vp.GetCameraAngle(nullptr, nullptr, nullptr));
+  EXPECT_TRUE(vp.GetCameraAngle(&d, &v, &h));
+  EXPECT_DOUBLE_EQ(h, ON_PI / 4);
 }
 
 TEST(ViewportTest, TargetDistanceFallsBackToTheFrustumMiddle) {
@@ -46,23 +44,23 @@ TEST(ViewportTest, TargetDistanceFallsBackToTheFrustumMiddle) {
   EXPECT_EQ(vp.TargetDistance(true), 5.5);
 
   // Measured along the line of sight, not to the point.
-  ASSERT_TRUE(vp.SetTargetPoint({3, 4, -2}));
+  ASSERT_TRUE(vp.SetTargetPoint(ON_3dPoint(3, 4, -2)));
   EXPECT_EQ(vp.TargetDistance(false), 2.0);
   EXPECT_EQ(vp.TargetDistance(true), 2.0);
 
   // A target behind the camera counts only without the fallback.
-  vp.SetTargetPoint({0, 0, 4});
+  vp.SetTargetPoint(ON_3dPoint(0, 0, 4));
   EXPECT_EQ(vp.TargetDistance(false), -4.0);
   EXPECT_EQ(vp.TargetDistance(true), 5.5);
 
   // A point that is not valid is refused; the unset point clears the target.
-  EXPECT_FALSE(vp.SetTargetPoint({ON_DBL_QNAN, 0, 0}));
+  EXPECT_FALSE(vp.SetTargetPoint(ON_3dPoint(ON_DBL_QNAN, 0, 0)));
   EXPECT_EQ(vp.TargetPoint().z, 4.0);
-  EXPECT_TRUE(vp.SetTargetPoint({ON_UNSET_VALUE, ON_UNSET_VALUE, ON_UNSET_VALUE}));
+  EXPECT_TRUE(vp.SetTargetPoint(ON_3dPoint(ON_UNSET_VALUE, ON_UNSET_VALUE, ON_UNSET_VALUE)));
   EXPECT_EQ(vp.TargetDistance(false), ON_UNSET_VALUE);
 
   // No camera, no distance.
-  vp.SetCameraDirection({0, 0, 0});
+  vp.SetCameraDirection(ON_3dVector(0, 0, 0));
   EXPECT_EQ(vp.TargetDistance(true), ON_UNSET_VALUE);
 }
 
@@ -80,21 +78,24 @@ TEST(ViewportTest, FrustumCenterPointLiesAtTheDepthInTheMiddleOfTheCrossSection)
 
 TEST(ViewportTest, BoxHoldsTheCameraAndTheNearAndFarRectangles) {
   const ON_Viewport perspective = LookingDown(ON::view_projection::perspective_view);
-  EXPECT_EQ(perspective.BoundingBox(), ON_BoundingBox({-10, -5, -10}, {10, 5, 0}));
+  EXPECT_EQ(perspective.BoundingBox(),
+            ON_BoundingBox(ON_3dPoint(-10, -5, -10), ON_3dPoint(10, 5, 0)));
   const ON_Viewport parallel = LookingDown(ON::view_projection::parallel_view);
-  EXPECT_EQ(parallel.BoundingBox(), ON_BoundingBox({-1, -0.5, -10}, {1, 0.5, 0}));
+  EXPECT_EQ(parallel.BoundingBox(),
+            ON_BoundingBox(ON_3dPoint(-1, -0.5, -10), ON_3dPoint(1, 0.5, 0)));
 
   // A camera without a direction, or with its up along the line of sight, has
   // the empty box; two such viewports compare equal.
   ON_Viewport noDirection = perspective;
-  noDirection.SetCameraDirection({0, 0, 0});
+  noDirection.SetCameraDirection(ON_3dVector(0, 0, 0));
   EXPECT_FALSE(noDirection.BoundingBox().IsValid());
   ON_Viewport upAlongSight = perspective;
-  upAlongSight.SetCameraUp({0, 0, 2});
+  upAlongSight.SetCameraUp(ON_3dVector(0, 0, 2));
   EXPECT_EQ(upAlongSight.BoundingBox(), noDirection.BoundingBox());
+  // A location that is not a number is refused: the camera stays where it was.
   ON_Viewport notANumber = perspective;
-  notANumber.SetCameraLocation({ON_DBL_QNAN, 0, 0});
-  EXPECT_EQ(notANumber.BoundingBox(), noDirection.BoundingBox());
+  EXPECT_FALSE(notANumber.SetCameraLocation(ON_3dPoint(ON_DBL_QNAN, 0, 0)));
+  EXPECT_EQ(notANumber.BoundingBox(), perspective.BoundingBox());
 }
 
 // Run under ThreadSanitizer: a reader on another thread and the host's writes
@@ -104,9 +105,9 @@ TEST(ConcurrentReadTest, ActiveViewportReadFromAnotherThreadIsAWholeValue) {
   CRhinoView& view = RhinoApp().StandinCreateView();
   const ON_Viewport a = LookingDown(ON::view_projection::perspective_view);
   ON_Viewport b = a;
-  b.SetCameraLocation({5, 5, 5});
+  b.SetCameraLocation(ON_3dPoint(5, 5, 5));
   b.SetProjection(ON::view_projection::parallel_view);
-  view.ActiveViewport().SetVP(a);
+  view.ActiveViewport().SetVP(a, TRUE);
 
   std::atomic<bool> done{false};
   std::atomic<int> torn{0}, reads{0};
@@ -121,7 +122,7 @@ TEST(ConcurrentReadTest, ActiveViewportReadFromAnotherThreadIsAWholeValue) {
     }
   });
   for (int i = 0; (i < 2000 || reads.load() < 100) && i < 10000000; ++i) {
-    view.ActiveViewport().SetVP(i % 2 ? a : b);
+    view.ActiveViewport().SetVP(i % 2 ? a : b, TRUE);
     RhinoApp().StandinSetActiveView(i % 3 ? &view : nullptr);
   }
   done.store(true);

@@ -48,9 +48,9 @@ Process& TheProcess() {
 ON_Viewport ViewAt(double x, double y, double z) {
   ON_Viewport vp;
   vp.SetProjection(ON::view_projection::perspective_view);
-  vp.SetCameraLocation({x, y, z});
+  vp.SetCameraLocation(ON_3dPoint(x, y, z));
   vp.SetCameraDirection(ON_3dPoint(0, 0, 0) - ON_3dPoint(x, y, z));
-  vp.SetCameraUp({0, 0, 1});
+  vp.SetCameraUp(ON_3dVector(0, 0, 1));
   const double h = std::tan(ON_RadiansFromDegrees(30.0));
   vp.SetFrustum(-h, h, -0.75 * h, 0.75 * h, 1.0, 1000.0);
   return vp;
@@ -77,7 +77,7 @@ class ViewSyncLoopTest : public ::testing::Test {
     RhinoApp().StandinSetActiveView(TheProcess().view);
   }
 
-  void SetView(const ON_Viewport& vp) { TheProcess().view->ActiveViewport().SetVP(vp); }
+  void SetView(const ON_Viewport& vp) { TheProcess().view->ActiveViewport().SetVP(vp, TRUE); }
 
   // The camera sends logged since the test started.
   std::vector<json> Cameras() const {
