@@ -222,7 +222,7 @@ TEST(MaterialTest, MetallicFactorAloneMakesItPhysicallyBased) {
   ASSERT_TRUE(material.IsPhysicallyBased());
   const auto pbr = material.PhysicallyBased();
   EXPECT_FLOAT_EQ(static_cast<float>(pbr->Metallic()), 0.9f);
-  EXPECT_DOUBLE_EQ(pbr->Roughness(), 0.5);  // none given: the default
+  EXPECT_DOUBLE_EQ(pbr->Roughness(), 1.0);  // none given: openNURBS's default
   EXPECT_FLOAT_EQ(pbr->BaseColor().Green(), 0.25f);
   EXPECT_DOUBLE_EQ(pbr->Opacity(), 0.5);  // the base colour's alpha
   ASSERT_EQ(material.m_textures.Count(), 1);
