@@ -71,7 +71,7 @@ CRhinoInstanceObject& AddReference(CRhinoDoc& doc, const ON_UUID& id, const ON_U
 ON_Texture Texture(ON_Texture::TYPE type, const wchar_t* path, double amount) {
   ON_Texture texture;
   texture.m_type = type;
-  texture.m_image_file_reference.SetFullPath(path, false);
+  texture.m_image_file_reference = host::FileReferenceAsWritten(path);
   texture.m_blend_constant_A = amount;
   return texture;
 }
@@ -304,10 +304,10 @@ std::unique_ptr<CRhinoDoc> BuildVarietyDocument(ON::LengthUnitSystem units) {
     brep->StandinSetMaterial(materials[0]);
     std::vector<CRhinoBrepObject::Face> faces;
     faces.push_back({GridMesh(2, 1, true, ON_3dPoint(0, 0, 5)), ON_nil_uuid});
-    faces.push_back(
-        {GridMesh(1, 2, false, ON_3dPoint(0, 0, 6)), withFaceMaterial ? materials[2] : ON_nil_uuid});
-    faces.push_back(
-        {GridMesh(1, 1, false, ON_3dPoint(0, 0, 7)), withFaceMaterial ? materials[3] : ON_nil_uuid});
+    faces.push_back({GridMesh(1, 2, false, ON_3dPoint(0, 0, 6)),
+                     withFaceMaterial ? materials[2] : ON_nil_uuid});
+    faces.push_back({GridMesh(1, 1, false, ON_3dPoint(0, 0, 7)),
+                     withFaceMaterial ? materials[3] : ON_nil_uuid});
     brep->StandinSetFaces(std::move(faces));
     doc.StandinAddObject(std::move(brep));
   }
@@ -399,7 +399,8 @@ std::vector<ON_Material> BuildMaterials(int count) {
   materials.reserve(static_cast<std::size_t>(count));
   for (int m = 0; m < count; ++m) {
     ON_Material material;
-    material.SetName((L"Material " + std::to_wstring(m) + (m % 17 == 0 ? L" & <co>" : L"")).c_str());
+    material.SetName(
+        (L"Material " + std::to_wstring(m) + (m % 17 == 0 ? L" & <co>" : L"")).c_str());
     material.SetRdkMaterialInstanceId(NumberedUuid(kMaterialKind, static_cast<std::uint32_t>(m)));
     material.m_diffuse = ON_Color((m * 37) % 256, (m * 91) % 256, (m * 53) % 256);
     material.m_emission = m % 9 == 0 ? ON_Color(255, 200, 100) : ON_Color(0, 0, 0);
@@ -411,9 +412,8 @@ std::vector<ON_Material> BuildMaterials(int count) {
     if (m % 3 == 0) {
       ON_Texture diffuse = Texture(ON_Texture::TYPE::bitmap_texture, L"/textures/brick.png", 1.0);
       if (m % 6 == 0)
-        diffuse.m_uvw =
-            Rotation(0.3, ON_3dVector(0, 0, 1), ON_3dPoint(0, 0, 0)) *
-            ON_Xform::DiagonalTransformation(2.0);
+        diffuse.m_uvw = Rotation(0.3, ON_3dVector(0, 0, 1), ON_3dPoint(0, 0, 0)) *
+                        ON_Xform::DiagonalTransformation(2.0);
       material.m_textures.Append(diffuse);
       material.m_textures.Append(
           Texture(ON_Texture::TYPE::bump_texture, L"/textures/bump.png", 0.4));

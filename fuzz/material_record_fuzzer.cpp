@@ -12,6 +12,7 @@
 #include "material/material_conversion.h"
 #include "material/texture_block.h"
 #include "platform/platform.h"
+#include "standin/host/sdk_values.h"
 
 namespace {
 
@@ -63,7 +64,8 @@ ON_Material MaterialFrom(FuzzedDataProvider& input) {
     ON_Texture& texture = material.m_textures.AppendNew();
     texture.m_type = input.PickValueInArray(kTextureTypes);
     texture.m_bOn = input.ConsumeBool();
-    texture.m_image_file_reference.SetFullPath(orvex_fuzz::UserText(input, 160).c_str(), false);
+    texture.m_image_file_reference =
+        host::FileReferenceAsWritten(orvex_fuzz::UserText(input, 160).c_str());
     texture.m_blend_constant_A = orvex_fuzz::AnyNumber(input);
     if (input.ConsumeBool()) {
       for (auto& row : texture.m_uvw.m_xform)

@@ -255,7 +255,8 @@ void Reader::ReadMaterial(const json& m, const std::string& field) {
             static_cast<unsigned>(Integer(*v, f + ".type", 0, kLargestTextureType)));
       if (const json* v = Member(tj, "on")) texture.m_bOn = Bool(*v, f + ".on");
       if (const json* v = Member(tj, "path"))
-        texture.m_image_file_reference.SetFullPath(Text(*v, f + ".path").c_str(), false);
+        texture.m_image_file_reference =
+            host::FileReferenceAsWritten(Text(*v, f + ".path").c_str());
       if (const json* v = Member(tj, "amount"))
         texture.m_blend_constant_A = Number(*v, f + ".amount");
       if (const json* v = Member(tj, "uvw")) texture.m_uvw = Transform(*v, f + ".uvw");
@@ -446,11 +447,10 @@ void Reader::ReadLights(const json& lights) {
 ON_Viewport Reader::Viewport(const json& value, const std::string& field) {
   const json& v = Object(value, field);
   ON_Viewport vp;
-  switch (Keyword(v, "projection", field, {"perspective", "parallel", "twopoint"}).value_or(0)) {
-    case 0: vp.SetProjection(ON::view_projection::perspective_view); break;
-    case 1: vp.SetProjection(ON::view_projection::parallel_view); break;
-    default: vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
-  }
+  const size_t projection =
+      Keyword(v, "projection", field, {"perspective", "parallel", "twopoint"}).value_or(0);
+  vp.SetProjection(projection == 1 ? ON::view_projection::parallel_view
+                                   : ON::view_projection::perspective_view);
   if (const json* p = Member(v, "location")) vp.SetCameraLocation(Point(*p, field + ".location"));
   if (const json* p = Member(v, "direction"))
     vp.SetCameraDirection(Vector(*p, field + ".direction"));
@@ -464,6 +464,9 @@ ON_Viewport Reader::Viewport(const json& value, const std::string& field) {
     for (int i = 0; i < 6; ++i) d[i] = Number((*f)[i], ff);
     vp.SetFrustum(d[0], d[1], d[2], d[3], d[4], d[5]);
   }
+  // Last, once the camera and frustum are in place: the host locks the camera
+  // up to the world Z axis and keeps the frustum's sides symmetric.
+  if (projection == 2) vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
   return vp;
 }
 

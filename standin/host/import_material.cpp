@@ -108,7 +108,7 @@ void AddTexture(const aiMaterial& m, aiTextureType type, ON_Texture::TYPE role, 
   ON_Texture texture;
   texture.m_type = role;
   texture.m_bOn = true;
-  texture.m_image_file_reference.SetFullPath(path.c_str(), false);
+  texture.m_image_file_reference = host::FileReferenceAsWritten(path.c_str());
   texture.m_blend_constant_A = amount;
   ai_real uv[5];
   unsigned count = 5;

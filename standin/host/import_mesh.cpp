@@ -102,7 +102,7 @@ std::vector<std::array<int, 3>> TriangulatePolygon(const std::vector<ON_3dPoint>
   if (n == 3) return {{0, 1, 2}};
 
   // Newell's normal gives the plane and the winding.
-  ON_3dVector normal;
+  ON_3dVector normal = ON_3dVector::ZeroVector;
   bool valid = n <= kMaxEarClipCorners;
   for (size_t i = 0; i < n && valid; ++i) {
     const ON_3dPoint& p = corners[i];

@@ -25,6 +25,13 @@ inline ON_UUID NewUuid() {
 // letter case; false for anything else.
 bool TryParseUuid(const std::wstring& text, ON_UUID* id);
 
+// A file reference holding the path exactly as written. SetFullPath would clean
+// it for this machine: on Linux "D:\maps\a.png" would become "/maps/a.png",
+// where Rhino on Windows keeps it.
+inline ON_FileReference FileReferenceAsWritten(const wchar_t* path) {
+  return ON_FileReference(path, L"", ON_ContentHash::Unset, ON_FileReference::Status::Unknown);
+}
+
 // A face appended to the mesh's face list: a triangle repeats c as d.
 inline void AppendFace(ON_Mesh& mesh, int a, int b, int c, int d) {
   ON_MeshFace& face = mesh.m_F.AppendNew();

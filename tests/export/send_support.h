@@ -61,7 +61,7 @@ int AddLayer(CRhinoDoc& doc, const ON_UUID& material);
 // the face wears the object's material.
 struct TestFace {
   ON_Mesh mesh;
-  ON_UUID material;
+  ON_UUID material = ON_nil_uuid;
 };
 CRhinoBrepObject& AddBrep(CRhinoDoc& doc, const ON_UUID& id, std::vector<TestFace> faces,
                           const ON_UUID& material = ON_nil_uuid);

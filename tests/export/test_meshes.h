@@ -6,23 +6,15 @@
 #include <utility>
 
 #include "RhinoSdk.h"
+#include "standin/host/sdk_values.h"
 
 namespace export_test {
 
-// A new random id.
-inline ON_UUID NewUuid() {
-  ON_UUID id = ON_nil_uuid;
-  ON_CreateUuid(id);
-  return id;
-}
+using host::NewUuid;
 
 // A quad appended to the mesh's faces.
 inline void AppendQuad(ON_Mesh& mesh, int a, int b, int c, int d) {
-  ON_MeshFace& face = mesh.m_F.AppendNew();
-  face.vi[0] = a;
-  face.vi[1] = b;
-  face.vi[2] = c;
-  face.vi[3] = d;
+  host::AppendFace(mesh, a, b, c, d);
 }
 
 // A triangle appended to the mesh's faces: its third corner repeated as the fourth.

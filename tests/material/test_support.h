@@ -5,6 +5,7 @@
 #include <string>
 
 #include "RhinoSdk.h"
+#include "standin/host/sdk_values.h"
 
 namespace material::test {
 
@@ -12,10 +13,7 @@ inline ON_Texture MakeTexture(ON_Texture::TYPE type, const wchar_t* path, double
                               bool on = true) {
   ON_Texture texture;
   texture.m_type = type;
-  // The path exactly as given: SetFullPath would clean it for this machine,
-  // turning a Windows path such as "D:\maps\a.png" into "/maps/a.png".
-  texture.m_image_file_reference =
-      ON_FileReference(path, L"", ON_ContentHash::Unset, ON_FileReference::Status::Unknown);
+  texture.m_image_file_reference = host::FileReferenceAsWritten(path);
   texture.m_blend_constant_A = amount;
   texture.m_bOn = on;
   return texture;

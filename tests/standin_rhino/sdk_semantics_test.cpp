@@ -10,29 +10,11 @@
 #include <vector>
 
 #include "RhinoSdk.h"
+#include "tests/export/test_meshes.h"
 
-namespace {
-
-// A quad appended to the mesh's faces.
-void AppendQuad(ON_Mesh& mesh, int a, int b, int c, int d) {
-  ON_MeshFace& face = mesh.m_F.AppendNew();
-  face.vi[0] = a;
-  face.vi[1] = b;
-  face.vi[2] = c;
-  face.vi[3] = d;
-}
-
-// A triangle appended to the mesh's faces: its third corner repeated as the fourth.
-void AppendTriangle(ON_Mesh& mesh, int a, int b, int c) { AppendQuad(mesh, a, b, c, c); }
-
-// A new random id.
-ON_UUID NewUuid() {
-  ON_UUID id = ON_nil_uuid;
-  ON_CreateUuid(id);
-  return id;
-}
-
-}  // namespace
+using export_test::AppendQuad;
+using export_test::AppendTriangle;
+using export_test::NewUuid;
 
 TEST(MeshTest, QuadsSplitAlongTheShorterDiagonalInPlaceAndAtTheEnd) {
   ON_Mesh mesh;
@@ -80,8 +62,18 @@ TEST(MeshTest, QuadsSplitInFaceOrderAndAQuadOutsideTheListStaysAQuad) {
   ASSERT_EQ(mesh.FaceCount(), static_cast<int>(expected.size()));
   for (std::size_t f = 0; f < expected.size(); ++f)
     for (int k = 0; k < 4; ++k) EXPECT_EQ(mesh.m_F[static_cast<int>(f)].vi[k], expected[f][k]) << f;
-  EXPECT_TRUE(mesh.ConvertQuadsToTriangles());  // nothing left to split
-  EXPECT_EQ(mesh.FaceCount(), 7);
+  EXPECT_FALSE(mesh.ConvertQuadsToTriangles());  // the quad outside the list stays
+  EXPECT_EQ(mesh.FaceCount(), 6);
+
+  // A quad with two corners at one point becomes one triangle in its place.
+  ON_Mesh degenerate;
+  for (auto p :
+       {ON_3fPoint(0, 0, 0), ON_3fPoint(1, 0, 0), ON_3fPoint(1, 0, 0), ON_3fPoint(0, 1, 0)})
+    degenerate.m_V.Append(p);
+  AppendQuad(degenerate, 0, 1, 2, 3);
+  EXPECT_TRUE(degenerate.ConvertQuadsToTriangles());
+  ASSERT_EQ(degenerate.FaceCount(), 1);
+  EXPECT_TRUE(degenerate.m_F[0].IsTriangle());
 }
 
 TEST(InstanceDefinitionTest, ReferencesAreTheTopLevelInstancesNamingItInDocumentOrder) {
