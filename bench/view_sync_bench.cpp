@@ -78,7 +78,9 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds limit) {
 // A view-sync thread for the length of one benchmark.
 class RunningViewSync {
  public:
-  explicit RunningViewSync(Fixture& f) : m_shared(std::make_shared<ViewSyncShared>()) {
+  explicit RunningViewSync(Fixture& f)
+      : m_shared(std::make_shared<ViewSyncShared>()), m_idle(ON_nil_uuid, m_shared) {
+    m_idle.Register();
     m_shared->SetDocument(&f.doc);
     const std::int64_t before = f.Sends();
     StartViewSyncThread(m_shared);
@@ -94,6 +96,7 @@ class RunningViewSync {
 
  private:
   std::shared_ptr<ViewSyncShared> m_shared;
+  ViewSyncIdle m_idle;
   bool m_started = false;
 };
 
@@ -157,6 +160,7 @@ void BM_ViewChangeToCameraSend(benchmark::State& state) {
     const auto changed = Clock::now();
     ++step;
     f.view->ActiveViewport().SetVP(ViewAt(10, 0.5 * step, 5), TRUE);
+    rhino_standin::RaiseIdle(step);  // the host idles after the change
     std::int64_t lastNs = 0;
     if (!WaitUntil([&] { return f.Sends(&lastNs) > before; }, std::chrono::seconds(2))) {
       state.SkipWithError("a view change was not sent");

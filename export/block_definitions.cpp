@@ -27,7 +27,7 @@ void ModelExporter::SendBlockDefinition(
     const ON_SimpleArray<const CRhinoInstanceObject*>& references,
     const CRhinoInstanceDefinition& definition) {
   const WalkExports exports(*this);
-  const BridgeText id(WideText(UuidToText(definition.Id())));
+  const BridgeText id(UuidToText(definition.Id()));
   exports->beginElement(m_model, id.c_str());
 
   // The definition's meshes, once, in definition coordinates and model axes;

@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <memory>
 #include <set>
 
 #include "bridge/bridge_exports.h"
@@ -27,7 +28,7 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model
   SwatchPositions(SwatchAnchor(doc), UnitScale(doc), swatchPositions);
 
   // The element of an earlier send is replaced.
-  const BridgeText id(WideText(UuidToText(kMaterialsElementId)));
+  const BridgeText id(UuidToText(kMaterialsElementId));
   bridge::DeleteElement(bridge, model, id.c_str());
   const ElementExports exports(bridge);
   exports.beginElement(model, id.c_str());
@@ -36,28 +37,26 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model
   // the first in list order.
   std::set<std::uint32_t> sent;
   if (doc) {
-    {
-      const CRhRdkDocument& rdk = CRhRdkDocument::Get(*doc);
-      IRhRdkContentList::Iterator* it = rdk.MaterialList().NewIterator();
-      while (const CRhRdkContent* content = it->Next()) {
-        const auto* material = dynamic_cast<const CRhRdkMaterial*>(content);
-        if (!material) continue;
-        const ON_Material plain =
-            material->SimulatedMaterial(CRhRdkTexture::TextureGeneration::Allow, -1, nullptr);
-        if (!sent.insert(material->InstanceId().Data1).second) continue;
+    const CRhRdkDocument& rdk = CRhRdkDocument::Get(*doc);
+    // The caller deletes the list's iterator.
+    const std::unique_ptr<IRhRdkContentList::Iterator> it(rdk.MaterialList().NewIterator());
+    while (const CRhRdkContent* content = it->Next()) {
+      const auto* material = dynamic_cast<const CRhRdkMaterial*>(content);
+      if (!material) continue;
+      const ON_Material& plain =
+          material->SimulatedMaterial(CRhRdkTexture::TextureGeneration::Allow, -1, nullptr);
+      if (!sent.insert(material->InstanceId().Data1).second) continue;
 
-        const BridgeText key(WideText(material::MaterialKey(*material)));
-        const BridgeText record(plain.IsPhysicallyBased()
-                                    ? material::PhysicallyBasedMaterialRecord(plain)
-                                    : material::BasicMaterialRecord(plain));
-        exports.addMaterial(model, key.c_str(), record.c_str());
-        // The swatch mesh bears the material's own key and wears it; the
-        // fourth buffer slot is never filled.
-        exports.addMesh(model, key.c_str(), swatchPositions, 9, kSwatchNormals, 9, kSwatchUvs, 6,
-                        static_cast<const float*>(nullptr), 0, kSwatchIndices, 3);
-        exports.addInstance(model, key.c_str(), key.c_str(), kIdentityTransform);
-      }
-      delete it;
+      const BridgeText key(WideText(material::MaterialKey(*material)));
+      const BridgeText record(plain.IsPhysicallyBased()
+                                  ? material::PhysicallyBasedMaterialRecord(plain)
+                                  : material::BasicMaterialRecord(plain));
+      exports.addMaterial(model, key.c_str(), record.c_str());
+      // The swatch mesh bears the material's own key and wears it; the
+      // fourth buffer slot is never filled.
+      exports.addMesh(model, key.c_str(), swatchPositions, 9, kSwatchNormals, 9, kSwatchUvs, 6,
+                      static_cast<const float*>(nullptr), 0, kSwatchIndices, 3);
+      exports.addInstance(model, key.c_str(), key.c_str(), kIdentityTransform);
     }
   }
   exports.endElement();

@@ -19,7 +19,7 @@ void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
 
     // One element, one mesh per sub-object; a sub-object whose material has
     // no name is sent with an empty key.
-    const BridgeText id(WideText(UuidToText(object->Id())));
+    const BridgeText id(UuidToText(object->Id()));
     exports->beginElement(m_model, id.c_str());
     ON_SimpleArray<CRhinoObject*> subObjects;
     ON_SimpleArray<const CRhinoObject*> parts;
@@ -56,7 +56,7 @@ void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref) {
   const ON_wString key = material.Name().IsEmpty()
                              ? material::MaterialKey(object->ObjectLayer().LayerMaterial())
                              : material::MaterialKey(material);
-  const BridgeText id(WideText(UuidToText(object->Id())));
+  const BridgeText id(UuidToText(object->Id()));
   const WalkExports exports(*this);
   exports->beginElement(m_model, id.c_str());
   if (const ON_Mesh* mesh = ref.Mesh()) SendMesh(*mesh, m_model, true, key);

@@ -55,7 +55,7 @@ void LightExporter::SendLights(const CRhinoDoc* doc) {
 }
 
 void LightExporter::WriteLight(const CRhinoLight& object) {
-  const ON_Light light = object.Light();
+  const ON_Light& light = object.Light();
   if (light.IsLinearLight()) {
     WriteHeader(object, light);
     m_text += light::AreaLightBody(light::LightType::Linear,
@@ -84,12 +84,12 @@ void LightExporter::WriteLight(const CRhinoLight& object) {
 
 void LightExporter::WriteHeader(const CRhinoLight& object, const ON_Light& light) {
   const CRhinoLayer& layer = object.ObjectLayer();
-  const std::wstring layerId = WideText(UuidToText(layer.Id()));
+  const std::wstring layerId = UuidToText(layer.Id());
   bool& written = m_writtenLayers[layerId];
   if (!written) {
     m_text += light::LayerGroupRecord(layerId, WideText(layer.Name()));
     written = true;
   }
-  m_text += light::LightSourceHeader(WideText(UuidToText(light.ModelObjectId())), layerId,
+  m_text += light::LightSourceHeader(UuidToText(light.ModelObjectId()), layerId,
                                      WideText(light.LightName()));
 }

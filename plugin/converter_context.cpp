@@ -3,11 +3,14 @@
 #include "bridge/bridge_loader.h"
 #include "export/model_exporter.h"
 #include "light/light_exporter.h"
+#include "plugin/plugin_identity.h"
 
 ConverterContext::ConverterContext() {
   bridge = std::make_unique<BridgeHandle>();
   bridge::Load(*bridge);  // a failure has shown its message; the context goes on
   viewSync = std::make_shared<ViewSyncShared>();
+  viewSyncIdle = std::make_unique<ViewSyncIdle>(ON_UuidFromString(plugin_identity::kId), viewSync);
+  viewSyncIdle->Register();
   modelExporter = std::make_unique<ModelExporter>();
   lightBridge = std::make_unique<BridgeHandle>();
   bridge::Load(*lightBridge);

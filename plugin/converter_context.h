@@ -15,7 +15,7 @@ class LightExporter;
 class ConverterContext {
  public:
   // Loads the bridge three times (its own handle, the model exporter's and the
-  // light exporter's), then registers and enables the event watcher.
+  // light exporter's), then registers and enables the event watchers.
   ConverterContext();
   ~ConverterContext();
   ConverterContext(const ConverterContext&) = delete;
@@ -25,6 +25,8 @@ class ConverterContext {
   // The run flag, the view-sync generation and the linked document as the
   // view-sync threads see them.
   std::shared_ptr<ViewSyncShared> viewSync;
+  // Gives the view-sync threads the view as it changes, when the host is idle.
+  std::unique_ptr<ViewSyncIdle> viewSyncIdle;
   std::unique_ptr<ModelExporter> modelExporter;
   std::unique_ptr<BridgeHandle> lightBridge;
   std::unique_ptr<LightExporter> lightExporter;

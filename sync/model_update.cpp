@@ -7,7 +7,6 @@
 #include "export/model_exporter.h"
 #include "export/object_filters.h"
 #include "plugin/messages.h"
-#include "plugin/sdk_helpers.h"
 
 bool ModelExporter::SendModelUpdate(const CRhinoDoc* doc) {
   SetScaleFrom(doc);
@@ -24,7 +23,7 @@ bool ModelExporter::SendModelUpdate(const CRhinoDoc* doc) {
     CRhinoObjectIterator all(*doc, kAllStates, kSendCategories);
     for (const CRhinoObject* object = all.First(); object; object = all.Next()) {
       if (object->IsVisible() && !object->IsDeleted()) continue;
-      const BridgeText id(WideText(UuidToText(object->Id())));
+      const BridgeText id(UuidToText(object->Id()));
       bridge::DeleteElement(*m_bridge, m_model, id.c_str());
     }
     CRhinoObjectIterator it(*doc, kSendStates, kSendCategories);

@@ -18,7 +18,7 @@ void SendScenes(const CRhinoDoc* doc) {
     if (!view) break;
     const ON_wString name = view->m_name;
     const CameraRecord camera = CameraFromViewport(view->m_vp, scale);
-    const BridgeText id(WideText(UuidToText(view->m_named_view_id)));
+    const BridgeText id(UuidToText(view->m_named_view_id));
     const BridgeText nameText(WideText(name));
     ORVEX_BRIDGE_CALL(handle, AddScene, id.c_str(), nameText.c_str(), camera.values, camera.fov);
   }

@@ -25,13 +25,13 @@ enum class SendOutcome { kSent, kExportMissing, kRetired };
 // Converts and sends the camera unless the thread has been retired, all under
 // the shared lock, so a Stop or a newer thread never sees a late send.
 SendOutcome SendIfCurrent(ViewSyncShared& shared, unsigned generation, const BridgeHandle& handle,
-                          const ON_Viewport& viewport) {
+                          const ON_Viewport& viewport, double scale) {
   std::lock_guard<std::mutex> lock(shared.mutex);
   if (!Current(shared, generation)) return SendOutcome::kRetired;
   const auto send =
       bridge::FindExport<bridge_api::SetCameraTransformFovFn>(handle, "SetCameraTransformFov");
   if (!send) return SendOutcome::kExportMissing;
-  const CameraRecord camera = CameraFromViewport(viewport, UnitScale(shared.document));
+  const CameraRecord camera = CameraFromViewport(viewport, scale);
   send(camera.values, camera.fov);
   return SendOutcome::kSent;
 }
@@ -53,8 +53,25 @@ class RunningThread {
 }  // namespace
 
 void ViewSyncShared::SetDocument(const CRhinoDoc* doc) {
-  std::lock_guard<std::mutex> lock(mutex);
   document = doc;
+  Refresh();
+}
+
+void ViewSyncShared::Refresh() {
+  std::optional<ON_Viewport> view;
+  if (const CRhinoView* active = RhinoApp().ActiveView()) view = active->ActiveViewport().VP();
+  const double scale = UnitScale(document);
+  std::lock_guard<std::mutex> lock(mutex);
+  viewport = std::move(view);
+  unitScale = scale;
+}
+
+ViewSyncIdle::ViewSyncIdle(ON_UUID plugInId, std::shared_ptr<ViewSyncShared> shared)
+    : CRhinoIsIdle(plugInId), m_shared(std::move(shared)) {}
+
+void ViewSyncIdle::Notify(const CRhinoIsIdle::CParameters&) {
+  // Only while a link follows the view.
+  if (m_shared->runFlag.load() != 0 && m_shared->document) m_shared->Refresh();
 }
 
 void ViewSyncShared::StopThreads() {
@@ -72,6 +89,7 @@ void StartViewSyncThread(const std::shared_ptr<ViewSyncShared>& shared) {
     generation = shared->generation.fetch_add(1) + 1;
     shared->runFlag.store(1);
   }
+  shared->Refresh();
   try {
     std::thread(ViewSyncLoop, shared, generation).detach();
   } catch (const std::system_error&) {
@@ -86,18 +104,23 @@ void ViewSyncLoop(std::shared_ptr<ViewSyncShared> shared, unsigned generation) {
   // The box of the last viewport sent; nothing sent yet, so the first pass sends.
   std::optional<ON_BoundingBox> lastSent;
   while (Current(*shared, generation)) {
-    CRhinoView* view = RhinoApp().ActiveView();
-    if (!view) {
+    std::optional<ON_Viewport> viewport;
+    double scale = 1.0;
+    {
+      std::lock_guard<std::mutex> lock(shared->mutex);
+      viewport = shared->viewport;
+      scale = shared->unitScale;
+    }
+    if (!viewport) {
       platform::SleepMilliseconds(kPollIntervalMs);
       continue;
     }
-    const ON_Viewport viewport = view->ActiveViewport().VP();
-    const ON_BoundingBox box = viewport.BoundingBox();
+    const ON_BoundingBox box = viewport->BoundingBox();
     if (lastSent && *lastSent == box) {
       platform::SleepMilliseconds(kPollIntervalMs);
       continue;
     }
-    const SendOutcome outcome = SendIfCurrent(*shared, generation, handle, viewport);
+    const SendOutcome outcome = SendIfCurrent(*shared, generation, handle, *viewport, scale);
     if (outcome == SendOutcome::kRetired) break;
     // The message is shown outside the lock: a box waiting for the user must
     // not hold up the command thread.

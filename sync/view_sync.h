@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "RhinoSdk.h"
 
@@ -22,16 +23,36 @@ struct ViewSyncShared {
   // Each new thread takes the next generation; an older thread that sees a
   // newer generation retires before it sends again.
   std::atomic<unsigned> generation{0};
-  // The linked document, read for the unit scale (guarded by the mutex). The
-  // Stop flow clears it, so no thread reads a document that is closing.
+  // The linked document, set and read on the command thread only. The Stop flow
+  // clears it.
   const CRhinoDoc* document = nullptr;
+  // The active view's viewport (none without an active view) and the linked
+  // document's unit scale, as the command thread last saw them (guarded by the
+  // mutex): the host promises nothing of its views or documents off its own
+  // thread, so a view-sync thread reads only these copies.
+  std::optional<ON_Viewport> viewport;
+  double unitScale = 1.0;
   // View-sync threads that have not yet ended.
   std::atomic<int> threadsRunning{0};
 
   void SetDocument(const CRhinoDoc* doc);
+  // Copies the active view's viewport and the document's unit scale for the
+  // threads. On the command thread only.
+  void Refresh();
   // Clears the run flag: running threads end at their next check and send
   // nothing more once this returns.
   void StopThreads();
+};
+
+// Refreshes the shared copies whenever the host is idle, so that the threads
+// follow the view as the user changes it.
+class ViewSyncIdle : public CRhinoIsIdle {
+ public:
+  ViewSyncIdle(ON_UUID plugInId, std::shared_ptr<ViewSyncShared> shared);
+  void Notify(const CRhinoIsIdle::CParameters& params) override;
+
+ private:
+  std::shared_ptr<ViewSyncShared> m_shared;
 };
 
 // Starts a detached view-sync thread; any earlier thread retires.

@@ -1,6 +1,7 @@
 #include "host_session.h"
 
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -164,7 +165,12 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
       std::cerr << "Wait takes a number of milliseconds, at most a day" << std::endl;
       return false;
     }
-    platform::SleepMilliseconds(static_cast<unsigned>(ms));
+    // The host is idle while it waits: it says so every few milliseconds.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < until) {
+      RaiseIdle();
+      platform::SleepMilliseconds(kIdleIntervalMs);
+    }
     return true;
   }
   if (name == "Open") {
@@ -233,7 +239,14 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
   return true;
 }
 
+void HostSession::RaiseIdle() { rhino_standin::RaiseIdle(m_idle_count++); }
+
 bool HostSession::Run(const std::string& line) {
+  // Each command line ends with the host idle, as at Rhino's prompt.
+  struct IdleAfter {
+    HostSession& session;
+    ~IdleAfter() { session.RaiseIdle(); }
+  } idleAfter{*this};
   const std::vector<std::string> words = SplitCommandLine(line);
   if (words.empty()) return true;
   const std::string name = CommandName(words[0]);

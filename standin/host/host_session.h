@@ -24,11 +24,16 @@ class HostSession {
   bool RunHostCommand(const std::string& name, const std::vector<std::string>& args);
   CRhinoObject* FindObject(const std::string& idOrName) const;
   bool ChangeView(const std::string& name, const std::vector<std::string>& args);
+  // Tells the plug-ins the host is idle.
+  void RaiseIdle();
+  // While it waits, the host is idle this often.
+  static constexpr unsigned kIdleIntervalMs = 5;
 
   PluginModule& m_plugin;
   Transcript& m_transcript;
   std::string m_default_units;
   bool m_exit = false;
+  int m_idle_count = 0;
 };
 
 // The view every host session starts with: a perspective camera looking at the

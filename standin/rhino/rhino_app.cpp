@@ -8,17 +8,7 @@
 #include "rhino_event_watcher.h"
 #include "standin_state.h"
 
-const ON_Viewport& CRhinoViewport::VP() const {
-  // Each thread reads into its own copy under the lock, so a reader on another
-  // thread never sees a half-written camera. A caller copies the result at once.
-  thread_local ON_Viewport snapshot;
-  std::lock_guard<std::mutex> lock(m_mutex);
-  snapshot = m_vp;
-  return snapshot;
-}
-
 bool CRhinoViewport::SetVP(const ON_Viewport& vp, BOOL, BOOL) {
-  std::lock_guard<std::mutex> lock(m_mutex);
   m_vp = vp;
   return true;
 }
@@ -70,7 +60,7 @@ void CRhinoApp::StandinCloseDocument() {
 
 CRhinoView& CRhinoApp::StandinCreateView() {
   m_views.push_back(std::make_unique<CRhinoView>());
-  m_active_view.store(m_views.back().get());
+  m_active_view = m_views.back().get();
   return *m_views.back();
 }
 

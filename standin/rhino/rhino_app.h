@@ -2,24 +2,21 @@
 // message boxes.
 #pragma once
 
-#include <atomic>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "opennurbs.h"
 #include "rhino_doc.h"
 #include "windows_types.h"
 
-// A viewport of a view. Its camera may be read from any thread while the host
-// changes it: VP() hands each thread its own consistent copy.
+// A viewport of a view. Like the host's own, it is read and changed on the
+// host's main thread only.
 class CRhinoViewport {
  public:
-  const ON_Viewport& VP() const;
+  const ON_Viewport& VP() const { return m_vp; }
   bool SetVP(const ON_Viewport& vp, BOOL bUpdateTargetLocation, BOOL bAddToViewStack = true);
 
  private:
-  mutable std::mutex m_mutex;
   ON_Viewport m_vp;
 };
 
@@ -43,8 +40,8 @@ class CRhinoApp {
 
   // The open document, or null.
   CRhinoDoc* ActiveDoc() const { return m_doc.get(); }
-  // The active view, or null. Safe to call from any thread.
-  CRhinoView* ActiveView() const { return m_active_view.load(); }
+  // The active view, or null.
+  CRhinoView* ActiveView() const { return m_active_view; }
 
   // --- Host side (the headless host and tests) ---
   // Opens a document (closing any open one first, with its close event).
@@ -56,12 +53,12 @@ class CRhinoApp {
   // The view created last, or null when there is none.
   CRhinoView* StandinLastView() const { return m_views.empty() ? nullptr : m_views.back().get(); }
   // Sets the active view; null for none.
-  void StandinSetActiveView(CRhinoView* view) { m_active_view.store(view); }
+  void StandinSetActiveView(CRhinoView* view) { m_active_view = view; }
 
  private:
   std::unique_ptr<CRhinoDoc> m_doc;
   std::vector<std::unique_ptr<CRhinoView>> m_views;
-  std::atomic<CRhinoView*> m_active_view{nullptr};
+  CRhinoView* m_active_view = nullptr;
 };
 
 CRhinoApp& RhinoApp();

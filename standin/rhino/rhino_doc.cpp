@@ -105,18 +105,6 @@ std::atomic<unsigned int> g_next_serial_number{1};
 CRhinoDoc::CRhinoDoc() : m_serial_number(g_next_serial_number++) { m_layer_table.m_doc = this; }
 CRhinoDoc::~CRhinoDoc() = default;
 
-const ON_UnitSystem& CRhinoDoc::ModelUnits() const {
-  thread_local ON_UnitSystem snapshot;
-  std::lock_guard<std::mutex> lock(m_units_mutex);
-  snapshot = m_units;
-  return snapshot;
-}
-
-void CRhinoDoc::SetModelUnits(const ON_UnitSystem& units) {
-  std::lock_guard<std::mutex> lock(m_units_mutex);
-  m_units = units;
-}
-
 CRhinoObject& CRhinoDoc::StandinAddObject(std::unique_ptr<CRhinoObject> object) {
   object->StandinSetDocument(this);
   if (object->ObjectType() == ON::instance_reference) {

@@ -4,7 +4,6 @@
 
 #include <map>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "opennurbs.h"
@@ -110,10 +109,8 @@ class CRhinoDoc {
   ON_wString GetPathName() const { return m_path; }
   void SetPathName(const ON_wString& path) { m_path = path; }
 
-  // The stand-in still hands each thread its own consistent copy, which the
-  // caller uses at once; the plug-in must not count on it.
-  const ON_UnitSystem& ModelUnits() const;
-  void SetModelUnits(const ON_UnitSystem& units);
+  const ON_UnitSystem& ModelUnits() const { return m_units; }
+  void SetModelUnits(const ON_UnitSystem& units) { m_units = units; }
 
   const CRhinoDocProperties& Properties() const { return m_properties; }
   CRhinoDocProperties& StandinProperties() { return m_properties; }
@@ -150,7 +147,6 @@ class CRhinoDoc {
   };
   unsigned int m_serial_number;
   ON_wString m_path;
-  mutable std::mutex m_units_mutex;
   ON_UnitSystem m_units{ON::LengthUnitSystem::Millimeters};
   CRhinoDocProperties m_properties;
   std::vector<std::unique_ptr<CRhinoObject>> m_objects;

@@ -32,7 +32,55 @@ class CRhinoEventWatcher {
   bool m_registered = false;
 };
 
+// Notifications that are not document events: here only the host being idle.
+class CRhinoEventWatcherEx {
+ public:
+  enum event_type { event_type_none = 0, event_type_rhino_is_idle = 8 };
+
+  bool Register();
+  bool Unregister();
+  bool IsRegistered() const { return m_bIsRegistered; }
+  // Watchers start enabled.
+  void Enable(bool bEnable) { m_bIsEnabled = bEnable; }
+  bool IsEnabled() const { return m_bIsEnabled; }
+
+  const event_type m_event_type;
+  const ON_UUID m_plugin_id;
+
+ protected:
+  CRhinoEventWatcherEx(CRhinoEventWatcherEx::event_type et, ON_UUID plugin_id);
+  virtual ~CRhinoEventWatcherEx();
+
+ private:
+  CRhinoEventWatcherEx(const CRhinoEventWatcherEx&) = delete;
+  CRhinoEventWatcherEx& operator=(const CRhinoEventWatcherEx&) = delete;
+  bool m_bIsRegistered = false;
+  bool m_bIsEnabled = true;
+};
+
+class CRhinoIsIdle;
 namespace rhino_standin {
 // Raises the document-closed event on every registered, enabled watcher.
 void RaiseCloseDocument(CRhinoDoc& doc);
+// Tells every registered, enabled idle watcher that the host is idle; the
+// host's command thread calls it between command lines and while it waits.
+void RaiseIdle(int count);
 }  // namespace rhino_standin
+
+// Called on the host's main thread whenever it has nothing else to do.
+class CRhinoIsIdle : public CRhinoEventWatcherEx {
+ public:
+  CRhinoIsIdle(ON_UUID plugin_id);
+
+  class CParameters {
+   public:
+    int m_count;
+
+   private:
+    friend void rhino_standin::RaiseIdle(int);
+    CParameters() = default;
+    CParameters(const CParameters&) = delete;
+    CParameters& operator=(const CParameters&) = delete;
+  };
+  virtual void Notify(const class CRhinoIsIdle::CParameters& params) = 0;
+};

@@ -21,6 +21,7 @@ struct State {
   std::wstring modulePath;
   std::wstring versionQuartet = L"7.37.24107.15001";
   std::vector<CRhinoEventWatcher*> watchers;
+  std::vector<CRhinoEventWatcherEx*> watchersEx;
 };
 
 State& state() {
@@ -81,6 +82,22 @@ void AddWatcher(CRhinoEventWatcher* watcher) { state().watchers.push_back(watche
 void RemoveWatcher(CRhinoEventWatcher* watcher) {
   auto& watchers = state().watchers;
   watchers.erase(std::remove(watchers.begin(), watchers.end(), watcher), watchers.end());
+}
+
+void AddWatcherEx(CRhinoEventWatcherEx* watcher) { state().watchersEx.push_back(watcher); }
+void RemoveWatcherEx(CRhinoEventWatcherEx* watcher) {
+  auto& watchers = state().watchersEx;
+  watchers.erase(std::remove(watchers.begin(), watchers.end(), watcher), watchers.end());
+}
+
+void RaiseIdle(int count) {
+  CRhinoIsIdle::CParameters parameters;
+  parameters.m_count = count;
+  const std::vector<CRhinoEventWatcherEx*> watchers = state().watchersEx;
+  for (CRhinoEventWatcherEx* watcher : watchers)
+    if (watcher->m_event_type == CRhinoEventWatcherEx::event_type_rhino_is_idle &&
+        watcher->IsEnabled())
+      static_cast<CRhinoIsIdle*>(watcher)->Notify(parameters);
 }
 
 void RaiseCloseDocument(CRhinoDoc& doc) {

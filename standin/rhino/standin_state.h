@@ -4,6 +4,7 @@
 #include <string>
 
 class CRhinoEventWatcher;
+class CRhinoEventWatcherEx;
 class CRhinoPlugIn;
 class CRhinoCommand;
 class CWinApp;
@@ -23,5 +24,7 @@ void SetApplication(CWinApp* app);
 
 void AddWatcher(CRhinoEventWatcher* watcher);
 void RemoveWatcher(CRhinoEventWatcher* watcher);
+void AddWatcherEx(CRhinoEventWatcherEx* watcher);
+void RemoveWatcherEx(CRhinoEventWatcherEx* watcher);
 
 }  // namespace rhino_standin

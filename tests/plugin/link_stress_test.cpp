@@ -211,6 +211,7 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
         case Action::kStop: command(stop); break;
         case Action::kCloseDocument: RhinoApp().StandinCloseDocument(); break;
       }
+      rhino_standin::RaiseIdle(0);  // as the host is after each command
       if (wasLinked && !TheLinkFlags().connected) {
         mark.Write("end");
         ++linksEnded;

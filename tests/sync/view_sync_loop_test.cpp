@@ -64,6 +64,7 @@ class ViewSyncLoopTest : public ::testing::Test {
     RhinoApp().StandinSetActiveView(TheProcess().view);
     SetView(ViewAt(10, 0, 5));
     shared->SetDocument(&doc);
+    idle.Register();
   }
 
   void TearDown() override {
@@ -77,7 +78,11 @@ class ViewSyncLoopTest : public ::testing::Test {
     RhinoApp().StandinSetActiveView(TheProcess().view);
   }
 
-  void SetView(const ON_Viewport& vp) { TheProcess().view->ActiveViewport().SetVP(vp, TRUE); }
+  // Changes the view, then idles as the host does after a change.
+  void SetView(const ON_Viewport& vp) {
+    TheProcess().view->ActiveViewport().SetVP(vp, TRUE);
+    rhino_standin::RaiseIdle(0);
+  }
 
   // The camera sends logged since the test started.
   std::vector<json> Cameras() const {
@@ -93,6 +98,7 @@ class ViewSyncLoopTest : public ::testing::Test {
 
   CRhinoDoc doc;
   std::shared_ptr<ViewSyncShared> shared = std::make_shared<ViewSyncShared>();
+  ViewSyncIdle idle{ON_nil_uuid, shared};
 
  private:
   std::size_t m_logStart = 0;
@@ -145,6 +151,7 @@ TEST_F(ViewSyncLoopTest, MissingViewSendsNothingUntilOneIsActive) {
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
   EXPECT_TRUE(Cameras().empty());
   RhinoApp().StandinSetActiveView(TheProcess().view);
+  rhino_standin::RaiseIdle(0);
   ASSERT_TRUE(WaitForCameras(1));
   EXPECT_EQ(Floats(Cameras()[0]["camera"]), Expected(ViewAt(10, 0, 5), 100.0));
 }
@@ -167,7 +174,7 @@ TEST_F(ViewSyncLoopTest, ANewThreadRetiresTheEarlierOneBeforeItSendsAgain) {
 }
 
 TEST_F(ViewSyncLoopTest, UnitsAndViewChangedOnThisThreadGiveConsistentCameras) {
-  // The thread reads the view and the document's units while this thread
+  // The thread sends the view and the document's units while this thread
   // changes both; every camera is one of the four consistent combinations.
   const ON_Viewport a = ViewAt(10, 0, 5), b = ViewAt(0, 10, 5);
   StartViewSyncThread(shared);
