@@ -317,6 +317,41 @@ TEST_F(BlockDefinitionsTest, MeshesOnceThenOnePlacementPerMeshPerVisibleReferenc
   EXPECT_EQ(exporter.MeshCounter(), 3u);
 }
 
+TEST_F(BlockDefinitionsTest, NestedTurnedBlockSendsTurnedNormalsAndItsPartsOwnMaterial) {
+  CRhinoDoc doc;
+  SetUnits(doc, ON::LengthUnitSystem::Meters);
+  const ON_UUID wood = Uuid("300d0000-0000-0000-0000-000000000001");
+  const ON_UUID metal = Uuid("3e7a0000-0000-0000-0000-000000000002");
+  AddMaterial(doc, L"Wood", wood);
+  AddMaterial(doc, L"Metal", metal);
+  const ON_UUID inner = Uuid("b10c0000-0000-0000-0000-000000000001");
+  std::vector<std::unique_ptr<CRhinoObject>> parts;
+  parts.push_back(MeshObjectFor(doc, TriangleAt({0, 0, 0}), metal));
+  AddDefinition(doc, inner, std::move(parts));
+  // The outer block holds the inner one turned a quarter about X; the nested
+  // reference itself wears wood.
+  auto nested = std::make_unique<CRhinoInstanceObject>();
+  nested->m_definition_id = inner;
+  nested->m_xform.Rotation(ON_PI / 2, ON_3dVector::XAxis, ON_3dPoint::Origin);
+  nested->StandinSetMaterial(wood);
+  nested->StandinSetDocument(&doc);
+  std::vector<std::unique_ptr<CRhinoObject>> holder;
+  holder.push_back(std::move(nested));
+  const ON_UUID outer = Uuid("b10c0000-0000-0000-0000-000000000002");
+  AddDefinition(doc, outer, std::move(holder));
+  AddReference(doc, outer, ON_Xform::IdentityTransformation);
+
+  ModelExporter exporter;
+  exporter.SendFullModel(&doc);
+  const SentElement element = ElementWithId(Calls(), "b10c0000-0000-0000-0000-000000000002");
+  ASSERT_EQ(FnNames(element.calls), (Names{"AddMesh", "AddInstance"}));
+  // (0, 0, 1) turned a quarter about X is (0, -1, 0), sent turned over.
+  const FloatList normals = Floats(element.calls[0]["normals"]);
+  ASSERT_EQ(normals.size(), 9u);
+  for (size_t i = 0; i < 9; ++i) EXPECT_NEAR(normals[i], i % 3 == 1 ? 1.0f : 0.0f, 1e-6f) << i;
+  EXPECT_EQ(element.calls[1]["material"], "Metal_3e7a");
+}
+
 TEST_F(BlockDefinitionsTest, OnlyLiveDefinitionsWithReferencesAreSent) {
   CRhinoDoc doc;
   const ON_UUID deleted = Uuid("de000000-0000-0000-0000-000000000000");

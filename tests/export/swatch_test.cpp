@@ -56,6 +56,32 @@ TEST(Swatch, AnchorComesFromTheFirstVisibleObjectWithAMesh) {
   EXPECT_EQ(anchor.z, 9.0f);
 }
 
+TEST(Swatch, AnchorSkipsLayersThatAreOffAndMeasuresAPlacedBlock) {
+  CRhinoDoc doc;
+  doc.m_layer_table.AddLayer(ON_Layer());  // layer 0, where the block stands
+  ON_Layer off;
+  off.SetVisible(false);
+  AddMeshObject(doc, BoxMesh(ON_3dPoint(-9, -9, -9), ON_3dPoint(-7, -7, -7)))
+      .StandinAttributes()
+      .m_layer_index = doc.m_layer_table.AddLayer(off);
+  // A block of a box from the origin to (2, 2, 2), placed 10 along X.
+  auto definition = std::make_unique<CRhinoInstanceDefinition>();
+  definition->SetId(export_test::NewUuid());
+  auto part = std::make_unique<CRhinoMeshObject>();
+  part->m_mesh = BoxMesh(ON_3dPoint(0, 0, 0), ON_3dPoint(2, 2, 2));
+  part->StandinSetDocument(&doc);
+  definition->StandinAddObject(std::move(part));
+  auto reference = std::make_unique<CRhinoInstanceObject>();
+  reference->m_definition_id =
+      doc.m_instance_definition_table.StandinAdd(std::move(definition)).Id();
+  reference->m_xform = ON_Xform::TranslationTransformation(ON_3dVector(10, 0, 0));
+  doc.StandinAddObject(std::move(reference));
+  const ON_3fPoint anchor = SwatchAnchor(&doc);
+  EXPECT_EQ(anchor.x, 11.0f);
+  EXPECT_EQ(anchor.y, 1.0f);
+  EXPECT_EQ(anchor.z, 1.0f);
+}
+
 TEST(Swatch, OriginWithoutAMeshableObject) {
   CRhinoDoc doc;
   doc.StandinAddObject(std::make_unique<CRhinoBrepObject>());
