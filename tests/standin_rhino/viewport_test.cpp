@@ -3,8 +3,6 @@
 // them, and the active view and model units read while the host changes them.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 
 #include "RhinoSdk.h"
 
@@ -98,54 +96,3 @@ TEST(ViewportTest, BoxHoldsTheCameraAndTheNearAndFarRectangles) {
   EXPECT_EQ(notANumber.BoundingBox(), perspective.BoundingBox());
 }
 
-// Run under ThreadSanitizer: a reader on another thread and the host's writes
-// on this one never race, and the reader sees only whole values. Each test
-// writes one kind of value only, so no other lock orders the accesses.
-TEST(ConcurrentReadTest, ActiveViewportReadFromAnotherThreadIsAWholeValue) {
-  CRhinoView& view = RhinoApp().StandinCreateView();
-  const ON_Viewport a = LookingDown(ON::view_projection::perspective_view);
-  ON_Viewport b = a;
-  b.SetCameraLocation(ON_3dPoint(5, 5, 5));
-  b.SetProjection(ON::view_projection::parallel_view);
-  view.ActiveViewport().SetVP(a, TRUE);
-
-  std::atomic<bool> done{false};
-  std::atomic<int> torn{0}, reads{0};
-  std::thread reader([&] {
-    const ON_BoundingBox boxA = a.BoundingBox(), boxB = b.BoundingBox();
-    while (!done.load()) {
-      CRhinoView* active = RhinoApp().ActiveView();
-      if (!active) continue;
-      const ON_BoundingBox box = active->ActiveViewport().VP().BoundingBox();
-      if (box != boxA && box != boxB) ++torn;
-      ++reads;
-    }
-  });
-  for (int i = 0; (i < 2000 || reads.load() < 100) && i < 10000000; ++i) {
-    view.ActiveViewport().SetVP(i % 2 ? a : b, TRUE);
-    RhinoApp().StandinSetActiveView(i % 3 ? &view : nullptr);
-  }
-  done.store(true);
-  reader.join();
-  RhinoApp().StandinSetActiveView(nullptr);
-  EXPECT_EQ(torn.load(), 0);
-}
-
-TEST(ConcurrentReadTest, ModelUnitsReadFromAnotherThreadAreWholeValues) {
-  CRhinoDoc doc;
-  std::atomic<bool> done{false};
-  std::atomic<int> torn{0}, reads{0};
-  std::thread reader([&] {
-    while (!done.load()) {
-      const double m = doc.ModelUnits().MetersPerUnit(ON_DBL_QNAN);
-      if (m != 0.001 && m != 1.0) ++torn;
-      ++reads;
-    }
-  });
-  for (int i = 0; (i < 2000 || reads.load() < 100) && i < 10000000; ++i)
-    doc.SetModelUnits(
-        ON_UnitSystem(i % 2 ? ON::LengthUnitSystem::Meters : ON::LengthUnitSystem::Millimeters));
-  done.store(true);
-  reader.join();
-  EXPECT_EQ(torn.load(), 0);
-}
