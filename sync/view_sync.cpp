@@ -54,7 +54,13 @@ class RunningThread {
 
 void ViewSyncShared::SetDocument(const CRhinoDoc* doc) {
   document = doc;
-  Refresh();
+  if (doc) {
+    Refresh();
+    return;
+  }
+  // Unlinked: nothing of the host is read, not even while the plug-in unloads.
+  std::lock_guard<std::mutex> lock(mutex);
+  viewport.reset();
 }
 
 void ViewSyncShared::Refresh() {
