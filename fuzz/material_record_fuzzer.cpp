@@ -5,6 +5,7 @@
 // characters XML may not hold.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <pugixml.hpp>
 #include <string>
 
@@ -50,14 +51,14 @@ ON_Material MaterialFrom(FuzzedDataProvider& input) {
   material.m_index_of_refraction = orvex_fuzz::AnyNumber(input);
   if (input.ConsumeBool()) {
     material.ToPhysicallyBased();
-    ON_PhysicallyBasedMaterial& pbr = *material.PhysicallyBased();
-    pbr.SetBaseColor(AnyColour(input));
-    pbr.SetEmission(AnyColour(input));
-    pbr.SetOpacity(orvex_fuzz::AnyNumber(input));
-    pbr.SetRoughness(orvex_fuzz::AnyNumber(input));
-    pbr.SetMetallic(orvex_fuzz::AnyNumber(input));
-    pbr.SetSpecular(orvex_fuzz::AnyNumber(input));
-    pbr.SetOpacityIOR(orvex_fuzz::AnyNumber(input));
+    const std::shared_ptr<ON_PhysicallyBasedMaterial> pbr = material.PhysicallyBased();
+    pbr->SetBaseColor(AnyColour(input));
+    pbr->SetEmission(AnyColour(input));
+    pbr->SetOpacity(orvex_fuzz::AnyNumber(input));
+    pbr->SetRoughness(orvex_fuzz::AnyNumber(input));
+    pbr->SetMetallic(orvex_fuzz::AnyNumber(input));
+    pbr->SetSpecular(orvex_fuzz::AnyNumber(input));
+    pbr->SetOpacityIOR(orvex_fuzz::AnyNumber(input));
   }
   const int textures = input.ConsumeIntegralInRange<int>(0, 6);
   for (int i = 0; i < textures; ++i) {

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -234,15 +235,17 @@ void Reader::ReadMaterial(const json& m, const std::string& field) {
     const std::string f = field + ".pbr";
     const json& p = Object(*pbrValue, f);
     material.ToPhysicallyBased();
-    ON_PhysicallyBasedMaterial& pbr = *material.PhysicallyBased();
+    // The physically based view of the material: a new one at each call, kept while used.
+    const std::shared_ptr<ON_PhysicallyBasedMaterial> pbr = material.PhysicallyBased();
     if (const json* v = Member(p, "base_color"))
-      pbr.SetBaseColor(FloatColour(*v, f + ".base_color"));
-    if (const json* v = Member(p, "emission")) pbr.SetEmission(FloatColour(*v, f + ".emission"));
-    if (const json* v = Member(p, "opacity")) pbr.SetOpacity(Number(*v, f + ".opacity"));
-    if (const json* v = Member(p, "roughness")) pbr.SetRoughness(Number(*v, f + ".roughness"));
-    if (const json* v = Member(p, "metallic")) pbr.SetMetallic(Number(*v, f + ".metallic"));
-    if (const json* v = Member(p, "specular")) pbr.SetSpecular(Number(*v, f + ".specular"));
-    if (const json* v = Member(p, "opacity_ior")) pbr.SetOpacityIOR(Number(*v, f + ".opacity_ior"));
+      pbr->SetBaseColor(FloatColour(*v, f + ".base_color"));
+    if (const json* v = Member(p, "emission")) pbr->SetEmission(FloatColour(*v, f + ".emission"));
+    if (const json* v = Member(p, "opacity")) pbr->SetOpacity(Number(*v, f + ".opacity"));
+    if (const json* v = Member(p, "roughness")) pbr->SetRoughness(Number(*v, f + ".roughness"));
+    if (const json* v = Member(p, "metallic")) pbr->SetMetallic(Number(*v, f + ".metallic"));
+    if (const json* v = Member(p, "specular")) pbr->SetSpecular(Number(*v, f + ".specular"));
+    if (const json* v = Member(p, "opacity_ior"))
+      pbr->SetOpacityIOR(Number(*v, f + ".opacity_ior"));
   }
   if (const json* textures = Member(m, "textures")) {
     Array(*textures, field + ".textures");

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <optional>
 
 #include "platform/platform.h"
@@ -232,27 +233,28 @@ std::unique_ptr<CRhRdkMaterial> MaterialFromAssimp(const aiMaterial& m, unsigned
   const bool pbr = IsPhysicallyBasedSource(m);
   if (pbr) {
     material.ToPhysicallyBased();
-    ON_PhysicallyBasedMaterial& p = *material.PhysicallyBased();
+    // The physically based view of the material: a new one at each call, kept while used.
+    const std::shared_ptr<ON_PhysicallyBasedMaterial> p = material.PhysicallyBased();
     auto base = Colour(m, AI_MATKEY_BASE_COLOR);
     if (!base) base = Colour(m, "$raw.3dsMax|main|basecolor", 0, 0);
     if (!base) base = diffuse;
-    if (base) p.SetBaseColor(ON_4fColor(base->r, base->g, base->b, base->a));
-    if (emissive) p.SetEmission(ON_4fColor(emissive->r, emissive->g, emissive->b, 1.0f));
+    if (base) p->SetBaseColor(ON_4fColor(base->r, base->g, base->b, base->a));
+    if (emissive) p->SetEmission(ON_4fColor(emissive->r, emissive->g, emissive->b, 1.0f));
     if (opacity)
-      p.SetOpacity(std::clamp(*opacity, 0.0, 1.0));
+      p->SetOpacity(std::clamp(*opacity, 0.0, 1.0));
     else if (base)
-      p.SetOpacity(std::clamp(static_cast<double>(base->a), 0.0, 1.0));
+      p->SetOpacity(std::clamp(static_cast<double>(base->a), 0.0, 1.0));
     auto metallic = Number(m, AI_MATKEY_METALLIC_FACTOR);
     if (!metallic) metallic = Number(m, "$raw.3dsMax|main|metalness", 0, 0);
     if (!metallic) metallic = Number(m, "$raw.Maya|metalness", 0, 0);
-    if (metallic) p.SetMetallic(*metallic);
+    if (metallic) p->SetMetallic(*metallic);
     // An FBX physical material's own roughness before the value assimp
     // derives from its shininess.
     auto roughness = Number(m, "$raw.3dsMax|main|roughness", 0, 0);
     if (!roughness) roughness = Number(m, AI_MATKEY_ROUGHNESS_FACTOR);
-    if (roughness) p.SetRoughness(*roughness);
-    if (const auto specular = Number(m, AI_MATKEY_SPECULAR_FACTOR)) p.SetSpecular(*specular);
-    if (ior && *ior > 0.0) p.SetOpacityIOR(*ior);
+    if (roughness) p->SetRoughness(*roughness);
+    if (const auto specular = Number(m, AI_MATKEY_SPECULAR_FACTOR)) p->SetSpecular(*specular);
+    if (ior && *ior > 0.0) p->SetOpacityIOR(*ior);
   }
 
   using T = ON_Texture::TYPE;
