@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "RhinoSdk.h"
+#include "export/element_id.h"
 #include "fuzz_support.h"
 #include "light/light_exporter.h"
 #include "platform/platform.h"
@@ -58,13 +59,12 @@ bool Qualifies(const CRhinoLight& object) {
 }
 
 // The text as the description should carry it.
-std::string Carried(const ON_wString& text) {
-  return platform::WideToUtf8(orvex_fuzz::AsXmlText(std::wstring(text.Array(), static_cast<size_t>(text.Length()))));
+std::string Carried(const std::wstring& text) {
+  return platform::WideToUtf8(orvex_fuzz::AsXmlText(text));
 }
+std::string Carried(const ON_wString& text) { return Carried(WideText(text)); }
 
-std::string IdText(const ON_UUID& id) {
-  return platform::WideToUtf8(std::wstring(CRhRdkUuid(id).String(36).Array()));
-}
+std::string IdText(const ON_UUID& id) { return platform::WideToUtf8(UuidToText(id)); }
 
 }  // namespace
 
@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   pugi::encoding_utf8);
   const pugi::xml_node root = xml.child("Root");
   if (!root) orvex_fuzz::Fail("light description", "root is not Root: " + utf8);
-  const std::string fileName = Carried(platform::FileNamePart(doc.GetPathName().Array()).c_str());
+  const std::string fileName = Carried(platform::FileNamePart(WideText(doc.GetPathName())));
   if (root.child("LightGroup").child("GroupName").text().get() != fileName)
     orvex_fuzz::Fail("light description", "the file name changed on its way: " + utf8);
 
@@ -133,8 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::map<std::string, std::string> layersUsed;
   for (size_t i = 0; i < sources.size(); ++i) {
     const ON_Light& light = qualifying[i]->Light();
-    const std::string id = IdText(light.Id());
-    const std::string name = Carried(light.Name()) + "[" + id.substr(0, 4) + "]";
+    const std::string id = IdText(light.ModelObjectId());
+    const std::string name = Carried(light.LightName()) + "[" + id.substr(0, 4) + "]";
     const CRhinoLayer& layer = qualifying[i]->ObjectLayer();
     const std::string layerId = IdText(layer.Id());
     if (sources[i].child("LightId").text().get() != id ||

@@ -13,6 +13,7 @@
 #include "material/material_conversion.h"
 #include "material/texture_block.h"
 #include "platform/platform.h"
+#include "plugin/sdk_helpers.h"
 #include "standin/host/sdk_values.h"
 
 namespace {
@@ -78,8 +79,7 @@ ON_Material MaterialFrom(FuzzedDataProvider& input) {
 
 // The text as the record should carry it.
 std::string Carried(const ON_wString& text) {
-  return platform::WideToUtf8(
-      orvex_fuzz::AsXmlText(std::wstring(text.Array(), static_cast<size_t>(text.Length()))));
+  return platform::WideToUtf8(orvex_fuzz::AsXmlText(WideText(text)));
 }
 
 void CheckRecord(const std::wstring& record, const ON_Material& material, const char* what) {
