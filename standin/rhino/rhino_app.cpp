@@ -78,13 +78,9 @@ int RhinoMessageBox(const wchar_t* message, const wchar_t* title, UINT type) {
 }
 
 const char* RhinoVersion::VersionQuartetString() {
-  thread_local std::string text;
-  text = platform::WideToUtf8(rhino_standin::VersionQuartet());
-  return text.c_str();
+  return rhino_standin::VersionQuartet().narrow.c_str();
 }
 
 const wchar_t* RhinoVersion::VersionQuartetWideString() {
-  thread_local std::wstring text;
-  text = rhino_standin::VersionQuartet();
-  return text.c_str();
+  return rhino_standin::VersionQuartet().wide.c_str();
 }

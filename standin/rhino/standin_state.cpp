@@ -19,7 +19,7 @@ struct State {
   std::vector<CRhinoCommand*> commands;
   CWinApp* app = nullptr;
   std::wstring modulePath;
-  std::wstring versionQuartet = L"7.37.24107.15001";
+  VersionTexts versionQuartet{L"7.37.24107.15001", "7.37.24107.15001"};
   std::vector<CRhinoEventWatcher*> watchers;
   std::vector<CRhinoEventWatcherEx*> watchersEx;
 };
@@ -56,8 +56,10 @@ int EmitMessageBox(const std::wstring& text, const std::wstring& caption, unsign
   return 1;
 }
 
-std::wstring VersionQuartet() { return state().versionQuartet; }
-void SetVersionQuartet(const std::wstring& version) { state().versionQuartet = version; }
+const VersionTexts& VersionQuartet() { return state().versionQuartet; }
+void SetVersionQuartet(const std::wstring& version) {
+  state().versionQuartet = {version, platform::WideToUtf8(version)};
+}
 
 std::wstring PlugInModulePath() { return state().modulePath; }
 void SetPlugInModulePath(const std::wstring& path) { state().modulePath = path; }

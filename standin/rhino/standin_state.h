@@ -13,7 +13,12 @@ namespace rhino_standin {
 
 void EmitPrint(const std::string& utf8);
 int EmitMessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
-std::wstring VersionQuartet();
+// The host's version, both ways; changed only while no plug-in is loaded.
+struct VersionTexts {
+  std::wstring wide;
+  std::string narrow;
+};
+const VersionTexts& VersionQuartet();
 std::wstring PlugInModulePath();
 
 void AddPlugIn(CRhinoPlugIn* plugIn);
