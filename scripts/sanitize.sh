@@ -42,7 +42,7 @@ run_address() {
     # that is all that went wrong, the failed tests run again with the leak check
     # scanning no thread-local storage; every other check stays on.
     if leak_checker_fault_only "$reports" "$build/sanitizer-runtime-faults" &&
-      (cd "$build" && LSAN_OPTIONS=use_tls=0 ctest --output-on-failure --rerun-failed); then
+      (cd "$build" && LSAN_OPTIONS=use_tls=0:print_suppressions=0 ctest --output-on-failure --rerun-failed); then
       echo "asan: the tests whose leak check crashed inside the sanitizer passed on a second run" \
         "(reports kept in $build/sanitizer-runtime-faults)"
       status=0
