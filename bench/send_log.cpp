@@ -34,8 +34,7 @@ void SendAndUpdate(ModelExporter& exporter, CRhinoDoc& doc) {
     if (object->ObjectType() == ON::instance_reference) continue;
     if (i == 0) object->StandinAttributes().SetMode(ON::hidden_object);
     if (i == 1) object->StandinSetDeleted(true);
-    if (object->IsHidden() && i != 0)
-      object->StandinAttributes().SetMode(ON::normal_object);
+    if (object->IsHidden() && i != 0) object->StandinAttributes().SetMode(ON::normal_object);
   }
   exporter.SendModelUpdate(&doc);
   DestroyModel(exporter);
@@ -63,7 +62,7 @@ int main(int argc, char** argv) {
   ModelExporter exporter;
   for (ON::LengthUnitSystem units :
        {ON::LengthUnitSystem::Meters, ON::LengthUnitSystem::Millimeters,
-        ON::LengthUnitSystem::None}) {
+        ON::LengthUnitSystem::Unset}) {  // unset: the scale that is not a number
     std::unique_ptr<CRhinoDoc> doc = bench::BuildVarietyDocument(units);
     SendAndUpdate(exporter, *doc);
   }
