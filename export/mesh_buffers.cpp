@@ -25,6 +25,11 @@ inline std::size_t Size(const ON_SimpleArray<T>& array) {
   return static_cast<std::size_t>(array.Count());
 }
 
+// A face is a triangle when its third vertex number is repeated as its fourth,
+// as the host decides it; tested here, since the host's own test is a call into
+// its library for every face.
+inline bool IsTriangle(const ON_MeshFace& face) { return face.vi[2] == face.vi[3]; }
+
 // A coordinate after the uniform scale, in double precision as the host's
 // scaling does.
 inline float Scaled(float coordinate, double scale) {
@@ -109,7 +114,7 @@ std::size_t WriteTrianglesSingly(const ON_MeshFace* faces, std::size_t count, un
   std::size_t i = 0;
   for (; i < count; ++i) {
     const ON_MeshFace& face = faces[i];
-    if (!face.IsTriangle()) {
+    if (!IsTriangle(face)) {
       if (stopAtQuad) break;
       continue;
     }
@@ -136,7 +141,7 @@ std::size_t WriteTrianglesUnaligned(const ON_MeshFace* faces, std::size_t count,
   for (; i < count; ++i) {
     if (i % 4 == 0) Prefetch(faces + i);
     const ON_MeshFace& face = faces[i];
-    if (!face.IsTriangle()) {
+    if (!IsTriangle(face)) {
       if (stopAtQuad) break;
       continue;
     }
