@@ -15,7 +15,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ORVEX_BENCH_BUILD:-$root/build-bench}"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" test
 repetitions=5
 filter=""
 out=""
@@ -32,10 +32,8 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 
-if [[ ! -f "$build/CMakeCache.txt" ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-fi
-cmake --build "$build" -j 2 --target orvex_bench orvex_bench_memory orvex_view_sync_bench orvex_send_log
+(cd "$root" && cmake --preset bench -B "$build" >/dev/null)
+cmake --build "$build" -j "$(nproc)" --target orvex_bench orvex_bench_memory orvex_view_sync_bench orvex_send_log
 
 # The call log without the times, which differ from run to run.
 log_without_times() { sed -E 's/,"ms":[0-9.eE+-]+//' "$1"; }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds the project into build/ (or the folder given as $1).
+# Configures and builds one preset of CMakePresets.json (default: "default", into build/).
+#   scripts/build.sh [PRESET] [CMAKE_ARGS...]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build}"
+cd "$(dirname "$0")/.."
+preset="${1:-default}"
 shift || true
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build "$build" -j "$(nproc)"
+cmake --preset "$preset" "$@" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)"

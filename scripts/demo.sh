@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# The demo: builds everything, then runs the headless host on the bundled
-# example document. The host links to the bridge stand-in (which plays the
-# renderer), asks once for the renderer folder (answered with a folder that
-# holds OrvexRender), starts the link, sends the model, lights and scenes,
-# moves the camera and stops. Everything the renderer received is written to
-# demo-out/ (call log, transcript), and what it holds at the end as glTF 2.0
-# (model.gltf with its buffer and textures, lights.xml, scenes.json, camera.json).
+# The demo: builds only what it runs (the host, the plug-in and the two stand-ins),
+# then runs the headless host on the bundled example document. The host links to
+# the bridge stand-in (which plays the renderer), asks once for the renderer
+# folder (answered with a folder that holds OrvexRender), starts the link, sends
+# the model, lights and scenes, moves the camera and stops. Everything the
+# renderer received is written to demo-out/ (call log, transcript), and what it
+# holds at the end as glTF 2.0 (model.gltf with its buffer and textures,
+# lights.xml, scenes.json, camera.json).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build" >/dev/null
+"$root/scripts/setup.sh" demo
+"$root/scripts/build.sh" demo >/dev/null
 out="$root/demo-out"
 rm -rf "$out"
 mkdir -p "$out/renderer"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang into build-fuzz/ and runs each one for
-# a bounded time, starting from its seed corpus in fuzz/corpus/<target>/.
+# Builds the libFuzzer targets with clang into build-fuzz/ (the fuzz preset) and
+# runs each one for a bounded time, starting from its seed corpus in
+# fuzz/corpus/<target>/.
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 # SECONDS_PER_TARGET defaults to 60. New inputs found go to build-fuzz/corpus/,
 # never into the tree; an input that fails is kept in build-fuzz/artifacts/ and
@@ -13,11 +14,7 @@ build="$root/build-fuzz"
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(json_reader document_reader folder_line material_record light_description)
 
-# Debian's clang-14 package installs clang++-14; the clang package adds clang++.
-compiler="$(command -v clang++-14 || command -v clang++)"
-CXX="$compiler" cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER="$compiler" -DORVEX_FUZZ=ON -DORVEX_BUILD_TESTS=OFF -DORVEX_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target orvex_fuzzers -j "$(nproc)"
+"$root/scripts/build.sh" fuzz
 
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=1:symbolize=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the demo need.
-# Packages already installed are skipped; apt-get runs only when something is missing.
+# Installs the Debian packages a job needs; those already installed are skipped, and
+# apt-get runs only when something is missing.
+#   scripts/setup.sh [demo|test|full]   (default: test)
+# demo: what the host, the plug-in and the stand-ins need to build and run.
+# test: adds GoogleTest, the test models, the benchmarks' library and Node for the glTF
+#       validator (scripts/setup_validator.sh).
+# full: adds clang (fuzzing), mingw-w64 (the Windows checks) and clang-format.
 set -euo pipefail
+profile="${1:-test}"
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
-  libeigen3-dev libssl-dev openssl libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev
-  libpugixml-dev libassimp-dev assimp-testmodels libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-x86-64 clang-14 libclang-rt-14-dev uuid-dev git
+  build-essential cmake ninja-build pkg-config python3 git uuid-dev
+  libeigen3-dev libssl-dev libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev
+  libpugixml-dev libassimp-dev
 )
-# Node and npm run the glTF validator (scripts/setup_validator.sh); a Node.js installed from
-# elsewhere brings its own npm.
-command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
+case "$profile" in
+  demo) ;;
+  test | full)
+    packages+=(openssl libgtest-dev libgmock-dev assimp-testmodels libbenchmark-dev)
+    # Node and npm run the glTF validator; a Node.js installed from elsewhere brings its own npm.
+    command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
+    [ "$profile" = full ] && packages+=(clang-format clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64)
+    ;;
+  *) echo "setup.sh: unknown profile: $profile (demo, test or full)" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
