@@ -79,11 +79,6 @@ void PlainCopy(const Fixture& f, const std::vector<bool>* leftOut = nullptr,
   benchmark::ClobberMemory();
 }
 
-void DestroyModel(ModelExporter& exporter) {
-  ORVEX_BRIDGE_CALL(exporter.Bridge(), DestroyModel, exporter.Model());
-  exporter.SetModel(0);
-}
-
 // Two shares of the send timed on their own, for the reading of the figures:
 // the conversion of every sent mesh, as the send converts them, and the
 // host's look-up of each block definition's references (GetReferences), which
@@ -114,11 +109,11 @@ double ReferenceLookUpSeconds(const CRhinoDoc& doc) {
 // own that is destroyed afterwards.
 double BridgeSeconds(const bench::LargeDocument& d, BridgeHandle& bridge, MeshBuffers& buffers) {
   const double scale = UnitScale(d.doc.get());
-  const BridgeModel model = ORVEX_BRIDGE_CALL_RESULT(bridge, CreateModel).value_or(0);
-  const auto beginElement = ORVEX_BRIDGE_BOUND(bridge, BeginElement);
-  const auto endElement = ORVEX_BRIDGE_BOUND(bridge, EndElement);
-  const auto addMesh = ORVEX_BRIDGE_BOUND(bridge, AddMesh);
-  const auto addInstance = ORVEX_BRIDGE_BOUND(bridge, AddInstance);
+  const BridgeModel model = ORVEX_BRIDGE_CALL(bridge, CreateModel).value_or(0);
+  const auto beginElement = ORVEX_BRIDGE(bridge, BeginElement);
+  const auto endElement = ORVEX_BRIDGE(bridge, EndElement);
+  const auto addMesh = ORVEX_BRIDGE(bridge, AddMesh);
+  const auto addInstance = ORVEX_BRIDGE(bridge, AddInstance);
   const std::size_t objects = d.meshObjects.size();
   const std::size_t referencesPerDefinition =
       (d.placements - objects) / std::max<std::size_t>(1, d.sentMeshes.size() - objects);
@@ -159,7 +154,7 @@ void BM_FullSend(benchmark::State& state) {
     const auto t1 = Clock::now();
     f.exporter->SendFullModel(d.doc.get());
     const auto t2 = Clock::now();
-    DestroyModel(*f.exporter);
+    f.exporter->DestroyModel();
     copySeconds += Seconds(t1 - t0);
     sendSeconds += Seconds(t2 - t1);
     state.SetIterationTime(Seconds(t2 - t1));
@@ -220,9 +215,8 @@ void BM_ModelUpdate(benchmark::State& state) {
     updateSeconds += Seconds(t2 - t1);
     state.SetIterationTime(Seconds(t2 - t1));
   }
-  for (CRhinoObject* object : d.meshObjects)
-    object->StandinAttributes().SetMode(ON::normal_object);
-  DestroyModel(*f.exporter);
+  for (CRhinoObject* object : d.meshObjects) object->StandinAttributes().SetMode(ON::normal_object);
+  f.exporter->DestroyModel();
   if (!updated) state.SkipWithError("the update did not run to its end");
   const double n = static_cast<double>(state.iterations());
   const double own = updateSeconds / n - connectSeconds;

@@ -31,8 +31,7 @@ void BM_FullSendPeakMemory(benchmark::State& state) {
     heap::ResetPeak();
     exporter.SendFullModel(d.doc.get());
     after = heap::Now();
-    ORVEX_BRIDGE_CALL(exporter.Bridge(), DestroyModel, exporter.Model());
-    exporter.SetModel(0);
+    exporter.DestroyModel();
   }
   heap::StopAttribution();
   const double mb = 1e6;

@@ -19,11 +19,6 @@ namespace {
 
 int g_boxes = 0;
 
-void DestroyModel(ModelExporter& exporter) {
-  ORVEX_BRIDGE_CALL(exporter.Bridge(), DestroyModel, exporter.Model());
-  exporter.SetModel(0);
-}
-
 // A full send, then an update after hiding one object, deleting another and
 // showing a hidden one again.
 void SendAndUpdate(ModelExporter& exporter, CRhinoDoc& doc) {
@@ -37,7 +32,7 @@ void SendAndUpdate(ModelExporter& exporter, CRhinoDoc& doc) {
     if (object->IsHidden() && i != 0) object->StandinAttributes().SetMode(ON::normal_object);
   }
   exporter.SendModelUpdate(&doc);
-  DestroyModel(exporter);
+  exporter.DestroyModel();
 }
 
 }  // namespace
@@ -76,7 +71,7 @@ int main(int argc, char** argv) {
   SendAndUpdate(exporter, *large.doc);
   // Without a document: the materials element and the transfer only.
   exporter.SendFullModel(nullptr);
-  DestroyModel(exporter);
+  exporter.DestroyModel();
   if (g_boxes != 0) {
     std::fprintf(stderr, "%d message boxes were shown\n", g_boxes);
     return 1;

@@ -1,7 +1,11 @@
-// Calls into the bridge library by export name. Each call looks its export up
-// at the moment it is made, or through an export bound for a run of calls on
-// the same handle; a missing export shows "Get dll func error" and the call is
-// skipped, at every call.
+// Calls into the bridge library by export name, one way for every call. An
+// Export is the function a handle's library exports under a name; calling it
+// runs the function, or, when the library lacks the export, shows a message
+// ("Get dll func error" unless the call names another, or none) and skips the
+// call. The message is shown at every call of a missing export, whether the
+// Export is looked up for one call (ORVEX_BRIDGE_CALL) or kept for a run of
+// calls on one handle (a library stays loaded in its handle, so its exports
+// keep the addresses found).
 #pragma once
 
 #include <optional>
@@ -10,73 +14,55 @@
 
 #include "bridge/bridge_api.h"
 #include "bridge/bridge_handle.h"
+#include "plugin/messages.h"
 
 namespace bridge {
 
-// The export's address as the given function type, or null (no message).
 template <class Fn>
-Fn FindExport(const BridgeHandle& handle, const char* name) {
-  return reinterpret_cast<Fn>(platform::FindExport(handle.module, name));
-}
-
-// Shows the bilingual "Get dll func error" box.
-void ShowExportMissing();
-
-// Calls a void export; false (after the message) when it is missing.
-template <class Fn, class... Args>
-bool Call(const BridgeHandle& handle, const char* name, Args&&... args) {
-  Fn fn = FindExport<Fn>(handle, name);
-  if (!fn) {
-    ShowExportMissing();
-    return false;
-  }
-  fn(std::forward<Args>(args)...);
-  return true;
-}
-
-// Calls an export with a result; nullopt (after the message) when it is missing.
-template <class Fn, class... Args>
-auto CallWithResult(const BridgeHandle& handle, const char* name, Args&&... args)
-    -> std::optional<std::invoke_result_t<Fn, Args...>> {
-  Fn fn = FindExport<Fn>(handle, name);
-  if (!fn) {
-    ShowExportMissing();
-    return std::nullopt;
-  }
-  return fn(std::forward<Args>(args)...);
-}
-
-// One export looked up once and called any number of times, for a run of
-// calls on one handle: a library stays loaded in its handle, so its export
-// keeps the address found. Each call through it behaves as a call by name: a
-// missing export shows the message at every call and that call is skipped.
-template <class Fn>
-class BoundExport {
+class Export {
  public:
-  BoundExport(const BridgeHandle& handle, const char* name) : m_fn(FindExport<Fn>(handle, name)) {}
+  Export(const BridgeHandle& handle, const char* name)
+      : m_fn(reinterpret_cast<Fn>(platform::FindExport(handle.module, name))) {}
 
-  // False (after the message) when the export is missing.
+  // The same export with another message for when it is missing; nullopt says
+  // nothing, for a caller that handles a missing export its own way.
+  Export WhenMissing(std::optional<messages::Message> message) const {
+    Export other = *this;
+    other.m_whenMissing = message;
+    return other;
+  }
+
+  bool Found() const { return m_fn != nullptr; }
+
+  // Shows what a call of the export shows when it is missing, for a caller
+  // that must not show it where the call is made.
+  void ShowMissing() const {
+    if (m_whenMissing) messages::Show(*m_whenMissing);
+  }
+
+  // A void export: true when it was called. Any other: its result, or nullopt
+  // when it is missing.
   template <class... Args>
-  bool operator()(Args&&... args) const {
-    if (!m_fn) {
-      ShowExportMissing();
-      return false;
+  auto operator()(Args&&... args) const {
+    using Result = std::invoke_result_t<Fn, Args...>;
+    if constexpr (std::is_void_v<Result>) {
+      if (!m_fn) return ShowMissing(), false;
+      m_fn(std::forward<Args>(args)...);
+      return true;
+    } else {
+      if (!m_fn) return ShowMissing(), std::optional<Result>();
+      return std::optional<Result>(m_fn(std::forward<Args>(args)...));
     }
-    m_fn(std::forward<Args>(args)...);
-    return true;
   }
 
  private:
   Fn m_fn;
+  std::optional<messages::Message> m_whenMissing = messages::Message::BridgeExportMissing;
 };
 
 }  // namespace bridge
 
-// Shorthands that name the export once: ORVEX_BRIDGE_CALL(handle, AddScene, args...).
-#define ORVEX_BRIDGE_CALL(handle, Export, ...) \
-  ::bridge::Call<bridge_api::Export##Fn>((handle), #Export, ##__VA_ARGS__)
-#define ORVEX_BRIDGE_CALL_RESULT(handle, Export, ...) \
-  ::bridge::CallWithResult<bridge_api::Export##Fn>((handle), #Export, ##__VA_ARGS__)
-// The export bound for a run of calls: ORVEX_BRIDGE_BOUND(handle, AddInstance).
-#define ORVEX_BRIDGE_BOUND(handle, Export) \
-  ::bridge::BoundExport<bridge_api::Export##Fn>((handle), #Export)
+// Shorthands that name the export once: ORVEX_BRIDGE(handle, Connect) is the
+// Export; ORVEX_BRIDGE_CALL(handle, AddScene, args...) looks it up and calls it.
+#define ORVEX_BRIDGE(handle, Name) ::bridge::Export<bridge_api::Name##Fn>((handle), #Name)
+#define ORVEX_BRIDGE_CALL(handle, Name, ...) ORVEX_BRIDGE(handle, Name)(__VA_ARGS__)

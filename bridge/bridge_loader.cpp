@@ -35,8 +35,7 @@ void SendStoredFolder(const BridgeHandle& handle) {
       ReadFolderFile(FolderFilePath(PlugInFolder()), &opened);
   if (!opened || !folder) return;
   // A bridge without the export simply is not told; that is not worth a message.
-  if (auto setPath = FindExport<bridge_api::SetOrvexRenderPathFn>(handle, "SetOrvexRenderPath"))
-    setPath(BridgeText(*folder).c_str());
+  ORVEX_BRIDGE(handle, SetOrvexRenderPath).WhenMissing(std::nullopt)(BridgeText(*folder).c_str());
 }
 
 }  // namespace
@@ -75,13 +74,9 @@ bool Load(BridgeHandle& handle) {
 
 int StartLink(BridgeHandle& handle, const std::wstring& documentPath) {
   if (!handle.module) Load(handle);
-  auto startLink = FindExport<bridge_api::StartLinkOrvexRenderFn>(handle, "StartLinkOrvexRender");
-  if (!startLink) {
-    ShowExportMissing();
-    return 7;
-  }
   try {
-    return startLink(BridgeText(documentPath).c_str());
+    return ORVEX_BRIDGE_CALL(handle, StartLinkOrvexRender, BridgeText(documentPath).c_str())
+        .value_or(7);
   } catch (...) {
     return 7;
   }
@@ -102,14 +97,11 @@ bool CheckResult(BridgeHandle& handle, int code) {
 }
 
 bool Connect(BridgeHandle& handle) {
-  auto connect = FindExport<bridge_api::ConnectFn>(handle, "Connect");
-  if (!connect) {
-    messages::Show(messages::Message::ConnectExportMissing);
-    return false;
-  }
-  const int code = connect();
+  const std::optional<int> code =
+      ORVEX_BRIDGE(handle, Connect).WhenMissing(messages::Message::ConnectExportMissing)();
+  if (!code) return false;
   platform::SleepMilliseconds(ConnectWaitMs());
-  return CheckResult(handle, code);
+  return CheckResult(handle, *code);
 }
 
 void Disconnect(BridgeHandle& handle) {
@@ -119,7 +111,7 @@ void Disconnect(BridgeHandle& handle) {
 
 bool HasConnected(BridgeHandle& handle) {
   if (!handle.module) Load(handle);
-  return ORVEX_BRIDGE_CALL_RESULT(handle, HasConnected).value_or(false);
+  return ORVEX_BRIDGE_CALL(handle, HasConnected).value_or(false);
 }
 
 void OptimizeModel(const BridgeHandle& handle, BridgeModel model) {
@@ -137,9 +129,11 @@ bool ChooseInstallationFolder(BridgeHandle& handle) {
     // A folder the folder file cannot hold back (a character beyond one
     // 16-bit unit) would be forgotten by the next load: it is refused before
     // the bridge hears of it, like a folder the bridge refuses.
+    // A bridge without the export refuses every folder.
     const bool storable = DecodeFolderLine(platform::WideToUtf8(*folder)).has_value();
-    auto setPath = FindExport<bridge_api::SetOrvexRenderPathFn>(handle, "SetOrvexRenderPath");
-    if (!storable || !setPath || !setPath(BridgeText(*folder).c_str())) {
+    if (!storable || !ORVEX_BRIDGE(handle, SetOrvexRenderPath)
+                          .WhenMissing(std::nullopt)(BridgeText(*folder).c_str())
+                          .value_or(false)) {
       messages::Show(messages::Message::FolderRejected);
       continue;
     }

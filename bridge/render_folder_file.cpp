@@ -27,12 +27,8 @@ std::optional<std::wstring> ReadFolderFile(const std::wstring& path, bool* opene
   std::ifstream file(platform::FilePath(path), std::ios::binary);
   *opened = static_cast<bool>(file);
   if (!file) return std::nullopt;
-  std::string line;
-  std::getline(file, line, '\n');
-  // getline drops the line feed; keep one so that DecodeFolderLine treats a
-  // carriage return before it as part of the line end.
-  if (!file.eof()) line += '\n';
-  return DecodeFolderLine(line);
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  return DecodeFolderLine(bytes);
 }
 
 void WriteFolderFile(const std::wstring& path, const std::wstring& folder) {

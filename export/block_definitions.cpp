@@ -10,10 +10,8 @@
 #include "material/material_key.h"
 #include "plugin/sdk_helpers.h"
 
-void ModelExporter::SendBlockDefinitions(const CRhinoDoc* doc) {
-  if (!doc) return;
-  const WalkExports exports(*this);
-  const CRhinoInstanceDefinitionTable& table = doc->m_instance_definition_table;
+void ModelExporter::SendBlockDefinitions(const CRhinoDoc& doc) {
+  const CRhinoInstanceDefinitionTable& table = doc.m_instance_definition_table;
   for (int i = 0; i < table.InstanceDefinitionCount(); ++i) {
     const CRhinoInstanceDefinition* definition = table[i];
     if (!definition || definition->IsDeleted() || definition->IsHidden()) continue;
@@ -26,9 +24,9 @@ void ModelExporter::SendBlockDefinitions(const CRhinoDoc* doc) {
 void ModelExporter::SendBlockDefinition(
     const ON_SimpleArray<const CRhinoInstanceObject*>& references,
     const CRhinoInstanceDefinition& definition) {
-  const WalkExports exports(*this);
+  const BridgeHandle& bridge = *m_bridge;
   const BridgeText id(UuidToText(definition.Id()));
-  exports->beginElement(m_model, id.c_str());
+  ORVEX_BRIDGE_CALL(bridge, BeginElement, m_model, id.c_str());
 
   // The definition's meshes, once, in definition coordinates and model axes;
   // nested block references are expanded in place.
@@ -49,7 +47,7 @@ void ModelExporter::SendBlockDefinition(
     // Here the key is taken whatever the material's name.
     const ON_wString key = material::MaterialKey(ref.Object()->ObjectMaterial());
     const std::uint32_t number = m_mesh_counter;
-    if (!SendMesh(*mesh, m_model, false, key)) continue;
+    if (!SendMesh(*mesh, false, key)) continue;
     sent.push_back({BridgeText(MeshName(number)), BridgeText(WideText(key))});
   }
 
@@ -61,7 +59,8 @@ void ModelExporter::SendBlockDefinition(
     float transform[16];
     BlockTransform(reference->InstanceXform(), m_scale, transform);
     for (const SentMesh& mesh : sent)
-      exports->addInstance(m_model, mesh.name.c_str(), mesh.key.c_str(), transform);
+      ORVEX_BRIDGE_CALL(bridge, AddInstance, m_model, mesh.name.c_str(), mesh.key.c_str(),
+                        transform);
   }
-  exports->endElement();
+  ORVEX_BRIDGE_CALL(bridge, EndElement);
 }

@@ -9,7 +9,6 @@
 #include "export/mesh_buffers.h"
 #include "export/model_exporter.h"
 #include "export/swatch.h"
-#include "export/unit_scale.h"
 #include "material/material_conversion.h"
 #include "material/material_key.h"
 #include "plugin/sdk_helpers.h"
@@ -22,16 +21,16 @@ const CRhRdkUuid kMaterialsElementId;
 
 }  // namespace
 
-void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model,
-                                         const BridgeHandle& bridge) {
+void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc) {
+  const BridgeHandle& bridge = *m_bridge;
+  const BridgeModel model = m_model;
   float swatchPositions[9];
-  SwatchPositions(SwatchAnchor(doc), UnitScale(doc), swatchPositions);
+  SwatchPositions(SwatchAnchor(doc), m_scale, swatchPositions);
 
   // The element of an earlier send is replaced.
   const BridgeText id(UuidToText(kMaterialsElementId));
   bridge::DeleteElement(bridge, model, id.c_str());
-  const ElementExports exports(bridge);
-  exports.beginElement(model, id.c_str());
+  ORVEX_BRIDGE_CALL(bridge, BeginElement, model, id.c_str());
 
   // Materials whose instance ids share their leading 32 bits are sent once,
   // the first in list order.
@@ -51,13 +50,13 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc, BridgeModel model
       const BridgeText record(plain.IsPhysicallyBased()
                                   ? material::PhysicallyBasedMaterialRecord(plain)
                                   : material::BasicMaterialRecord(plain));
-      exports.addMaterial(model, key.c_str(), record.c_str());
+      ORVEX_BRIDGE_CALL(bridge, AddMaterial, model, key.c_str(), record.c_str());
       // The swatch mesh bears the material's own key and wears it; the
       // fourth buffer slot is never filled.
-      exports.addMesh(model, key.c_str(), swatchPositions, 9, kSwatchNormals, 9, kSwatchUvs, 6,
-                      static_cast<const float*>(nullptr), 0, kSwatchIndices, 3);
-      exports.addInstance(model, key.c_str(), key.c_str(), kIdentityTransform);
+      ORVEX_BRIDGE_CALL(bridge, AddMesh, model, key.c_str(), swatchPositions, 9, kSwatchNormals, 9,
+                        kSwatchUvs, 6, static_cast<const float*>(nullptr), 0, kSwatchIndices, 3);
+      ORVEX_BRIDGE_CALL(bridge, AddInstance, model, key.c_str(), key.c_str(), kIdentityTransform);
     }
   }
-  exports.endElement();
+  ORVEX_BRIDGE_CALL(bridge, EndElement);
 }

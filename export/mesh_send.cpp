@@ -5,8 +5,7 @@
 #include "export/model_exporter.h"
 #include "plugin/sdk_helpers.h"
 
-bool ModelExporter::SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchange,
-                             const ON_wString& materialKey) {
+bool ModelExporter::SendMesh(const ON_Mesh& mesh, bool exchange, const ON_wString& materialKey) {
   MeshBuffers& buffers = m_mesh_buffers;
   if (!ConvertMesh(mesh, m_scale, exchange, buffers)) return false;
   // Counts that wrap would hand the renderer a wrong size for its copy; such
@@ -22,16 +21,16 @@ bool ModelExporter::SendMesh(const ON_Mesh& mesh, BridgeModel model, bool exchan
   // The number is spent once the mesh goes out, whether or not the bridge
   // has the exports to take it.
   const BridgeText name(MeshName(m_mesh_counter++));
-  const WalkExports exports(*this);
   // The fourth buffer slot is never filled.
-  exports->addMesh(model, name.c_str(), buffers.positions.data(),
-                   static_cast<int>(buffers.positions.size()), buffers.normals.data(),
-                   static_cast<int>(buffers.normals.size()), buffers.uvs.data(),
-                   static_cast<int>(buffers.uvs.size()), static_cast<const float*>(nullptr), 0,
-                   buffers.indices.data(), static_cast<int>(buffers.indices.size()));
+  ORVEX_BRIDGE_CALL(*m_bridge, AddMesh, m_model, name.c_str(), buffers.positions.data(),
+                    static_cast<int>(buffers.positions.size()), buffers.normals.data(),
+                    static_cast<int>(buffers.normals.size()), buffers.uvs.data(),
+                    static_cast<int>(buffers.uvs.size()), static_cast<const float*>(nullptr), 0,
+                    buffers.indices.data(), static_cast<int>(buffers.indices.size()));
   if (exchange) {
     const BridgeText key(WideText(materialKey));
-    exports->addInstance(model, name.c_str(), key.c_str(), kIdentityTransform);
+    ORVEX_BRIDGE_CALL(*m_bridge, AddInstance, m_model, name.c_str(), key.c_str(),
+                      kIdentityTransform);
   }
   return true;
 }

@@ -2,12 +2,13 @@
 #include "bridge/bridge_text.h"
 #include "export/element_id.h"
 #include "export/model_exporter.h"
+#include "export/object_filters.h"
 #include "material/material_key.h"
 #include "plugin/sdk_helpers.h"
 
-void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
-  SetScaleFrom(m_doc);
-  const WalkExports exports(*this);
+void ModelExporter::SendObjectElements(const CRhinoDoc& doc) {
+  const BridgeHandle& bridge = *m_bridge;
+  CRhinoObjectIterator it(doc, kSendStates, kSendCategories);
   ON_SimpleArray<const CRhinoObject*> deferred;
   for (const CRhinoObject* object = it.First(); object; object = it.Next()) {
     // Block instances reach the renderer with their definitions.
@@ -20,7 +21,7 @@ void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
     // One element, one mesh per sub-object; a sub-object whose material has
     // no name is sent with an empty key.
     const BridgeText id(UuidToText(object->Id()));
-    exports->beginElement(m_model, id.c_str());
+    ORVEX_BRIDGE_CALL(bridge, BeginElement, m_model, id.c_str());
     ON_SimpleArray<CRhinoObject*> subObjects;
     ON_SimpleArray<const CRhinoObject*> parts;
     // An object that cannot be exploded is its own one part.
@@ -34,9 +35,9 @@ void ModelExporter::SendObjectElements(CRhinoObjectIterator& it) {
       const ON_Material& material = ref.Object()->ObjectMaterial();
       const ON_wString key =
           material.Name().IsEmpty() ? ON_wString() : material::MaterialKey(material);
-      SendMesh(*mesh, m_model, true, key);
+      SendMesh(*mesh, true, key);
     }
-    exports->endElement();
+    ORVEX_BRIDGE_CALL(bridge, EndElement);
     for (CRhinoObject* sub : Items(subObjects)) delete sub;
   }
 
@@ -57,8 +58,7 @@ void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref) {
                              ? material::MaterialKey(object->ObjectLayer().LayerMaterial())
                              : material::MaterialKey(material);
   const BridgeText id(UuidToText(object->Id()));
-  const WalkExports exports(*this);
-  exports->beginElement(m_model, id.c_str());
-  if (const ON_Mesh* mesh = ref.Mesh()) SendMesh(*mesh, m_model, true, key);
-  exports->endElement();
+  ORVEX_BRIDGE_CALL(*m_bridge, BeginElement, m_model, id.c_str());
+  if (const ON_Mesh* mesh = ref.Mesh()) SendMesh(*mesh, true, key);
+  ORVEX_BRIDGE_CALL(*m_bridge, EndElement);
 }

@@ -1,24 +1,26 @@
 #include "light/light_description.h"
 
-#include "material/markup_escape.h"
+#include "record_text/markup_escape.h"
 
 namespace light {
 
+using record_text::EscapeMarkup;
+
 std::wstring RootGroupRecord(const std::wstring& fileName) {
   return L"<Root><LightGroup><GroupId>0</GroupId><ParentGroupId></ParentGroupId><GroupName>" +
-         material::EscapeMarkup(fileName) + L"</GroupName></LightGroup>";
+         EscapeMarkup(fileName) + L"</GroupName></LightGroup>";
 }
 
 std::wstring LayerGroupRecord(const std::wstring& layerId, const std::wstring& layerName) {
   return L"<LightGroup><GroupId>" + layerId + L"</GroupId><ParentGroupId>0</ParentGroupId>" +
-         L"<GroupName>" + material::EscapeMarkup(layerName) + L"</GroupName></LightGroup>";
+         L"<GroupName>" + EscapeMarkup(layerName) + L"</GroupName></LightGroup>";
 }
 
 std::wstring LightSourceHeader(const std::wstring& lightId, const std::wstring& layerId,
                                const std::wstring& lightName) {
   return L"<LightSource><UpdateMode>0</UpdateMode><LightId>" + lightId + L"</LightId>" +
-         L"<ParentGroupId>" + layerId + L"</ParentGroupId><LightName>" +
-         material::EscapeMarkup(lightName) + L"[" + lightId.substr(0, 4) + L"]</LightName>";
+         L"<ParentGroupId>" + layerId + L"</ParentGroupId><LightName>" + EscapeMarkup(lightName) +
+         L"[" + lightId.substr(0, 4) + L"]</LightName>";
 }
 
 std::wstring TypeText(LightType type) {

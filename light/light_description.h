@@ -9,7 +9,7 @@
 #include <string>
 
 #include "RhinoSdk.h"
-#include "material/number_text.h"
+#include "record_text/number_text.h"
 
 namespace light {
 
@@ -18,7 +18,7 @@ enum class LightType : int { Point = 0, Spot = 1, Linear = 2, Rectangular = 3 };
 
 // Computed numbers are written as in the material records: fixed-point with six
 // decimals, as "%f" writes a double (12.5 gives "12.500000", -0.0 gives "-0.000000").
-using material::NumberText;
+using record_text::NumberText;
 
 // "<Root><LightGroup><GroupId>0</GroupId><ParentGroupId></ParentGroupId><GroupName>",
 // the document's file name, "</GroupName></LightGroup>".

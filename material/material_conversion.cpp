@@ -4,10 +4,13 @@
 
 #include "material/colour_text.h"
 #include "material/material_record.h"
-#include "material/number_text.h"
 #include "material/texture_block.h"
+#include "record_text/number_text.h"
 
 namespace material {
+
+using record_text::NumberText;
+
 namespace {
 
 using TextureType = ON_Texture::TYPE;

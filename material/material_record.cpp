@@ -1,8 +1,10 @@
 #include "material/material_record.h"
 
-#include "material/markup_escape.h"
+#include "record_text/markup_escape.h"
 
 namespace material {
+
+using record_text::EscapeMarkup;
 
 std::wstring MaterialRecord(const MaterialRecordValues& values) {
   std::wstring record(L"<Material><Name>");

@@ -4,10 +4,14 @@
 #include <cmath>
 #include <string_view>
 
-#include "material/markup_escape.h"
-#include "material/number_text.h"
+#include "record_text/markup_escape.h"
+#include "record_text/number_text.h"
 
 namespace material {
+
+using record_text::EscapeMarkup;
+using record_text::NumberText;
+
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;

@@ -3,6 +3,7 @@
 #include "bridge/bridge_loader.h"
 #include "export/model_exporter.h"
 #include "light/light_exporter.h"
+#include "plugin/messages.h"
 #include "plugin/plugin_identity.h"
 
 ConverterContext::ConverterContext() {
@@ -17,14 +18,13 @@ ConverterContext::ConverterContext() {
   lightExporter = std::make_unique<LightExporter>(lightBridge.get());
   eventWatcher.Register();
   eventWatcher.Enable(true);
-  document = nullptr;
 }
 
 ConverterContext::~ConverterContext() {
   // Threads still running see the flag cleared and end; they hold the shared
   // state themselves.
   viewSync->StopThreads();
-  viewSync->SetDocument(nullptr);
+  SetDocument(nullptr);
 }
 
 ConverterContext& TheConverterContext() {
@@ -35,4 +35,10 @@ ConverterContext& TheConverterContext() {
 LinkFlags& TheLinkFlags() {
   static LinkFlags flags;
   return flags;
+}
+
+bool CheckConnected() {
+  if (TheLinkFlags().connected) return true;
+  messages::PrintConsole("Not Connected!\n");
+  return false;
 }

@@ -31,8 +31,11 @@ class ConverterContext {
   std::unique_ptr<BridgeHandle> lightBridge;
   std::unique_ptr<LightExporter> lightExporter;
   CEventWatcher eventWatcher;
-  // The linked document; set by Start, cleared by Stop.
-  CRhinoDoc* document = nullptr;
+
+  // The linked document: set by Start, cleared by Stop. It is kept with what
+  // the view-sync threads share, which follows it.
+  const CRhinoDoc* Document() const { return viewSync->document; }
+  void SetDocument(const CRhinoDoc* doc) { viewSync->SetDocument(doc); }
 };
 
 // The one context, created by the first caller (thread-safe).
@@ -44,6 +47,10 @@ struct LinkFlags {
   unsigned char viewSyncOn = 1;
 };
 LinkFlags& TheLinkFlags();
+
+// The guard of the commands that need a link: true while linked; otherwise
+// prints "Not Connected!" and the command does nothing more.
+bool CheckConnected();
 
 // Links the command's document to the renderer and sends the whole model.
 bool StartFlow(ConverterContext& context, CRhinoDoc* doc);

@@ -21,6 +21,7 @@ enum class Message {
   ResultCode8,
   NoModelToUpdate,
   NewVersionPublished,
+  Count  // not a message: how many there are
 };
 
 // Message-box flags used by the plug-in.

@@ -16,28 +16,17 @@ bool StartFlow(ConverterContext& context, CRhinoDoc* doc) {
     messages::PrintConsole("Connected!\n");
     return false;
   }
-  context.document = doc;
   BridgeHandle& handle = *context.bridge;
   if (!handle.module && !bridge::Load(handle)) return false;
 
-  const int code = bridge::StartLink(handle, WideText(context.document->GetPathName()));
-  if (!bridge::CheckResult(handle, code)) return false;
-
-  auto setModelFilePath =
-      bridge::FindExport<bridge_api::SetModelFilePathFn>(handle, "SetModelFilePath");
-  if (!setModelFilePath) {
-    bridge::ShowExportMissing();
-    return false;
-  }
-  const ON_wString path = context.document->GetPathName();
-  if (path.IsEmpty()) return false;
-  setModelFilePath(BridgeText(WideText(path)).c_str());
-
+  const std::wstring path = WideText(doc->GetPathName());
+  if (!bridge::CheckResult(handle, bridge::StartLink(handle, path))) return false;
+  if (!ORVEX_BRIDGE_CALL(handle, SetModelFilePath, BridgeText(path).c_str())) return false;
   if (!bridge::Connect(handle)) return false;
 
-  context.modelExporter->SendFullModel(context.document);
+  context.modelExporter->SendFullModel(doc);
 
-  context.viewSync->SetDocument(context.document);
+  context.SetDocument(doc);
   StartViewSyncThread(context.viewSync);
   flags.connected = 1;
   flags.viewSyncOn = 1;

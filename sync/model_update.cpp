@@ -9,15 +9,14 @@
 #include "plugin/messages.h"
 
 bool ModelExporter::SendModelUpdate(const CRhinoDoc* doc) {
-  SetScaleFrom(doc);
+  BeginSend(doc);
   if (m_model == 0) {
     messages::Show(messages::Message::NoModelToUpdate);
     return false;
   }
   if (!bridge::Connect(*m_bridge)) return false;
   if (!bridge::HasConnected(*m_bridge)) return false;
-  m_doc = doc;
-  SendMaterialsElement(doc, m_model, *m_bridge);
+  SendMaterialsElement(doc);
   if (doc) {
     // Withdraw every object that is now hidden or deleted, sent before or not.
     CRhinoObjectIterator all(*doc, kAllStates, kSendCategories);
@@ -26,11 +25,9 @@ bool ModelExporter::SendModelUpdate(const CRhinoDoc* doc) {
       const BridgeText id(UuidToText(object->Id()));
       bridge::DeleteElement(*m_bridge, m_model, id.c_str());
     }
-    CRhinoObjectIterator it(*doc, kSendStates, kSendCategories);
-    SendObjectElements(it);
+    SendObjectElements(*doc);
+    SendBlockDefinitions(*doc);
   }
-  SendBlockDefinitions(doc);
   FinishSend();
-  m_doc = nullptr;
   return true;
 }

@@ -24,13 +24,13 @@ enum class SendOutcome { kSent, kExportMissing, kRetired };
 
 // Converts and sends the camera unless the thread has been retired, all under
 // the shared lock, so a Stop or a newer thread never sees a late send.
-SendOutcome SendIfCurrent(ViewSyncShared& shared, unsigned generation, const BridgeHandle& handle,
+using CameraExport = bridge::Export<bridge_api::SetCameraTransformFovFn>;
+
+SendOutcome SendIfCurrent(ViewSyncShared& shared, unsigned generation, const CameraExport& send,
                           const ON_Viewport& viewport, double scale) {
   std::lock_guard<std::mutex> lock(shared.mutex);
   if (!Current(shared, generation)) return SendOutcome::kRetired;
-  const auto send =
-      bridge::FindExport<bridge_api::SetCameraTransformFovFn>(handle, "SetCameraTransformFov");
-  if (!send) return SendOutcome::kExportMissing;
+  if (!send.Found()) return SendOutcome::kExportMissing;
   const CameraRecord camera = CameraFromViewport(viewport, scale);
   send(camera.values, camera.fov);
   return SendOutcome::kSent;
@@ -107,6 +107,7 @@ void ViewSyncLoop(std::shared_ptr<ViewSyncShared> shared, unsigned generation) {
   RunningThread running(*shared);
   BridgeHandle handle;
   bridge::Load(handle);
+  const CameraExport setCamera = ORVEX_BRIDGE(handle, SetCameraTransformFov);
   // The box of the last viewport sent; nothing sent yet, so the first pass sends.
   std::optional<ON_BoundingBox> lastSent;
   while (Current(*shared, generation)) {
@@ -126,11 +127,11 @@ void ViewSyncLoop(std::shared_ptr<ViewSyncShared> shared, unsigned generation) {
       platform::SleepMilliseconds(kPollIntervalMs);
       continue;
     }
-    const SendOutcome outcome = SendIfCurrent(*shared, generation, handle, *viewport, scale);
+    const SendOutcome outcome = SendIfCurrent(*shared, generation, setCamera, *viewport, scale);
     if (outcome == SendOutcome::kRetired) break;
     // The message is shown outside the lock: a box waiting for the user must
     // not hold up the command thread.
-    if (outcome == SendOutcome::kExportMissing) bridge::ShowExportMissing();
+    if (outcome == SendOutcome::kExportMissing) setCamera.ShowMissing();
     lastSent = box;
     platform::SleepMilliseconds(kPauseAfterSendMs);
   }

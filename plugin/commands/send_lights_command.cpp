@@ -14,11 +14,8 @@ const wchar_t* CCommandOrvexConverterSendLights::EnglishCommandName() {
 
 CRhinoCommand::result CCommandOrvexConverterSendLights::RunCommand(const CRhinoCommandContext&) {
   ConverterContext& converter = TheConverterContext();
-  if (!TheLinkFlags().connected) {
-    messages::PrintConsole("Not Connected!\n");
-    return success;
-  }
-  converter.lightExporter->SendLights(converter.document);
+  if (!CheckConnected()) return success;
+  converter.lightExporter->SendLights(converter.Document());
   messages::PrintConsole("Success\n");
   services::ReportUsage("sync", "sync_light");
   return success;

@@ -15,15 +15,12 @@ const wchar_t* CCommandOrvexConverterSendModel::EnglishCommandName() {
 
 CRhinoCommand::result CCommandOrvexConverterSendModel::RunCommand(const CRhinoCommandContext&) {
   ConverterContext& converter = TheConverterContext();
-  if (!TheLinkFlags().connected) {
-    messages::PrintConsole("Not Connected!\n");
-    return success;
-  }
-  if (!converter.modelExporter->SendModelUpdate(converter.document)) {
+  if (!CheckConnected()) return success;
+  if (!converter.modelExporter->SendModelUpdate(converter.Document())) {
     StopFlow(converter);  // a failed update ends the link
     return success;
   }
-  SendActiveCamera(converter.document);
+  SendActiveCamera(converter.Document());
   messages::PrintConsole("Success\n");
   services::ReportUsage("sync", "sync");
   return success;

@@ -15,12 +15,9 @@ const wchar_t* CCommandOrvexConverterSendScenes::EnglishCommandName() {
 
 CRhinoCommand::result CCommandOrvexConverterSendScenes::RunCommand(const CRhinoCommandContext&) {
   ConverterContext& converter = TheConverterContext();
-  if (!TheLinkFlags().connected) {
-    messages::PrintConsole("Not Connected!\n");
-    return success;
-  }
+  if (!CheckConnected()) return success;
   if (!converter.bridge->module) bridge::Load(*converter.bridge);
-  SendScenes(converter.document);
+  SendScenes(converter.Document());
   messages::PrintConsole("Success\n");
   services::ReportUsage("sync", "sendScenes");
   return success;

@@ -15,10 +15,7 @@ const wchar_t* CCommandOrvexConverterViewSyncOn::EnglishCommandName() {
 CRhinoCommand::result CCommandOrvexConverterViewSyncOn::RunCommand(const CRhinoCommandContext&) {
   ConverterContext& converter = TheConverterContext();
   LinkFlags& flags = TheLinkFlags();
-  if (!flags.connected) {
-    messages::PrintConsole("Not Connected!\n");
-    return success;
-  }
+  if (!CheckConnected()) return success;
   if (flags.viewSyncOn) {
     messages::PrintConsole("View sync on!\n");
     return success;
@@ -41,10 +38,7 @@ const wchar_t* CCommandOrvexConverterViewSyncOff::EnglishCommandName() {
 CRhinoCommand::result CCommandOrvexConverterViewSyncOff::RunCommand(const CRhinoCommandContext&) {
   ConverterContext& converter = TheConverterContext();
   LinkFlags& flags = TheLinkFlags();
-  if (!flags.connected) {
-    messages::PrintConsole("Not Connected!\n");
-    return success;
-  }
+  if (!CheckConnected()) return success;
   if (!flags.viewSyncOn) {
     messages::PrintConsole("View sync off!\n");
     return success;

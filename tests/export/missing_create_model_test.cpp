@@ -23,7 +23,6 @@ TEST_F(MissingCreateModelTest, EveryCallCarriesModelZeroAndTheTransferIsNotStart
   AddReference(doc, block, ON_Xform::IdentityTransformation);
 
   ModelExporter exporter;
-  exporter.SetModel(5);  // a model of an earlier send is overwritten
   exporter.SendFullModel(&doc);
 
   const std::vector<ShownBox> boxes = Boxes();

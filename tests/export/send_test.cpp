@@ -36,6 +36,18 @@ Names MeshNames(const std::vector<Json>& calls) {
   return names;
 }
 
+// The calls of a send's first element, the materials element: from its
+// DeleteElement to the first EndElement.
+std::vector<Json> MaterialsElementCalls(const std::vector<Json>& calls) {
+  std::vector<Json> element;
+  for (const Json& call : calls) {
+    if (element.empty() && call.at("fn") != "DeleteElement") continue;
+    element.push_back(call);
+    if (call.at("fn") == "EndElement") break;
+  }
+  return element;
+}
+
 std::vector<std::string> FnNames(const std::vector<Json>& calls) {
   Names names;
   for (const Json& call : calls) names.push_back(call.at("fn").get<std::string>());
@@ -59,15 +71,16 @@ TEST_F(MaterialsElementTest, EachListedMaterialWithItsSwatch) {
   doc.StandinRdk().StandinAdd(std::make_unique<CRhRdkContent>(), true);  // not a material
 
   ModelExporter exporter;
-  exporter.SendMaterialsElement(&doc, 7, exporter.Bridge());
+  exporter.SendFullModel(&doc);
 
-  const std::vector<Json> calls = Calls();
+  const std::vector<Json> calls = MaterialsElementCalls(Calls());
   ASSERT_EQ(FnNames(calls),
             (Names{"DeleteElement", "BeginElement", "AddMaterial", "AddMesh", "AddInstance",
                    "AddMaterial", "AddMesh", "AddInstance", "EndElement"}));
+  ASSERT_NE(exporter.Model(), 0);
   for (const Json& call : calls)
     if (call.contains("model")) {
-      EXPECT_EQ(call["model"], 7) << call.dump();
+      EXPECT_EQ(call["model"], exporter.Model()) << call.dump();
     }
   EXPECT_EQ(calls[0]["id"], kMaterialsElementId);
   EXPECT_EQ(calls[1]["id"], kMaterialsElementId);
@@ -98,7 +111,7 @@ TEST_F(MaterialsElementTest, EachListedMaterialWithItsSwatch) {
     EXPECT_EQ(Floats(instance["transform"]), IdentityFloats());
   }
   // Swatches are named by their keys and spend no mesh number.
-  EXPECT_EQ(exporter.MeshCounter(), 0u);
+  EXPECT_EQ(MeshNames(Calls()).at(2), Utf8(MeshName(0)));
   EXPECT_TRUE(Boxes().empty());
 }
 
@@ -108,14 +121,14 @@ TEST_F(MaterialsElementTest, SharedLeadingIdDigitsSendTheFirstOnly) {
   AddMaterial(doc, L"Beta", Uuid("12345678-bbbb-2222-3333-444455556666"));
   AddMaterial(doc, L"Gamma", Uuid("87654321-aaaa-2222-3333-444455556666"));
   ModelExporter exporter;
-  exporter.SendMaterialsElement(&doc, 3, exporter.Bridge());
+  exporter.SendFullModel(&doc);
   Names keys;
   for (const Json& call : Calls("AddMaterial")) keys.push_back(call["key"]);
   EXPECT_EQ(keys, (Names{"Alpha_1234", "Gamma_8765"}));
   EXPECT_EQ(MeshNames(Calls()), (Names{"Alpha_1234", "Gamma_8765"}));
 
   // The filter starts empty on every send.
-  exporter.SendMaterialsElement(&doc, 3, exporter.Bridge());
+  exporter.SendFullModel(&doc);
   EXPECT_EQ(Calls("AddMaterial").size(), 4u);
 }
 
@@ -124,7 +137,7 @@ TEST_F(MaterialsElementTest, NoMeshableObjectAnchorsTheSwatchAtTheOrigin) {
   SetUnits(doc, ON::LengthUnitSystem::Meters);
   AddMaterial(doc, L"Only", Uuid("aaaa0000-1111-2222-3333-444455556666"));
   ModelExporter exporter;
-  exporter.SendMaterialsElement(&doc, 1, exporter.Bridge());
+  exporter.SendFullModel(&doc);
   const std::vector<Json> meshes = Calls("AddMesh");
   ASSERT_EQ(meshes.size(), 1u);
   const float d = kSwatchOffset;

@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "material/markup_escape.h"
 #include "material/material_conversion.h"
+#include "record_text/markup_escape.h"
 #include "tests/material/test_support.h"
 
 namespace material {
 namespace {
 
+using record_text::EscapeMarkup;
 using test::MakeTexture;
 
 // One character as wide text: a single unit, or a surrogate pair where wide

@@ -4,12 +4,13 @@
 
 #include <limits>
 
-#include "material/number_text.h"
+#include "record_text/number_text.h"
 #include "tests/material/test_support.h"
 
 namespace material {
 namespace {
 
+using record_text::NumberText;
 using test::MakeTexture;
 
 // A transform whose leading 2x2 block is [[m00, m01], [m10, m11]], the rest

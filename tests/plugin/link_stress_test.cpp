@@ -111,9 +111,8 @@ class LogMark {
  public:
   LogMark() { bridge::Load(m_handle); }
   void Write(const std::string& mark) {
-    const auto setPath =
-        bridge::FindExport<bridge_api::SetOrvexRenderPathFn>(m_handle, "SetOrvexRenderPath");
-    ASSERT_NE(setPath, nullptr);
+    const auto setPath = ORVEX_BRIDGE(m_handle, SetOrvexRenderPath);
+    ASSERT_TRUE(setPath.Found());
     setPath(BridgeText(platform::AnsiToWide(kPrefix + mark)).c_str());
   }
   static bool IsMark(const json& call, std::string* mark) {

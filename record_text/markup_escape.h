@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace material {
+namespace record_text {
 
 // Returns the text with "&" written as "&amp;", "<" as "&lt;" and ">" as
 // "&gt;". A character that XML text may not carry at all (control characters
@@ -50,4 +50,4 @@ inline std::wstring EscapeMarkup(std::wstring_view text) {
   return out;
 }
 
-}  // namespace material
+}  // namespace record_text

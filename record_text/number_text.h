@@ -5,9 +5,9 @@
 
 #include <string>
 
-namespace material {
+namespace record_text {
 
 // 0.25 gives "0.250000", 10.0 gives "10.000000", -1.5 gives "-1.500000".
 std::wstring NumberText(double value);
 
-}  // namespace material
+}  // namespace record_text

@@ -1,4 +1,4 @@
-#include "material/number_text.h"
+#include "record_text/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include "material/material_conversion.h"
 
-namespace material {
+namespace record_text {
 namespace {
 
 TEST(NumberTextTest, SixDecimalsFixedPoint) {
@@ -50,7 +50,7 @@ TEST(NumberTextTest, IgnoresTheProcessLocale) {
   ON_Material glass;
   glass.SetName(L"Glass");
   glass.m_transparency = 0.25;
-  const std::wstring record = BasicMaterialRecord(glass);
+  const std::wstring record = material::BasicMaterialRecord(glass);
   std::setlocale(LC_ALL, saved.c_str());
 
   EXPECT_EQ(number, L"0.250000") << "locale " << chosen;
@@ -58,4 +58,4 @@ TEST(NumberTextTest, IgnoresTheProcessLocale) {
 }
 
 }  // namespace
-}  // namespace material
+}  // namespace record_text

@@ -1,9 +1,9 @@
-#include "material/number_text.h"
+#include "record_text/number_text.h"
 
 #include <charconv>
 #include <system_error>
 
-namespace material {
+namespace record_text {
 
 std::wstring NumberText(double value) {
   // The widest fixed-point text of a double: 309 integer digits, the point,
@@ -15,4 +15,4 @@ std::wstring NumberText(double value) {
   return std::wstring(buffer, result.ptr);
 }
 
-}  // namespace material
+}  // namespace record_text
