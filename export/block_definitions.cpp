@@ -51,7 +51,9 @@ void ModelExporter::SendBlockDefinition(
     sent.push_back({BridgeText(MeshName(number)), BridgeText(WideText(key))});
   }
 
-  // One placement of every mesh for each visible reference.
+  // One placement of every mesh for each visible reference: the export is
+  // looked up once for them all.
+  const auto addInstance = ORVEX_BRIDGE(bridge, AddInstance);
   for (const CRhinoInstanceObject* reference : Items(references)) {
     if (!reference || reference->IsDeleted() || !reference->IsVisible() ||
         !reference->IsActiveInDocument())
@@ -59,8 +61,7 @@ void ModelExporter::SendBlockDefinition(
     float transform[16];
     BlockTransform(reference->InstanceXform(), m_scale, transform);
     for (const SentMesh& mesh : sent)
-      ORVEX_BRIDGE_CALL(bridge, AddInstance, m_model, mesh.name.c_str(), mesh.key.c_str(),
-                        transform);
+      addInstance(m_model, mesh.name.c_str(), mesh.key.c_str(), transform);
   }
   ORVEX_BRIDGE_CALL(bridge, EndElement);
 }
