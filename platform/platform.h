@@ -67,6 +67,8 @@ std::string NewUuidText();
 // UTF-8 to wide text; nullopt when the bytes are not valid UTF-8.
 std::optional<std::wstring> Utf8ToWide(std::string_view utf8);
 std::string WideToUtf8(std::wstring_view wide);
+// Appends the UTF-8 form of one code point (below U+110000, not a surrogate).
+void AppendUtf8(std::string& out, char32_t c);
 // Wide text to and from UTF-16 units (identity where wchar_t is 16 bits).
 std::u16string WideToUtf16(std::wstring_view wide);
 std::wstring Utf16ToWide(std::u16string_view utf16);

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/platform.h"
+
 namespace services::json {
 namespace {
 
@@ -31,24 +33,6 @@ int HexDigitValue(Traits::int_type c) {
 bool IsHighSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-void AppendUtf8(std::uint32_t codePoint, std::string& text) {
-  if (codePoint < 0x80) {
-    text += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    text += static_cast<char>(0xC0 | (codePoint >> 6));
-    text += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    text += static_cast<char>(0xE0 | (codePoint >> 12));
-    text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    text += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    text += static_cast<char>(0xF0 | (codePoint >> 18));
-    text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    text += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
 // Collects the \uXXXX escapes of one string: a high surrogate waits for the low
 // one that follows it; a surrogate without a partner becomes U+FFFD.
 class Utf16Escapes {
@@ -57,7 +41,7 @@ class Utf16Escapes {
 
   void add(std::uint32_t unit) {
     if (pendingHigh_ != 0 && IsLowSurrogate(unit)) {
-      AppendUtf8(0x10000 + ((pendingHigh_ - 0xD800) << 10) + (unit - 0xDC00), text_);
+      platform::AppendUtf8(text_, 0x10000 + ((pendingHigh_ - 0xD800) << 10) + (unit - 0xDC00));
       pendingHigh_ = 0;
       return;
     }
@@ -65,16 +49,16 @@ class Utf16Escapes {
     if (IsHighSurrogate(unit)) {
       pendingHigh_ = unit;
     } else if (IsLowSurrogate(unit)) {
-      AppendUtf8(kReplacementCharacter, text_);
+      platform::AppendUtf8(text_, kReplacementCharacter);
     } else {
-      AppendUtf8(unit, text_);
+      platform::AppendUtf8(text_, unit);
     }
   }
 
   // Called before anything else enters the string.
   void flush() {
     if (pendingHigh_ == 0) return;
-    AppendUtf8(kReplacementCharacter, text_);
+    platform::AppendUtf8(text_, kReplacementCharacter);
     pendingHigh_ = 0;
   }
 

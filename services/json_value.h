@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace services::json {
@@ -30,38 +31,22 @@ using String = std::string;
 using Boolean = bool;
 struct Null {};
 
-// The kind that a tag type stands for, and its name in misuse reports.
+// The names of the kinds in misuse reports, by numeric code.
+inline constexpr const char* kKindNames[] = {"Number", "String", "Boolean",
+                                             "Null",   "Array",  "Object"};
+
+// The kind that a tag type stands for, and its name.
 template <typename T>
-struct KindOf;
-template <>
-struct KindOf<Number> {
-  static constexpr Kind kind = Kind::Number;
-  static constexpr const char* name = "Number";
-};
-template <>
-struct KindOf<String> {
-  static constexpr Kind kind = Kind::String;
-  static constexpr const char* name = "String";
-};
-template <>
-struct KindOf<Boolean> {
-  static constexpr Kind kind = Kind::Boolean;
-  static constexpr const char* name = "Boolean";
-};
-template <>
-struct KindOf<Null> {
-  static constexpr Kind kind = Kind::Null;
-  static constexpr const char* name = "Null";
-};
-template <>
-struct KindOf<Array> {
-  static constexpr Kind kind = Kind::Array;
-  static constexpr const char* name = "Array";
-};
-template <>
-struct KindOf<Object> {
-  static constexpr Kind kind = Kind::Object;
-  static constexpr const char* name = "Object";
+struct KindOf {
+  static constexpr Kind kind = std::is_same_v<T, Number>    ? Kind::Number
+                               : std::is_same_v<T, String>  ? Kind::String
+                               : std::is_same_v<T, Boolean> ? Kind::Boolean
+                               : std::is_same_v<T, Null>    ? Kind::Null
+                               : std::is_same_v<T, Array>   ? Kind::Array
+                               : std::is_same_v<T, Object>  ? Kind::Object
+                                                            : Kind::Invalid;
+  static_assert(kind != Kind::Invalid, "not a kind tag");
+  static constexpr const char* name = kKindNames[static_cast<int>(kind)];
 };
 
 // A sequence of owned values in text order.
