@@ -3,7 +3,6 @@
 #include "bridge/bridge_loader.h"
 #include "export/model_exporter.h"
 #include "light/light_exporter.h"
-#include "plugin/messages.h"
 #include "plugin/plugin_identity.h"
 
 ConverterContext::ConverterContext() {
@@ -35,10 +34,4 @@ ConverterContext& TheConverterContext() {
 LinkFlags& TheLinkFlags() {
   static LinkFlags flags;
   return flags;
-}
-
-bool CheckConnected() {
-  if (TheLinkFlags().connected) return true;
-  messages::PrintConsole("Not Connected!\n");
-  return false;
 }

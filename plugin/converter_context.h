@@ -48,10 +48,6 @@ struct LinkFlags {
 };
 LinkFlags& TheLinkFlags();
 
-// The guard of the commands that need a link: true while linked; otherwise
-// prints "Not Connected!" and the command does nothing more.
-bool CheckConnected();
-
 // Links the command's document to the renderer and sends the whole model.
 bool StartFlow(ConverterContext& context, CRhinoDoc* doc);
 // Unlinks: destroys the renderer model and stops camera synchronisation.

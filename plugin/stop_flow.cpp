@@ -1,4 +1,5 @@
 #include "export/model_exporter.h"
+#include "plugin/commands/command_steps.h"
 #include "plugin/converter_context.h"
 #include "plugin/messages.h"
 

@@ -5,23 +5,25 @@
 
 #include "RhinoSdk.h"
 
-#define ORVEX_DECLARE_COMMAND(Class)                                        \
-  class Class : public CRhinoCommand {                                      \
+// The command class CCommand<Name>, with its id and its English name <Name>;
+// each command file defines its RunCommand.
+#define ORVEX_DECLARE_COMMAND(Name, Id)                                     \
+  class CCommand##Name : public CRhinoCommand {                             \
    public:                                                                  \
-    Class() : CRhinoCommand(false, false, nullptr, false) {}                \
-    ~Class() override = default;                                            \
-    UUID CommandUUID() override;                                            \
-    const wchar_t* EnglishCommandName() override;                           \
+    CCommand##Name() : CRhinoCommand(false, false, nullptr, false) {}       \
+    ~CCommand##Name() override = default;                                   \
+    UUID CommandUUID() override { return ON_UuidFromString(Id); }           \
+    const wchar_t* EnglishCommandName() override { return L"" #Name; }      \
     CRhinoCommand::result RunCommand(const CRhinoCommandContext&) override; \
   };
 
-ORVEX_DECLARE_COMMAND(CCommandOrvexConverterWebsite)
-ORVEX_DECLARE_COMMAND(CCommandOrvexConverterStart)
-ORVEX_DECLARE_COMMAND(CCommandOrvexConverterStop)
-ORVEX_DECLARE_COMMAND(CCommandOrvexConverterSendModel)
-ORVEX_DECLARE_COMMAND(CCommandOrvexConverterViewSyncOn)
-ORVEX_DECLARE_COMMAND(CCommandOrvexConverterViewSyncOff)
-ORVEX_DECLARE_COMMAND(CCommandOrvexConverterSendScenes)
-ORVEX_DECLARE_COMMAND(CCommandOrvexConverterSendLights)
+ORVEX_DECLARE_COMMAND(OrvexConverterWebsite, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C01")
+ORVEX_DECLARE_COMMAND(OrvexConverterStart, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C02")
+ORVEX_DECLARE_COMMAND(OrvexConverterStop, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C03")
+ORVEX_DECLARE_COMMAND(OrvexConverterSendModel, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C04")
+ORVEX_DECLARE_COMMAND(OrvexConverterViewSyncOn, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C05")
+ORVEX_DECLARE_COMMAND(OrvexConverterViewSyncOff, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C06")
+ORVEX_DECLARE_COMMAND(OrvexConverterSendScenes, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C07")
+ORVEX_DECLARE_COMMAND(OrvexConverterSendLights, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C08")
 
 #undef ORVEX_DECLARE_COMMAND

@@ -1,16 +1,8 @@
+#include "plugin/commands/command_steps.h"
 #include "plugin/commands/commands.h"
 #include "plugin/converter_context.h"
 #include "plugin/messages.h"
-#include "services/usage_reporter.h"
 #include "sync/view_sync.h"
-
-UUID CCommandOrvexConverterViewSyncOn::CommandUUID() {
-  return ON_UuidFromString("3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C05");
-}
-
-const wchar_t* CCommandOrvexConverterViewSyncOn::EnglishCommandName() {
-  return L"OrvexConverterViewSyncOn";
-}
 
 CRhinoCommand::result CCommandOrvexConverterViewSyncOn::RunCommand(const CRhinoCommandContext&) {
   ConverterContext& converter = TheConverterContext();
@@ -22,17 +14,7 @@ CRhinoCommand::result CCommandOrvexConverterViewSyncOn::RunCommand(const CRhinoC
   }
   StartViewSyncThread(converter.viewSync);
   flags.viewSyncOn = 1;
-  messages::PrintConsole("Success\n");
-  services::ReportUsage("sync", "viewOn");
-  return success;
-}
-
-UUID CCommandOrvexConverterViewSyncOff::CommandUUID() {
-  return ON_UuidFromString("3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C06");
-}
-
-const wchar_t* CCommandOrvexConverterViewSyncOff::EnglishCommandName() {
-  return L"OrvexConverterViewSyncOff";
+  return Succeeded("viewOn");
 }
 
 CRhinoCommand::result CCommandOrvexConverterViewSyncOff::RunCommand(const CRhinoCommandContext&) {
@@ -45,7 +27,5 @@ CRhinoCommand::result CCommandOrvexConverterViewSyncOff::RunCommand(const CRhino
   }
   converter.viewSync->StopThreads();
   flags.viewSyncOn = 0;
-  messages::PrintConsole("Success\n");
-  services::ReportUsage("sync", "viewOff");
-  return success;
+  return Succeeded("viewOff");
 }
