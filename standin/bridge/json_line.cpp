@@ -97,27 +97,32 @@ JsonLine& JsonLine::Text(std::string_view key, const char16_t* utf16) {
   return Text(key, std::string_view(Utf16ToUtf8(utf16)));
 }
 
+namespace {
+
+// A JSON array of the `count` values, each written by append(out, value).
+template <class T, class Append>
+void AppendArray(std::string& out, const T* values, int count, Append append) {
+  out.push_back('[');
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) out.push_back(',');
+    append(out, values[i]);
+  }
+  out.push_back(']');
+}
+
+}  // namespace
+
 JsonLine& JsonLine::Floats(std::string_view key, const float* values, int count) {
   if (count > 0 && values == nullptr) return Null(key);
   Key(key);
-  members_.push_back('[');
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) members_.push_back(',');
-    AppendJsonFloat(members_, values[i]);
-  }
-  members_.push_back(']');
+  AppendArray(members_, values, count, AppendJsonFloat);
   return *this;
 }
 
 JsonLine& JsonLine::Ints(std::string_view key, const int* values, int count) {
   if (count > 0 && values == nullptr) return Null(key);
   Key(key);
-  members_.push_back('[');
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) members_.push_back(',');
-    AppendInt(members_, values[i]);
-  }
-  members_.push_back(']');
+  AppendArray(members_, values, count, [](std::string& out, int value) { AppendInt(out, value); });
   return *this;
 }
 

@@ -122,41 +122,41 @@ void SceneOutput::AfterStartSend(const RendererState& state, BridgeModel model) 
   WriteGltfLocked(state, *folder);
 }
 
-void SceneOutput::AfterSendLights(const RendererState& state) {
+// Writes one file of the folder with the text that textOf gives for the
+// renderer's state (nothing when it gives none), then, withGltf, the glTF of
+// what the renderer holds.
+template <class TextOf>
+void SceneOutput::WriteFile(const RendererState& state, const char* name, bool withGltf,
+                            TextOf textOf) {
   const auto folder = OutputFolderFromEnvironment();
   if (!folder) return;
   std::lock_guard<std::mutex> lock(mutex_);
-  const RendererSnapshot snapshot = state.Snapshot();
+  const std::optional<std::string> text = textOf(state.Snapshot());
+  if (!text) return;
   std::vector<std::string> problems;
-  WriteFileWhole(*folder / "lights.xml", snapshot.lights ? snapshot.lights->xml : std::string(),
-                 problems);
+  WriteFileWhole(*folder / name, *text, problems);
   Report(problems);
-  WriteGltfLocked(state, *folder);
+  if (withGltf) WriteGltfLocked(state, *folder);
+}
+
+void SceneOutput::AfterSendLights(const RendererState& state) {
+  WriteFile(state, "lights.xml", true, [](const RendererSnapshot& snapshot) {
+    return std::optional<std::string>(snapshot.lights ? snapshot.lights->xml : std::string());
+  });
 }
 
 void SceneOutput::AfterStartSendScenes(const RendererState& state) {
-  const auto folder = OutputFolderFromEnvironment();
-  if (!folder) return;
-  std::lock_guard<std::mutex> lock(mutex_);
-  const RendererSnapshot snapshot = state.Snapshot();
-  std::vector<std::string> problems;
-  WriteFileWhole(
-      *folder / "scenes.json",
-      ScenesJson(snapshot.scenesDocumentPath, snapshot.sentScenes.value_or(std::vector<Scene>{})),
-      problems);
-  Report(problems);
-  WriteGltfLocked(state, *folder);
+  WriteFile(state, "scenes.json", true, [](const RendererSnapshot& snapshot) {
+    return std::optional<std::string>(ScenesJson(
+        snapshot.scenesDocumentPath, snapshot.sentScenes.value_or(std::vector<Scene>{})));
+  });
 }
 
 void SceneOutput::AfterSetCamera(const RendererState& state) {
-  const auto folder = OutputFolderFromEnvironment();
-  if (!folder) return;
-  std::lock_guard<std::mutex> lock(mutex_);
-  const RendererSnapshot snapshot = state.Snapshot();
-  if (!snapshot.camera) return;
-  std::vector<std::string> problems;
-  WriteFileWhole(*folder / "camera.json", CameraJson(*snapshot.camera), problems);
-  Report(problems);
+  WriteFile(state, "camera.json", false, [](const RendererSnapshot& snapshot) {
+    return snapshot.camera ? std::optional<std::string>(CameraJson(*snapshot.camera))
+                           : std::nullopt;
+  });
 }
 
 }  // namespace orvex_bridge

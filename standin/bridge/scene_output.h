@@ -30,6 +30,8 @@ class SceneOutput {
 
  private:
   void WriteGltfLocked(const RendererState& state, const std::filesystem::path& folder);
+  template <class TextOf>
+  void WriteFile(const RendererState& state, const char* name, bool withGltf, TextOf textOf);
 
   std::mutex mutex_;
   BridgeModel lastSent_ = 0;

@@ -114,6 +114,17 @@ class Reader {
     return value;
   }
 
+  // Calls read(object, field) for each element of an array of objects, with
+  // the element's own field name ("layers[2]").
+  template <class Read>
+  static void EachObject(const json& array, const std::string& field, Read read) {
+    Array(array, field);
+    for (size_t i = 0; i < array.size(); ++i) {
+      const std::string element = field + "[" + std::to_string(i) + "]";
+      read(Object(array[i], element), element);
+    }
+  }
+
   static ON_3dVector Vector(const json& value, const std::string& field) {
     if (!value.is_array() || value.size() != 3) Fail(field, "expected an array of three numbers");
     return ON_3dVector(Number(value[0], field + "[0]"), Number(value[1], field + "[1]"),
@@ -190,24 +201,19 @@ ON_4fColor Reader::FloatColour(const json& value, const std::string& field) {
 }
 
 void Reader::ReadLayers(const json& layers) {
-  Array(layers, "layers");
-  for (size_t i = 0; i < layers.size(); ++i) {
-    const std::string field = "layers[" + std::to_string(i) + "]";
-    const json& l = Object(layers[i], field);
+  EachObject(layers, "layers", [&](const json& l, const std::string& field) {
     CRhinoLayer layer;
     layer.SetId(Id(l, field));
     layer.SetName(OnText(Name(l, field)));
     if (const json* m = Member(l, "material"))
       layer.m_standin_material_id = Reference(*m, field + ".material");
     m_doc.m_layer_table.AddLayer(layer);
-  }
+  });
 }
 
 void Reader::ReadMaterials(const json& materials) {
-  Array(materials, "materials");
-  for (size_t i = 0; i < materials.size(); ++i)
-    ReadMaterial(Object(materials[i], "materials[" + std::to_string(i) + "]"),
-                 "materials[" + std::to_string(i) + "]");
+  EachObject(materials, "materials",
+             [&](const json& m, const std::string& field) { ReadMaterial(m, field); });
 }
 
 void Reader::ReadMaterial(const json& m, const std::string& field) {
@@ -332,7 +338,6 @@ int Reader::LayerIndex(const json& object, const std::string& field) {
 }
 
 std::unique_ptr<CRhinoObject> Reader::ObjectOf(const json& o, const std::string& field) {
-  Object(o, field);
   std::unique_ptr<CRhinoObject> object;
   if (const json* instance = Member(o, "instance")) {
     const std::string f = field + ".instance";
@@ -387,10 +392,7 @@ std::unique_ptr<CRhinoObject> Reader::ObjectOf(const json& o, const std::string&
 }
 
 void Reader::ReadDefinitions(const json& definitions) {
-  Array(definitions, "instance_definitions");
-  for (size_t i = 0; i < definitions.size(); ++i) {
-    const std::string field = "instance_definitions[" + std::to_string(i) + "]";
-    const json& d = Object(definitions[i], field);
+  EachObject(definitions, "instance_definitions", [&](const json& d, const std::string& field) {
     auto definition = std::make_unique<CRhinoInstanceDefinition>();
     definition->SetId(Id(d, field));
     definition->SetName(OnText(Name(d, field)));
@@ -400,23 +402,19 @@ void Reader::ReadDefinitions(const json& definitions) {
       definition->SetHiddenModelComponentState(Bool(*v, field + ".hidden"));
     definition->m_doc = &m_doc;
     if (const json* objects = Member(d, "objects")) {
-      Array(*objects, field + ".objects");
-      for (size_t k = 0; k < objects->size(); ++k) {
-        auto object = ObjectOf((*objects)[k], field + ".objects[" + std::to_string(k) + "]");
+      EachObject(*objects, field + ".objects", [&](const json& o, const std::string& at) {
+        auto object = ObjectOf(o, at);
         object->StandinSetDocument(&m_doc);
         object->StandinSetActive(false);  // definition geometry is not in the document itself
         definition->StandinAddObject(std::move(object));
-      }
+      });
     }
     m_doc.m_instance_definition_table.StandinAdd(std::move(definition));
-  }
+  });
 }
 
 void Reader::ReadLights(const json& lights) {
-  Array(lights, "lights");
-  for (size_t i = 0; i < lights.size(); ++i) {
-    const std::string field = "lights[" + std::to_string(i) + "]";
-    const json& l = Object(lights[i], field);
+  EachObject(lights, "lights", [&](const json& l, const std::string& field) {
     auto light = std::make_unique<CRhinoLight>();
     ON_Light& on = light->m_light;
     const ON_UUID id = Id(l, field);
@@ -444,7 +442,7 @@ void Reader::ReadLights(const json& lights) {
     if (const json* v = Member(l, "active")) light->StandinSetActive(Bool(*v, field + ".active"));
     light->StandinSetDocument(&m_doc);
     m_doc.m_light_table.StandinAdd(std::move(light));
-  }
+  });
 }
 
 ON_Viewport Reader::Viewport(const json& value, const std::string& field) {
@@ -474,16 +472,13 @@ ON_Viewport Reader::Viewport(const json& value, const std::string& field) {
 }
 
 void Reader::ReadNamedViews(const json& views) {
-  Array(views, "named_views");
-  for (size_t i = 0; i < views.size(); ++i) {
-    const std::string field = "named_views[" + std::to_string(i) + "]";
-    const json& v = Object(views[i], field);
+  EachObject(views, "named_views", [&](const json& v, const std::string& field) {
     ON_3dmView view;
     view.m_named_view_id = Id(v, field);
     view.m_name = OnText(Name(v, field));
     if (const json* vp = Member(v, "viewport")) view.m_vp = Viewport(*vp, field + ".viewport");
     m_doc.StandinProperties().StandinAddNamedView(view);
-  }
+  });
 }
 
 void Reader::ReadDocument(const json& root) {
@@ -505,9 +500,9 @@ void Reader::ReadDocument(const json& root) {
   }
   if (const json* v = Member(root, "instance_definitions")) ReadDefinitions(*v);
   if (const json* objects = Member(root, "objects")) {
-    Array(*objects, "objects");
-    for (size_t i = 0; i < objects->size(); ++i)
-      m_doc.StandinAddObject(ObjectOf((*objects)[i], "objects[" + std::to_string(i) + "]"));
+    EachObject(*objects, "objects", [&](const json& o, const std::string& field) {
+      m_doc.StandinAddObject(ObjectOf(o, field));
+    });
   }
   if (const json* v = Member(root, "lights")) ReadLights(*v);
   if (const json* v = Member(root, "named_views")) ReadNamedViews(*v);
