@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/temp_dir.h"
+
 using bridge::DecodeFolderLine;
 
 TEST(FolderLineTest, TakesTheFirstLineWithoutItsLineEnd) {
@@ -29,7 +31,8 @@ TEST(FolderLineTest, DecodesUtf8AndRefusesWhatIsNotAFolderLine) {
 }
 
 TEST(FolderFileTest, WritesUtf8WithoutLineEndAndReadsItBack) {
-  const auto path = std::filesystem::temp_directory_path() / "orvex_folder_file_test.strings";
+  const test_support::TempDir folder("orvex-folder-file");
+  const auto path = folder.path() / "orvex_render_folder.strings";
   bridge::WriteFolderFile(path.wstring(), L"/opt/Orvex 渲染器");
   std::ifstream file(path, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

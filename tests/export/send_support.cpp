@@ -3,20 +3,14 @@
 #include <cmath>
 
 #include "tests/export/test_meshes.h"
-#include "tests/support/process_call_log.h"
 
 namespace export_test {
 namespace {
 
 // The bridge's call log and the recording host, shared by every test of the
 // process. Made by the first SetUp, before any exporter loads the bridge.
-struct Process {
-  test_support::ProcessCallLog log{"orvex-export"};
-  test_support::RecordingHost host;
-};
-
-Process& TheProcess() {
-  static Process process;
+test_support::InProcessHost& TheProcess() {
+  static test_support::InProcessHost process("orvex-export");
   return process;
 }
 

@@ -29,7 +29,6 @@
 #include "plugin/commands/commands.h"
 #include "plugin/converter_context.h"
 #include "sync/view_sync.h"
-#include "tests/support/process_call_log.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/wait_until.h"
@@ -65,14 +64,12 @@ const char* kDocument = R"({
 // What the process shares: the call log and the client id in a folder of
 // their own, message boxes recorded from any thread, and one view. Made on
 // first use, before anything loads the bridge.
-struct Process {
+struct Process : test_support::InProcessHost {
   Process();
-  test_support::ProcessCallLog log{"orvex-stress"};
-  test_support::RecordingHost host;
   CRhinoView* view = nullptr;
 };
 
-Process::Process() {
+Process::Process() : InProcessHost("orvex-stress") {
   // Read by the bridge when it is first loaded, and by the plug-in at each use.
   setenv("ORVEX_BRIDGE_LOG_ARRAYS", "0", 1);
   setenv("ORVEX_BRIDGE_START_CODE", "0", 1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/support/process_call_log.h"
 
 namespace test_support {
 
@@ -59,6 +60,15 @@ class RecordingHost : public platform::Desktop {
   std::vector<ShownBox> boxes_;
   std::vector<std::string> prints_;
   std::vector<ShellOpenCall> shellOpens_;
+};
+
+// What an in-process test program shares across its tests, made on first use,
+// before anything loads the bridge: the bridge's call log in a folder of its
+// own and the recording host.
+struct InProcessHost {
+  explicit InProcessHost(const std::string& logPrefix) : log(logPrefix) {}
+  ProcessCallLog log;
+  RecordingHost host;
 };
 
 }  // namespace test_support

@@ -20,7 +20,6 @@
 #include "platform/platform.h"
 #include "sync/camera_record.h"
 #include "sync/view_sync.h"
-#include "tests/support/process_call_log.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/wait_until.h"
 
@@ -34,9 +33,8 @@ using test_support::WaitUntil;
 // The call log in a folder of its own, message boxes recorded (from any
 // thread), and one view of the application. Made by the first SetUp, before
 // the first view-sync thread loads the bridge.
-struct Process {
-  test_support::ProcessCallLog log{"orvex-sync"};
-  test_support::RecordingHost host;
+struct Process : test_support::InProcessHost {
+  Process() : InProcessHost("orvex-sync") {}
   CRhinoView* view = &RhinoApp().StandinCreateView();
 };
 
