@@ -43,34 +43,6 @@ constexpr std::size_t kStreamingBytes = std::size_t{4} << 20;
 
 inline bool Streams(std::size_t bytes) { return ORVEX_MESH_SSE2 && bytes > kStreamingBytes; }
 
-// Asks for the memory this far ahead of a pass to be on its way to the cache:
-// a render mesh's arrays are seldom in the cache when it is sent. (A mesh
-// large enough to be written around the cache is read in long enough runs for
-// the processor to see them coming.)
-constexpr std::size_t kPrefetchBytes = 4096;
-
-inline void Prefetch(const void* at) {
-#if ORVEX_MESH_SSE2
-  _mm_prefetch(static_cast<const char*>(at) + kPrefetchBytes, _MM_HINT_T0);
-#else
-  (void)at;
-#endif
-}
-
-// Asks for the start of an array, up to the distance the passes prefetch, all
-// at once: the misses then overlap instead of coming one after another.
-template <class T>
-void PrefetchStart(const ON_SimpleArray<T>& array) {
-#if ORVEX_MESH_SSE2
-  const char* start = reinterpret_cast<const char*>(array.Array());
-  const std::size_t bytes = std::min(Size(array) * sizeof(T), kPrefetchBytes);
-  for (std::size_t offset = 0; offset < bytes; offset += 64)
-    _mm_prefetch(start + offset, _MM_HINT_T0);
-#else
-  (void)array;
-#endif
-}
-
 // Makes the buffers written around the cache visible to every later reader.
 inline void EndStreaming() {
 #if ORVEX_MESH_SSE2
@@ -139,7 +111,6 @@ std::size_t WriteTrianglesUnaligned(const ON_MeshFace* faces, std::size_t count,
   const __m128i past = _mm_set1_epi32(static_cast<int>(limit));
   std::size_t i = 0;
   for (; i < count; ++i) {
-    if (i % 4 == 0) Prefetch(faces + i);
     const ON_MeshFace& face = faces[i];
     if (!IsTriangle(face)) {
       if (stopAtQuad) break;
@@ -340,7 +311,6 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
   const __m128d wide = _mm_set1_pd(scale);
   __m128 doubtful = _mm_setzero_ps();
   for (; i + 4 <= count; i += 4, in += 12, out += 12) {
-    if (!kStream) Prefetch(in);
     __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + 4), c = _mm_loadu_ps(in + 8);
     if (copy != nullptr) {
       _mm_storeu_ps(copy, a);
@@ -444,7 +414,6 @@ void WriteUvs(const ON_2fPoint* uvs, std::size_t given, std::size_t count, float
 #if ORVEX_MESH_SSE2
   const __m128 flipV = _mm_castsi128_ps(_mm_set_epi32(INT32_MIN, 0, INT32_MIN, 0));
   for (; i + 2 <= present; i += 2) {
-    if (!kStream && i % 8 == 0) Prefetch(uvs + i);
     StoreFour<kStream>(out + 2 * i, _mm_xor_ps(_mm_loadu_ps(&uvs[i].x), flipV));
   }
 #endif
@@ -580,19 +549,9 @@ void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers
 
 }  // namespace
 
-void FillMeshBuffers(const ON_Mesh& mesh, MeshBuffers& buffers, bool exchange) {
-  WriteTriangles(mesh.m_F.Array(), Size(mesh.m_F), mesh.m_V.Count(), false, buffers.indices);
-  if (WriteVertexBuffers(mesh, 1.0, exchange, buffers) > 0)
-    DropTrianglesOfInvalidVertices(mesh.m_V.Array(), Size(mesh.m_V), 1.0, buffers);
-}
-
 bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& buffers) {
   const std::size_t faceCount = Size(mesh.m_F);
   if (faceCount == 0) return false;
-  PrefetchStart(mesh.m_F);
-  PrefetchStart(mesh.m_V);
-  PrefetchStart(mesh.m_N);
-  PrefetchStart(mesh.m_T);
   const std::size_t walked =
       WriteTriangles(mesh.m_F.Array(), faceCount, mesh.m_V.Count(), true, buffers.indices);
   const bool quads = walked < faceCount;

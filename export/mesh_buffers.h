@@ -60,26 +60,24 @@ inline constexpr std::size_t kQuadSplitRun = 4096;
 // The placement of a mesh that is already in world coordinates.
 inline constexpr float kIdentityTransform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-// Fills the buffers (emptied first) from the mesh as it stands, without
-// scaling. exchange: positions (y, x, z) and normals (y, x, z), the renderer
-// frame; otherwise positions (x, y, z) and normals (-x, -y, -z). Texture
-// coordinates are (u, -v) in both modes. The three per-vertex buffers always
-// hold exactly one entry per vertex, in vertex order:
+// The conversion of one render mesh for sending, into the buffers (emptied
+// first). Its quads are split into triangles by the host (on a copy of its
+// vertices and faces; a mesh without quads is read as it stands), and its
+// positions scaled by `scale` (centimetres per model unit). exchange:
+// positions (y, x, z) and normals (y, x, z), the renderer frame; otherwise
+// positions (x, y, z) and normals (-x, -y, -z). Texture coordinates are
+// (u, -v) in both modes. The three per-vertex buffers always hold exactly one
+// entry per vertex, in vertex order:
 // - a vertex that fails its validity test keeps its number with the position
-//   (0, 0, 0), and every triangle that uses it is left out;
+//   (0, 0, 0), and every triangle that uses it is left out. Validity is judged
+//   on the mesh's own coordinates, before scaling, and for a finite scale
+//   again after it: a vertex that the scale takes out of the float range is
+//   invalid too;
 // - a missing normal, or one that fails its validity test, is (0, 0, 1);
 // - a missing texture coordinate is (0, 0).
-// Only faces that are triangles are written, in stored order and winding;
-// a triangle with a vertex number outside the vertex list is left out.
-void FillMeshBuffers(const ON_Mesh& mesh, MeshBuffers& buffers, bool exchange);
-
-// The conversion of one render mesh for sending: its quads split into
-// triangles by the host (on a copy of its vertices and faces; a mesh without
-// quads is read as it stands), filled as above, positions then scaled by
-// `scale` (centimetres per model unit). Validity is judged on the mesh's own
-// coordinates, before scaling, and for a finite scale again after it: a
-// vertex that the scale takes out of the float range is invalid too. False,
-// with the buffers of no use, when no triangle is left to send.
+// Triangles are written in stored order and winding; a triangle with a vertex
+// number outside the vertex list is left out. False, with the buffers of no
+// use, when no triangle is left to send.
 bool ConvertMesh(const ON_Mesh& mesh, double scale, bool exchange, MeshBuffers& buffers);
 
 // Whether the bridge, which takes every count as a 32-bit integer, can be

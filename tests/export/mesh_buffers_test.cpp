@@ -119,48 +119,48 @@ TEST(ConvertMesh, UnsetScaleFlowsIntoEveryCoordinate) {
   EXPECT_EQ(b.normals, (Floats{0, 0, 1, 0, 1, 0, 1, 0, 0}));
 }
 
-TEST(FillMeshBuffers, MissingNormalsAndTextureCoordinatesArePadded) {
+TEST(MeshBuffersTest, MissingNormalsAndTextureCoordinatesArePadded) {
   const ON_Mesh mesh = TriangleMesh({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {{0, 1, 2}});
   for (bool exchange : {true, false}) {
     MeshBuffers b;
-    FillMeshBuffers(mesh, b, exchange);
+    ConvertMesh(mesh, 1.0, exchange, b);
     EXPECT_EQ(b.normals, (Floats{0, 0, 1, 0, 0, 1, 0, 0, 1})) << exchange;
     EXPECT_EQ(b.uvs, (Floats{0, 0, 0, 0, 0, 0})) << exchange;
   }
 }
 
-TEST(FillMeshBuffers, InvalidNormalIsUpAtItsOwnPlace) {
+TEST(MeshBuffersTest, InvalidNormalIsUpAtItsOwnPlace) {
   ON_Mesh mesh = TriangleMesh({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {{0, 1, 2}});
   mesh.m_N.Append(ON_3fVector(1, 0, 0));
   mesh.m_N.Append(ON_3fVector(std::nanf(""), 0, 0));
   mesh.m_N.Append(ON_3fVector(0, 1, 0));
   MeshBuffers b;
-  FillMeshBuffers(mesh, b, true);
+  ConvertMesh(mesh, 1.0, true, b);
   EXPECT_EQ(b.normals, (Floats{0, 1, 0, 0, 0, 1, 1, 0, 0}));
-  FillMeshBuffers(mesh, b, false);
+  ConvertMesh(mesh, 1.0, false, b);
   EXPECT_EQ(b.normals, (Floats{-1, 0, 0, 0, 0, 1, 0, -1, 0}));
 }
 
-TEST(FillMeshBuffers, InvalidVertexKeepsItsNumberAndLosesItsTriangles) {
+TEST(MeshBuffersTest, InvalidVertexKeepsItsNumberAndLosesItsTriangles) {
   ON_Mesh mesh = TriangleMesh({{1, 1, 1}, {2, 2, 2}, {std::nanf(""), 0, 0}, {3, 4, 5}, {6, 7, 8}},
                               {{0, 1, 2}, {2, 3, 4}, {0, 3, 4}, {1, 3, 4}});
   MeshBuffers b;
-  FillMeshBuffers(mesh, b, true);
+  ConvertMesh(mesh, 1.0, true, b);
   EXPECT_EQ(b.positions, (Floats{1, 1, 1, 2, 2, 2, 0, 0, 0, 4, 3, 5, 7, 6, 8}));
   EXPECT_EQ(b.indices, (Ints{0, 3, 4, 1, 3, 4}));
   EXPECT_EQ(b.normals.size(), 15u);
   EXPECT_EQ(b.uvs.size(), 10u);
 }
 
-TEST(FillMeshBuffers, TrianglesOutsideTheVertexListAreLeftOut) {
+TEST(MeshBuffersTest, TrianglesOutsideTheVertexListAreLeftOut) {
   const ON_Mesh mesh =
       TriangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 3}, {-1, 0, 1}, {2, 1, 0}});
   MeshBuffers b;
-  FillMeshBuffers(mesh, b, false);
+  ConvertMesh(mesh, 1.0, false, b);
   EXPECT_EQ(b.indices, (Ints{2, 1, 0}));
 }
 
-TEST(FillMeshBuffers, PerVertexBuffersHoldOneEntryPerVertex) {
+TEST(MeshBuffersTest, PerVertexBuffersHoldOneEntryPerVertex) {
   // Surplus normals and texture coordinates past the vertex list are not sent.
   ON_Mesh mesh = UnitTriangle();
   for (int i = 0; i < 5; ++i) {
@@ -168,16 +168,16 @@ TEST(FillMeshBuffers, PerVertexBuffersHoldOneEntryPerVertex) {
     mesh.m_T.Append(ON_2fPoint(0.5f, 0.5f));
   }
   MeshBuffers b;
-  FillMeshBuffers(mesh, b, true);
+  ConvertMesh(mesh, 1.0, true, b);
   EXPECT_EQ(b.normals, (Floats{0, 1, 0, 0, 1, 0, 0, 1, 0}));
   EXPECT_EQ(b.uvs, (Floats{0.5f, -0.5f, 0.5f, -0.5f, 0.5f, -0.5f}));
 }
 
-TEST(FillMeshBuffers, ReplacesWhatTheBuffersHeld) {
+TEST(MeshBuffersTest, ReplacesWhatTheBuffersHeld) {
   MeshBuffers b;
   b.positions = {9, 9, 9};
   b.indices = {7};
-  FillMeshBuffers(UnitTriangle(), b, false);
+  ConvertMesh(UnitTriangle(), 1.0, false, b);
   EXPECT_EQ(b.positions, (Floats{0, 0, 0, 1, 0, 0, 0, 1, 0}));
   EXPECT_EQ(b.indices, (Ints{0, 1, 2}));
 }
