@@ -32,7 +32,6 @@ class ModelExporter {
   void DestroyModel();
 
   std::uint32_t MeshCounter() const { return m_mesh_counter; }
-  BridgeHandle& Bridge() { return *m_bridge; }
   // Centimetres per model unit of the send in progress or the last one.
   double Scale() const { return m_scale; }
   BridgeModel Model() const { return m_model; }
