@@ -47,9 +47,7 @@ void ModelExporter::SendMaterialsElement(const CRhinoDoc* doc) {
       if (!sent.insert(material->InstanceId().Data1).second) continue;
 
       const BridgeText key(WideText(material::MaterialKey(*material)));
-      const BridgeText record(plain.IsPhysicallyBased()
-                                  ? material::PhysicallyBasedMaterialRecord(plain)
-                                  : material::BasicMaterialRecord(plain));
+      const BridgeText record(material::MaterialRecordOf(plain));
       ORVEX_BRIDGE_CALL(bridge, AddMaterial, model, key.c_str(), record.c_str());
       // The swatch mesh bears the material's own key and wears it; the
       // fourth buffer slot is never filled.
