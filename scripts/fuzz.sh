@@ -2,14 +2,20 @@
 # Builds the libFuzzer targets with clang into build-fuzz/ (the fuzz preset) and
 # runs each one for a bounded time, starting from its seed corpus in
 # fuzz/corpus/<target>/.
-#   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
-# SECONDS_PER_TARGET defaults to 60. New inputs found go to build-fuzz/corpus/,
-# never into the tree; an input that fails is kept in build-fuzz/artifacts/ and
-# the script exits non-zero.
+#   scripts/fuzz.sh [SECONDS_PER_TARGET|ci] [TARGET...]
+# SECONDS_PER_TARGET defaults to 60. "ci" gives each target the time after which,
+# from its seed corpus, it stopped finding new code to cover in 60-second runs
+# (every edge was reached within: folder_line 0.1%, json_reader 12%,
+# material_record 39% of its runs), and the full 60 seconds to the targets that
+# were still finding some. New inputs found go to build-fuzz/corpus/, never into
+# the tree; an input that fails is kept in build-fuzz/artifacts/ and the script
+# exits non-zero.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 shift || true
+declare -A ci_seconds=([json_reader]=20 [document_reader]=60 [folder_line]=10
+  [material_record]=30 [light_description]=60)
 build="$root/build-fuzz"
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(json_reader document_reader folder_line material_record light_description)
@@ -23,12 +29,14 @@ status=0
 for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
-  args=(-max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -max_len=65536
+  time_limit="$seconds"
+  [ "$seconds" = ci ] && time_limit="${ci_seconds[$target]:-60}"
+  args=(-max_total_time="$time_limit" -timeout=20 -rss_limit_mb=4096 -max_len=65536
         -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-")
   dict="$root/fuzz/dict/$target.dict"
   [ -f "$dict" ] && args+=(-dict="$dict")
   log="$build/$target.log"
-  echo "fuzz $target: ${seconds}s"
+  echo "fuzz $target: ${time_limit}s"
   if "$build/fuzz/fuzz_$target" "${args[@]}" "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then
     runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
     echo "fuzz $target: ${runs:-?} executions, no failure"

@@ -50,4 +50,4 @@ stage "windows checks" scripts/check_win32.sh
 stage "benchmarks build" scripts/build.sh bench
 stage "address sanitizer" scripts/sanitize.sh address
 stage "thread sanitizer" scripts/sanitize.sh thread
-stage fuzzing scripts/fuzz.sh 60
+stage fuzzing scripts/fuzz.sh ci
