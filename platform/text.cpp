@@ -9,7 +9,6 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-
 template <class Unit>
 void AppendUtf16(std::basic_string<Unit>& out, char32_t c) {
   if (c < 0x10000) {
