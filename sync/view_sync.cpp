@@ -1,5 +1,6 @@
 #include "sync/view_sync.h"
 
+#include <chrono>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -11,13 +12,19 @@
 
 namespace {
 
-// Pause after a send, as the renderer expects; and the poll interval while the
-// view is unchanged or missing, so an idle link does not spin on a core.
+// Pause after a send, as the renderer expects. While the view is unchanged or
+// missing the thread waits for a change, and looks again at least this often.
 constexpr unsigned kPauseAfterSendMs = 40;
-constexpr unsigned kPollIntervalMs = 5;
+constexpr std::chrono::milliseconds kIdleRecheck{100};
 
 bool Current(const ViewSyncShared& shared, unsigned generation) {
   return shared.runFlag.load() != 0 && shared.generation.load() == generation;
+}
+
+// A viewport to send: there is one, and it differs from the last one sent.
+bool ViewToSend(const std::optional<ON_Viewport>& viewport,
+                const std::optional<ON_BoundingBox>& lastSent) {
+  return viewport && !(lastSent && *lastSent == viewport->BoundingBox());
 }
 
 enum class SendOutcome { kSent, kExportMissing, kRetired };
@@ -59,17 +66,27 @@ void ViewSyncShared::SetDocument(const CRhinoDoc* doc) {
     return;
   }
   // Unlinked: nothing of the host is read, not even while the plug-in unloads.
-  std::lock_guard<std::mutex> lock(mutex);
-  viewport.reset();
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    viewport.reset();
+  }
+  changed.notify_all();
 }
 
 void ViewSyncShared::Refresh() {
   std::optional<ON_Viewport> view;
   if (const CRhinoView* active = RhinoApp().ActiveView()) view = active->ActiveViewport().VP();
   const double scale = UnitScale(document);
-  std::lock_guard<std::mutex> lock(mutex);
-  viewport = std::move(view);
-  unitScale = scale;
+  bool differs = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    differs = view.has_value() != viewport.has_value() || scale != unitScale ||
+              (view && !(view->BoundingBox() == viewport->BoundingBox()));
+    viewport = std::move(view);
+    unitScale = scale;
+  }
+  // The host idles many times a second: only a change wakes the threads.
+  if (differs) changed.notify_all();
 }
 
 ViewSyncIdle::ViewSyncIdle(ON_UUID plugInId, std::shared_ptr<ViewSyncShared> shared)
@@ -81,8 +98,11 @@ void ViewSyncIdle::Notify(const CRhinoIsIdle::CParameters&) {
 }
 
 void ViewSyncShared::StopThreads() {
-  std::lock_guard<std::mutex> lock(mutex);
-  runFlag.store(0);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    runFlag.store(0);
+  }
+  changed.notify_all();
 }
 
 void StartViewSyncThread(const std::shared_ptr<ViewSyncShared>& shared) {
@@ -95,6 +115,7 @@ void StartViewSyncThread(const std::shared_ptr<ViewSyncShared>& shared) {
     generation = shared->generation.fetch_add(1) + 1;
     shared->runFlag.store(1);
   }
+  shared->changed.notify_all();
   shared->Refresh();
   try {
     std::thread(ViewSyncLoop, shared, generation).detach();
@@ -110,29 +131,25 @@ void ViewSyncLoop(std::shared_ptr<ViewSyncShared> shared, unsigned generation) {
   const CameraExport setCamera = ORVEX_BRIDGE(handle, SetCameraTransformFov);
   // The box of the last viewport sent; nothing sent yet, so the first pass sends.
   std::optional<ON_BoundingBox> lastSent;
-  while (Current(*shared, generation)) {
+  for (;;) {
     std::optional<ON_Viewport> viewport;
     double scale = 1.0;
     {
-      std::lock_guard<std::mutex> lock(shared->mutex);
+      std::unique_lock<std::mutex> lock(shared->mutex);
+      shared->changed.wait_for(lock, kIdleRecheck, [&] {
+        return !Current(*shared, generation) || ViewToSend(shared->viewport, lastSent);
+      });
+      if (!Current(*shared, generation)) break;
+      if (!ViewToSend(shared->viewport, lastSent)) continue;
       viewport = shared->viewport;
       scale = shared->unitScale;
-    }
-    if (!viewport) {
-      platform::SleepMilliseconds(kPollIntervalMs);
-      continue;
-    }
-    const ON_BoundingBox box = viewport->BoundingBox();
-    if (lastSent && *lastSent == box) {
-      platform::SleepMilliseconds(kPollIntervalMs);
-      continue;
     }
     const SendOutcome outcome = SendIfCurrent(*shared, generation, setCamera, *viewport, scale);
     if (outcome == SendOutcome::kRetired) break;
     // The message is shown outside the lock: a box waiting for the user must
     // not hold up the command thread.
     if (outcome == SendOutcome::kExportMissing) setCamera.ShowMissing();
-    lastSent = box;
+    lastSent = viewport->BoundingBox();
     platform::SleepMilliseconds(kPauseAfterSendMs);
   }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -34,6 +35,9 @@ struct ViewSyncShared {
   double unitScale = 1.0;
   // View-sync threads that have not yet ended.
   std::atomic<int> threadsRunning{0};
+  // Wakes the threads when the copies change, the run flag drops or a newer
+  // thread starts, so an idle link sleeps instead of polling.
+  std::condition_variable changed;
 
   void SetDocument(const CRhinoDoc* doc);
   // Copies the active view's viewport and the document's unit scale for the
