@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs; those already installed are skipped, and
 # apt-get runs only when something is missing.
-#   scripts/setup.sh [demo|test|full]   (default: test)
+#   scripts/setup.sh [demo|test|full|windows]   (default: test)
 # demo: what the host, the plug-in and the stand-ins need to build and run.
 # test: adds GoogleTest, the test models, the benchmarks' library and Node for the glTF
 #       validator (scripts/setup_validator.sh).
 # full: adds clang (fuzzing), mingw-w64 (the Windows checks) and clang-format.
+# windows: mingw-w64 (posix threads), wine and GoogleTest's sources, for the Windows build
+#       (scripts/setup_windows_sources.sh then brings the libraries Debian has no mingw build of).
 set -euo pipefail
 profile="${1:-test}"
 
@@ -22,7 +24,11 @@ case "$profile" in
     command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
     [ "$profile" = full ] && packages+=(clang-format clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64)
     ;;
-  *) echo "setup.sh: unknown profile: $profile (demo, test or full)" >&2; exit 2 ;;
+  windows)
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest libeigen3-dev
+      libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev)
+    ;;
+  *) echo "setup.sh: unknown profile: $profile (demo, test, full or windows)" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -47,6 +47,7 @@ stage tests ctest --preset default -j "$(nproc)"
 [ $full -eq 1 ] || exit 0
 
 stage "windows checks" scripts/check_win32.sh
+stage "windows build, wine" scripts/test_windows.sh
 stage "benchmarks build" scripts/build.sh bench
 stage "address sanitizer" scripts/sanitize.sh address
 stage "thread sanitizer" scripts/sanitize.sh thread

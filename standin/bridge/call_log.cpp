@@ -2,6 +2,12 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#if defined(_WIN32)
+#include <io.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -14,6 +20,17 @@ namespace orvex_bridge {
 namespace {
 
 std::atomic<std::uint64_t> g_nextLogId{1};
+
+// The log file (a UTF-8 path) opened for appending, not inherited by child processes.
+int OpenForAppend(const std::string& path) {
+#if defined(_WIN32)
+  return ::_wopen(std::filesystem::u8path(path).c_str(),
+                  _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+#else
+  return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+#endif
+}
 
 // The number this thread has in one log. Kept with the thread rather than looked up by thread
 // id, because the system hands the id of an ended thread to the next one it starts.
@@ -46,7 +63,7 @@ CallLog::~CallLog() {
 bool CallLog::OpenLocked() {
   if (fd_ >= 0) return true;
   if (openFailed_) return false;
-  fd_ = ::open(options_.path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  fd_ = OpenForAppend(options_.path);
   if (fd_ < 0) {
     openFailed_ = true;
     std::fprintf(stderr, "OrvexPlugin: cannot open the call log %s: %s\n", options_.path.c_str(),

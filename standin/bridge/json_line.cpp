@@ -92,7 +92,7 @@ JsonLine& JsonLine::Text(std::string_view key, std::string_view utf8) {
   return *this;
 }
 
-JsonLine& JsonLine::Text(std::string_view key, const char16_t* utf16) {
+JsonLine& JsonLine::Text(std::string_view key, const platform::Utf16Char* utf16) {
   if (utf16 == nullptr) return Null(key);
   return Text(key, std::string_view(Utf16ToUtf8(utf16)));
 }

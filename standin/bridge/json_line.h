@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/native.h"
+
 namespace orvex_bridge {
 
 // Appends `utf8` as a quoted JSON string: quotes, backslashes and control characters escaped.
@@ -25,7 +27,7 @@ class JsonLine {
   // A UTF-8 text.
   JsonLine& Text(std::string_view key, std::string_view utf8);
   // A NUL-terminated UTF-16 text; a null pointer writes null.
-  JsonLine& Text(std::string_view key, const char16_t* utf16);
+  JsonLine& Text(std::string_view key, const platform::Utf16Char* utf16);
 
   // `count` elements read from `values`: a count of zero or less writes [], otherwise a null
   // pointer writes null.

@@ -28,7 +28,7 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
   }
 }
 
-std::string Utf16ToUtf8(const char16_t* text) {
+std::string Utf16ToUtf8(const platform::Utf16Char* text) {
   std::string out;
   if (text == nullptr) return out;
   // Every id, name and key of a send passes through here: the text is
@@ -37,8 +37,8 @@ std::string Utf16ToUtf8(const char16_t* text) {
   std::size_t length = 0;
   while (text[length] != 0) ++length;
   out.reserve(length);
-  for (const char16_t* p = text; *p != 0; ++p) {
-    const char16_t unit = *p;
+  for (const platform::Utf16Char* p = text; *p != 0; ++p) {
+    const char16_t unit = static_cast<char16_t>(*p);
     if (unit < 0x80) {
       out.push_back(static_cast<char>(unit));
     } else if (IsHighSurrogate(unit)) {

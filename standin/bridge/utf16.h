@@ -3,11 +3,14 @@
 
 #include <string>
 
+#include "platform/native.h"
+
 namespace orvex_bridge {
 
-// Converts a NUL-terminated UTF-16 text to UTF-8. Surrogate pairs are combined into one code
-// point; a lone surrogate becomes U+FFFD. A null pointer yields an empty text.
-std::string Utf16ToUtf8(const char16_t* text);
+// Converts a NUL-terminated UTF-16 text (the bridge's character type) to UTF-8. Surrogate
+// pairs are combined into one code point; a lone surrogate becomes U+FFFD. A null pointer
+// yields an empty text.
+std::string Utf16ToUtf8(const platform::Utf16Char* text);
 
 // Appends the UTF-8 encoding of one code point (at most U+10FFFF) to `out`.
 void AppendUtf8(std::string& out, char32_t codePoint);

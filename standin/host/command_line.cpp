@@ -1,10 +1,17 @@
 #include "command_line.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+// The shell header needs the definitions of <windows.h> first.
+#include <shellapi.h>
+#endif
+
 #include <cctype>
 #include <climits>
 #include <cstdlib>
 
 #include "document_reader.h"
+#include "platform/platform.h"
 
 std::string HostUsage() {
   return "usage: orvex-host [--doc FILE] [--plugin FILE] [--lang en|zh|ID] [--answer "
@@ -116,4 +123,17 @@ bool SameCommandName(const std::string& a, const std::string& b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (lower(a[i]) != lower(b[i])) return false;
   return true;
+}
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+#if defined(_WIN32)
+  int count = 0;
+  if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) arguments.push_back(platform::WideToUtf8(wide[i]));
+    LocalFree(wide);
+    return arguments;
+  }
+#endif
+  return std::vector<std::string>(argv, argv + argc);
 }

@@ -21,6 +21,11 @@ struct HostOptions {
 // Parses the arguments; false with a message for a usage error.
 bool ParseHostOptions(int argc, char** argv, HostOptions* options, std::string* error);
 
+// The process's arguments as UTF-8. Windows hands main() the ANSI code page's
+// form, which cannot hold every path, so there they come from the wide command
+// line.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
 // Splits a command line into words: blanks separate, double quotes group.
 std::vector<std::string> SplitCommandLine(const std::string& line);
 

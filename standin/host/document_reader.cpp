@@ -578,7 +578,8 @@ DocumentReadResult ReadDocumentText(const std::string& text, const std::string& 
 }
 
 DocumentReadResult ReadDocumentFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  const std::filesystem::path file_path = std::filesystem::u8path(path);
+  std::ifstream file(file_path, std::ios::binary);
   if (!file) {
     DocumentReadResult result;
     result.error = path + ": cannot be opened";
@@ -588,7 +589,8 @@ DocumentReadResult ReadDocumentFile(const std::string& path) {
   text << file.rdbuf();
   std::error_code ec;
   // Absolute and without "." or ".." parts, as a saved document's path is.
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ec).lexically_normal();
-  auto wide = platform::Utf8ToWide(absolute.string());
+  const std::filesystem::path absolute =
+      std::filesystem::absolute(file_path, ec).lexically_normal();
+  auto wide = platform::Utf8ToWide(absolute.u8string());
   return ReadDocumentText(text.str(), path, wide ? *wide : std::wstring());
 }

@@ -15,7 +15,8 @@ int HostDesktop::SystemDefaultLanguageId() {
   return m_language ? *m_language : platform::DefaultDesktop().SystemDefaultLanguageId();
 }
 
-int HostDesktop::MessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
+int HostDesktop::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                                unsigned flags) {
   std::lock_guard<std::mutex> lock(m_box_mutex);
   std::cerr << "[" << platform::WideToUtf8(caption) << "] " << platform::WideToUtf8(text)
             << std::endl;
@@ -29,7 +30,7 @@ int HostDesktop::MessageBox(const std::wstring& text, const std::wstring& captio
     if (std::getline(std::cin, line) && (line == "cancel" || line == "c")) answer = 2;
   }
   std::cerr << "  -> " << (answer == 1 ? "OK" : "Cancel") << std::endl;
-  m_transcript.MessageBox(text, caption, flags, answer);
+  m_transcript.RecordMessageBox(text, caption, flags, answer);
   return answer;
 }
 

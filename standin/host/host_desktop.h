@@ -20,7 +20,7 @@ class HostDesktop : public platform::Desktop {
   std::optional<std::wstring> ChooseFolder(const std::wstring& title) override;
   void ShellOpen(const std::wstring& verb, const std::wstring& file,
                  const std::wstring& params) override;
-  int MessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
+  int ShowMessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
 
  private:
   // Message boxes may come from the view-sync thread too.

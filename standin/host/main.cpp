@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "RhinoSdk.h"
 #include "command_line.h"
@@ -35,7 +37,10 @@ namespace {
 int main(int argc, char** argv) {
   HostOptions options;
   std::string error;
-  if (!ParseHostOptions(argc, argv, &options, &error)) {
+  std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  if (!ParseHostOptions(static_cast<int>(pointers.size()), pointers.data(), &options, &error)) {
     std::cerr << "orvex-host: " << error << "\n" << HostUsage();
     return 2;
   }
@@ -54,7 +59,7 @@ int main(int argc, char** argv) {
   };
   hooks.messageBox = [&desktop](const std::wstring& text, const std::wstring& caption,
                                 unsigned flags) {
-    return desktop.MessageBox(text, caption, flags);
+    return desktop.ShowMessageBox(text, caption, flags);
   };
   rhino_standin::SetHostHooks(hooks);
 

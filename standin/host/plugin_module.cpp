@@ -6,6 +6,9 @@
 #include "platform/platform.h"
 #include "standin/host/sdk_values.h"
 #include "standin_host.h"
+#if defined(_WIN32)
+#include "shell_interception.h"
+#endif
 
 bool PluginModule::Load(const std::string& path, std::string* error) {
   auto wide = platform::Utf8ToWide(path);
@@ -25,6 +28,9 @@ bool PluginModule::Load(const std::string& path, std::string* error) {
     *error = path + ": not a plug-in (no declaration exports or no plug-in object)";
     return false;
   }
+#if defined(_WIN32)
+  InterceptShellCalls(m_module);
+#endif
   if (CWinApp* app = rhino_standin::RegisteredApplication()) app->InitInstance();
   return true;
 }

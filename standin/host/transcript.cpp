@@ -39,8 +39,8 @@ void Transcript::Print(const std::string& text) {
   Write(Dump({{"kind", "print"}, {"text", text}}));
 }
 
-void Transcript::MessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags,
-                            int answer) {
+void Transcript::RecordMessageBox(const std::wstring& text, const std::wstring& caption,
+                                  unsigned flags, int answer) {
   Write(Dump({{"kind", "message_box"},
               {"text", Utf8(text)},
               {"caption", Utf8(caption)},

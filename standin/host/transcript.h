@@ -11,8 +11,8 @@ class Transcript {
   ~Transcript();
   bool Open(const std::string& path);
   void Print(const std::string& text);
-  void MessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags,
-                  int answer);
+  void RecordMessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags,
+                        int answer);
   void FolderBrowser(const std::wstring& title, const std::optional<std::wstring>& answer);
   void ShellOpen(const std::wstring& verb, const std::wstring& file, const std::wstring& params);
   void Command(const std::string& name);

@@ -1,8 +1,12 @@
-// The few Windows types the SDK's declarations use, as <windows.h> gives them.
+// The few Windows types the SDK's declarations use: on Windows from <windows.h>
+// (which openNURBS includes, lean) and <rpc.h>, elsewhere as they give them.
 #pragma once
 
 #include "opennurbs.h"
 
+#if defined(_WIN32)
+#include <rpc.h>
+#else
 using BOOL = int;
 using UINT = unsigned int;
 using HWND = void*;
@@ -13,4 +17,5 @@ using GUID = ON_UUID;
 #endif
 #ifndef FALSE
 #define FALSE 0
+#endif
 #endif

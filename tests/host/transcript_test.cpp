@@ -15,7 +15,7 @@ TEST(TranscriptTest, EveryEventIsOneLineWithItsMembersInOrder) {
     ASSERT_TRUE(transcript.Open(file.string()));
     transcript.Command("OrvexConverterStart");
     transcript.Print("OrvexConverter: \"hi\"\n");
-    transcript.MessageBox(L"Connected!", L"提示", 64, 1);
+    transcript.RecordMessageBox(L"Connected!", L"提示", 64, 1);
     transcript.FolderBrowser(L"Choose", std::nullopt);
     transcript.FolderBrowser(L"Choose", std::wstring(L"/opt/render"));
     transcript.ShellOpen(L"open", L"explorer.exe", L"https://127.0.0.1/");
