@@ -79,14 +79,12 @@ bool PatchImport(HMODULE module, const char* dll, const char* name, const void* 
 
 }  // namespace
 
-int InterceptShellCalls(void* module) {
+void InterceptShellCalls(void* module) {
   const auto handle = static_cast<HMODULE>(module);
-  int patched = 0;
-  patched += PatchImport(handle, "shell32.dll", "SHBrowseForFolderW",
-                         reinterpret_cast<const void*>(&HostBrowseForFolder));
-  patched += PatchImport(handle, "shell32.dll", "SHGetPathFromIDListW",
-                         reinterpret_cast<const void*>(&HostPathFromIdList));
-  patched += PatchImport(handle, "shell32.dll", "ShellExecuteW",
-                         reinterpret_cast<const void*>(&HostShellExecute));
-  return patched;
+  PatchImport(handle, "shell32.dll", "SHBrowseForFolderW",
+              reinterpret_cast<const void*>(&HostBrowseForFolder));
+  PatchImport(handle, "shell32.dll", "SHGetPathFromIDListW",
+              reinterpret_cast<const void*>(&HostPathFromIdList));
+  PatchImport(handle, "shell32.dll", "ShellExecuteW",
+              reinterpret_cast<const void*>(&HostShellExecute));
 }

@@ -6,5 +6,5 @@
 #pragma once
 
 // Patches the loaded module's import slots for SHBrowseForFolderW,
-// SHGetPathFromIDListW and ShellExecuteW; returns how many were found.
-int InterceptShellCalls(void* module);
+// SHGetPathFromIDListW and ShellExecuteW, those of them it imports.
+void InterceptShellCalls(void* module);
