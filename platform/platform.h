@@ -59,6 +59,11 @@ std::optional<std::wstring> RoamingAppDataFolder();
 // The file-name part of a path (PathFindFileNameW): the text after the last separator.
 std::wstring FileNamePart(const std::wstring& path);
 
+// --- Environment ----------------------------------------------------------------
+// The value of an environment variable as UTF-8 (Windows: read wide, so that a
+// path outside the ANSI code page survives); nullopt when it is not set.
+std::optional<std::string> EnvironmentValue(const char* name);
+
 // --- Identifiers -------------------------------------------------------------------
 // A freshly made UUID as 36 lower-case hexadecimal digits in 8-4-4-4-12 groups.
 std::string NewUuidText();

@@ -7,7 +7,9 @@
 #       validator (scripts/setup_validator.sh).
 # full: adds clang (fuzzing), mingw-w64 (the Windows checks) and clang-format.
 # windows: mingw-w64 (posix threads), wine and GoogleTest's sources, for the Windows build
-#       (scripts/setup_windows_sources.sh then brings the libraries Debian has no mingw build of).
+#       (scripts/setup_windows_sources.sh then brings the libraries Debian has no mingw build of);
+#       the 32-bit linker (a 32-bit bridge for the tests) and the zh_CN.UTF-8 locale (wine takes
+#       the system language from it).
 set -euo pipefail
 profile="${1:-test}"
 
@@ -25,8 +27,8 @@ case "$profile" in
     [ "$profile" = full ] && packages+=(clang-format clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64)
     ;;
   windows)
-    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest libeigen3-dev
-      libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev)
+    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 wine64
+      googletest libeigen3-dev libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev locales)
     ;;
   *) echo "setup.sh: unknown profile: $profile (demo, test, full or windows)" >&2; exit 2 ;;
 esac
@@ -44,4 +46,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   $sudo_cmd apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+if [ "$profile" = windows ] && ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  echo "Making the zh_CN.UTF-8 locale"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi

@@ -1,7 +1,6 @@
 #include "services/service_settings.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -16,8 +15,7 @@
 namespace services {
 
 std::string DeploymentValue(const char* variable, const char* buildValue) {
-  const char* value = std::getenv(variable);
-  return value != nullptr ? value : buildValue;
+  return platform::EnvironmentValue(variable).value_or(buildValue);
 }
 
 UpdateCheckSettings UpdateCheckSettingsFromEnvironment() {

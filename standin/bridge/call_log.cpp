@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "standin/bridge/environment.h"
+
 namespace orvex_bridge {
 namespace {
 
@@ -44,10 +46,9 @@ thread_local ThreadNumber t_threadNumber;
 
 CallLogOptions CallLogOptionsFromEnvironment() {
   CallLogOptions options;
-  if (const char* path = std::getenv("ORVEX_BRIDGE_LOG")) options.path = path;
-  if (const char* arrays = std::getenv("ORVEX_BRIDGE_LOG_ARRAYS")) {
-    options.arrays = std::string_view(arrays) != "0";
-  }
+  if (const auto path = EnvironmentText("ORVEX_BRIDGE_LOG")) options.path = *path;
+  if (const auto arrays = EnvironmentText("ORVEX_BRIDGE_LOG_ARRAYS"))
+    options.arrays = *arrays != "0";
   return options;
 }
 

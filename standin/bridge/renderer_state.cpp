@@ -30,7 +30,7 @@ bool IsRegularFile(const std::filesystem::path& path) {
 
 bool RendererState::SetRenderFolder(const std::string& folder) {
   if (folder.empty()) return false;
-  const std::filesystem::path path(folder);
+  const std::filesystem::path path = std::filesystem::u8path(folder);
   std::error_code error;
   const bool accepted =
       std::filesystem::is_directory(path, error) &&

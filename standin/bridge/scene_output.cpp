@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "standin/bridge/environment.h"
 #include "standin/bridge/gltf_writer.h"
 #include "standin/bridge/json_line.h"
 #include "standin/bridge/light_reader.h"
@@ -46,9 +47,9 @@ std::vector<fs::path> TextureSearchFolders(const RendererSnapshot& snapshot) {
 }  // namespace
 
 std::optional<fs::path> OutputFolderFromEnvironment() {
-  const char* folder = std::getenv("ORVEX_BRIDGE_OUT");
-  if (folder == nullptr || *folder == '\0') return std::nullopt;
-  return fs::u8path(folder);
+  const std::optional<std::string> folder = EnvironmentText("ORVEX_BRIDGE_OUT");
+  if (!folder || folder->empty()) return std::nullopt;
+  return fs::u8path(*folder);
 }
 
 std::string ScenesJson(const std::string& documentPath, const std::vector<Scene>& scenes) {
@@ -79,7 +80,8 @@ bool WriteFileWhole(const fs::path& file, const std::string& text,
                     std::vector<std::string>& problems) {
   std::error_code error;
   fs::create_directories(file.parent_path(), error);
-  const fs::path partial = file.u8string() + ".partial";
+  fs::path partial = file;
+  partial += ".partial";
   {
     std::ofstream out(partial, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));

@@ -1,9 +1,13 @@
 #include "command_line.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 // The shell header needs the definitions of <windows.h> first.
 #include <shellapi.h>
+#else
+#include <unistd.h>
 #endif
 
 #include <cctype>
@@ -136,4 +140,20 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   }
 #endif
   return std::vector<std::string>(argv, argv + argc);
+}
+
+bool StandardInputIsTerminal() {
+#if defined(_WIN32)
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+#else
+  return isatty(STDIN_FILENO) != 0;
+#endif
+}
+
+void UseUntranslatedStandardOutput() {
+#if defined(_WIN32)
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
 }

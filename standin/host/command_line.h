@@ -26,6 +26,14 @@ bool ParseHostOptions(int argc, char** argv, HostOptions* options, std::string* 
 // line.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
+// Whether standard input is a terminal a person types at. On Windows that is a
+// console: the NUL device is a character device too.
+bool StandardInputIsTerminal();
+
+// Standard output and error write lines as they are given: Windows would turn
+// each "\n" into "\r\n", and the host's output is the same on every system.
+void UseUntranslatedStandardOutput();
+
 // Splits a command line into words: blanks separate, double quotes group.
 std::vector<std::string> SplitCommandLine(const std::string& line);
 

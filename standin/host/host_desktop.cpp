@@ -1,15 +1,15 @@
 #include "host_desktop.h"
 
-#include <unistd.h>
-
 #include <iostream>
+
+#include "command_line.h"
 
 HostDesktop::HostDesktop(const HostOptions& options, Transcript& transcript)
     : m_language(options.languageId),
       m_answers(options.answers.begin(), options.answers.end()),
       m_folders(options.folders.begin(), options.folders.end()),
       m_transcript(transcript),
-      m_interactive(isatty(STDIN_FILENO) != 0) {}
+      m_interactive(StandardInputIsTerminal()) {}
 
 int HostDesktop::SystemDefaultLanguageId() {
   return m_language ? *m_language : platform::DefaultDesktop().SystemDefaultLanguageId();

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -35,6 +36,7 @@ namespace {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseUntranslatedStandardOutput();
   HostOptions options;
   std::string error;
   std::vector<std::string> arguments = Utf8Arguments(argc, argv);
@@ -92,7 +94,7 @@ int main(int argc, char** argv) {
   for (const std::string& command : options.commands)
     if (!run(command)) Finish(understood ? 0 : 2);
   if (!options.script.empty()) {
-    std::ifstream script(options.script);
+    std::ifstream script(std::filesystem::u8path(options.script));
     if (!script) {
       std::cerr << "orvex-host: cannot read the script " << options.script << std::endl;
       Finish(2);
@@ -100,7 +102,7 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(script, line);)
       if (!run(line)) Finish(understood ? 0 : 2);
   }
-  if (isatty(STDIN_FILENO)) {
+  if (StandardInputIsTerminal()) {
     for (std::string line;;) {
       std::cout << "Command: " << std::flush;
       if (!std::getline(std::cin, line) || !run(line)) break;

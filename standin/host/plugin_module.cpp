@@ -7,7 +7,7 @@
 #include "standin/host/sdk_values.h"
 #include "standin_host.h"
 #if defined(_WIN32)
-#include "shell_interception.h"
+#include "desktop_interception.h"
 #endif
 
 bool PluginModule::Load(const std::string& path, std::string* error) {
@@ -29,7 +29,7 @@ bool PluginModule::Load(const std::string& path, std::string* error) {
     return false;
   }
 #if defined(_WIN32)
-  InterceptShellCalls(m_module);
+  InterceptDesktopCalls(m_module);
 #endif
   if (CWinApp* app = rhino_standin::RegisteredApplication()) app->InitInstance();
   return true;

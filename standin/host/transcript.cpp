@@ -1,5 +1,6 @@
 #include "transcript.h"
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
@@ -17,7 +18,11 @@ Transcript::~Transcript() {
 }
 
 bool Transcript::Open(const std::string& path) {
+#ifdef _WIN32
+  m_file = _wfopen(std::filesystem::u8path(path).c_str(), L"wb");
+#else
   m_file = std::fopen(path.c_str(), "wb");
+#endif
   return m_file != nullptr;
 }
 

@@ -3,14 +3,9 @@
 // states what the user sees instead of a crash or a hang: the exit status, the
 // console lines and message boxes, and a call log whose meshes never index past
 // their positions and whose records always parse as XML.
-#include <arpa/inet.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <openssl/x509.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -24,6 +19,7 @@
 
 #include "command_names.h"
 #include "host_sandbox.h"
+#include "message_texts.h"
 #include "tests/services/test_support.h"
 #include "tests/support/file_io.h"
 
@@ -33,10 +29,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-const char* kLoadMessage = "Dll error for initting the  handle";
-const char* kCodeOneMessage =
-    "Failed to start the Orvex Render! Failed to find the Orvex Render installation path. Click "
-    "OK to manually specify the installation directory.";
 const char* kNewVersionPrompt =
     " Orvex Converter has a new version! \n\n Please click OK to download.";
 
@@ -132,8 +124,8 @@ class SilentListener {
   ~SilentListener() {
     m_stop = true;
     m_thread.join();
-    for (const int fd : m_accepted) close(fd);
-    close(m_listener);
+    for (const services_test::SocketHandle fd : m_accepted) services_test::CloseSocket(fd);
+    services_test::CloseSocket(m_listener);
   }
   int port() const { return m_port; }
   int Accepted() const { return m_acceptedCount; }
@@ -146,11 +138,11 @@ class SilentListener {
   void Serve() {
     while (!m_stop) {
       std::vector<pollfd> fds = {{m_listener, POLLIN, 0}};
-      for (const int fd : m_accepted) fds.push_back({fd, POLLIN, 0});
-      if (poll(fds.data(), fds.size(), 20) <= 0) continue;
+      for (const services_test::SocketHandle fd : m_accepted) fds.push_back({fd, POLLIN, 0});
+      if (services_test::PollSockets(fds.data(), fds.size(), 20) <= 0) continue;
       if (fds[0].revents & POLLIN) {
-        const int fd = accept(m_listener, nullptr, nullptr);
-        if (fd >= 0) {
+        const services_test::SocketHandle fd = accept(m_listener, nullptr, nullptr);
+        if (fd != static_cast<services_test::SocketHandle>(-1)) {
           m_accepted.push_back(fd);
           ++m_acceptedCount;
         }
@@ -158,7 +150,7 @@ class SilentListener {
       for (size_t i = 1; i < fds.size(); ++i) {
         if (!(fds[i].revents & POLLIN)) continue;
         char buffer[4096];
-        const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
+        const auto got = recv(fds[i].fd, buffer, sizeof buffer, 0);
         if (got > 0) {
           std::lock_guard<std::mutex> lock(m_mutex);
           m_received.append(buffer, static_cast<size_t>(got));
@@ -167,9 +159,9 @@ class SilentListener {
     }
   }
 
-  int m_listener = -1;
+  services_test::SocketHandle m_listener;
   int m_port = -1;
-  std::vector<int> m_accepted;
+  std::vector<services_test::SocketHandle> m_accepted;
   std::atomic<int> m_acceptedCount{0};
   std::atomic<bool> m_stop{false};
   std::mutex m_mutex;
@@ -191,7 +183,7 @@ void Expire(services_test::Credentials& credentials, const services_test::Creden
 TEST(BadBridgeTest, TextFileNamedAsTheLibraryShowsTheLoadMessageAndNothingLinks) {
   HostSandbox sandbox("none");
   sandbox.RememberRenderer();
-  std::ofstream(sandbox.PlugInFolder() / "OrvexPlugin.so") << "This is not a library.\n";
+  std::ofstream(sandbox.PlugInFolder() / kBridgeFileName) << "This is not a library.\n";
   const HostRun run =
       sandbox.RunDocument(SavedDocument(), {kStart, kSendLights, kSendModel, kStop});
   EXPECT_EQ(run.exitCode, 0);
@@ -356,6 +348,13 @@ class BadClientIdTest : public ::testing::Test {
       m_bodies.push_back(request.body);
     });
     m_collector = std::make_unique<services_test::RunningServer>(std::move(collector));
+    ClearPlugInsFolder();
+  }
+  // On Windows the folder is the user's own, which the runs before and after share.
+  ~BadClientIdTest() override { ClearPlugInsFolder(); }
+  void ClearPlugInsFolder() const {
+    std::error_code ignored;
+    fs::remove_all(PlugInConfigFolder().parent_path(), ignored);
   }
 
   fs::path PlugInConfigFolder() const { return m_sandbox.PlugInConfigFolder(); }

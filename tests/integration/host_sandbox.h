@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "host_process.h"
 #include "tests/support/temp_dir.h"
 
-// The exit code of a host killed at its deadline.
-constexpr int kHostKilled = -2;
+// The bridge library's file name on this system (OrvexPlugin.dll, OrvexPlugin.so).
+inline const std::filesystem::path kBridgeFileName =
+    std::filesystem::path(ORVEX_BRIDGE_FILE).filename();
 
 struct HostRun {
   // -1: the host did not exit (a signal, or it could not start).
@@ -41,7 +43,8 @@ class HostSandbox {
   // The folder of the plug-in and, beside it, the bridge library.
   std::filesystem::path PlugInFolder() const { return Root() / "rhino/Plug-ins/OrvexConv"; }
   // The configuration folder of the host's runs (XDG_CONFIG_HOME), and the
-  // plug-in's own folder in it, which holds the analytics client id.
+  // plug-in's own folder in it, which holds the analytics client id (on Windows
+  // in the roaming application-data folder, which every run shares).
   std::filesystem::path ConfigFolder() const { return Root() / "config"; }
   std::filesystem::path PlugInConfigFolder() const;
   // A folder that the bridge accepts as the renderer's installation.
@@ -55,8 +58,17 @@ class HostSandbox {
   HostRun RunDocument(const nlohmann::json& doc, const std::vector<std::string>& commands,
                       const std::map<std::string, std::string>& env = {});
 
+  // The folder the host runs in; empty: the test's own.
+  std::filesystem::path workingFolder;
+
  private:
+  // On Windows in a folder whose name has Chinese characters and spaces, so
+  // that every path the plug-in handles is one outside the ANSI code page.
+#ifdef _WIN32
+  test_support::TempDir m_root{"orvex 测试 host"};
+#else
   test_support::TempDir m_root{"orvex-host-test"};
+#endif
 };
 
 // A saved document with one mesh object, in millimetres.

@@ -188,7 +188,8 @@ TEST(StartTest, FolderTheFolderFileCannotHoldIsRefusedBeforeTheBridgeHearsOfIt) 
   HostSandbox sandbox;
   // A renderer the bridge would accept, in a folder named with a character
   // beyond one 16-bit unit.
-  const std::filesystem::path beyond = sandbox.Root() / "Orvex \xf0\x9f\x98\x80";
+  const std::filesystem::path beyond =
+      sandbox.Root() / std::filesystem::u8path("Orvex \xf0\x9f\x98\x80");
   std::filesystem::create_directories(beyond);
   std::ofstream(beyond / "OrvexRender") << "renderer";
   const std::string folder = sandbox.RendererFolder().string();
@@ -329,6 +330,7 @@ TEST(ModuleTest, LoadPrintsTheBannerOnceAndAboutShowsTheDeclaration) {
     EXPECT_NE(about.out.find(line), std::string::npos) << line;
 }
 
+#ifndef _WIN32  // the Windows module's exports are checked with objdump
 TEST(ModuleTest, ExportsOnlyTheDeclarationFunctions) {
   std::unique_ptr<FILE, int (*)(FILE*)> nm(
       popen("nm -D --defined-only --format=posix '" ORVEX_PLUGIN_FILE "'", "r"), pclose);
@@ -357,6 +359,7 @@ TEST(ModuleTest, ExportsOnlyTheDeclarationFunctions) {
                                              "RhinoPlugInIconResourceId"};
   EXPECT_EQ(names, declaration);
 }
+#endif
 
 TEST(HostTest, CommandNamesAreMatchedInAnyCase) {
   HostSandbox sandbox;

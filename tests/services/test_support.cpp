@@ -1,21 +1,17 @@
 #include "test_support.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <openssl/bn.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
 #include <openssl/x509v3.h>
-#include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
 
+#include "tests/support/file_io.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace services_test {
@@ -86,15 +82,19 @@ Credentials MakeAuthority(const std::string& commonName) {
 }
 
 Credentials MakeServerCredentials(const Credentials& authority, const std::string& altNames) {
-  return MakeCertificate("Orvex test server", &authority, false, altNames);
+  // A certificate for one address names it as its common name too: cpp-httplib
+  // built for Windows by mingw-w64 compares an address only with that name.
+  const bool oneAddress = altNames.rfind("IP:", 0) == 0 && altNames.find(',') == std::string::npos;
+  return MakeCertificate(oneAddress ? altNames.substr(3) : "Orvex test server", &authority, false,
+                         altNames);
 }
 
 void WritePem(const Credentials& credentials, const std::filesystem::path& path) {
-  FILE* file = std::fopen(path.c_str(), "w");
-  Check(file != nullptr, "open PEM file");
-  const bool written = PEM_write_X509(file, credentials.cert.get()) == 1;
-  std::fclose(file);
-  Check(written, "write PEM");
+  std::unique_ptr<BIO, int (*)(BIO*)> memory(BIO_new(BIO_s_mem()), BIO_free);
+  Check(memory && PEM_write_bio_X509(memory.get(), credentials.cert.get()) == 1, "write PEM");
+  char* bytes = nullptr;
+  const long size = BIO_get_mem_data(memory.get(), &bytes);
+  test_support::WriteFile(path, std::string(bytes, static_cast<std::size_t>(size)));
 }
 
 // --- Servers --------------------------------------------------------------------------
@@ -124,15 +124,15 @@ RunningServer::~RunningServer() {
 
 namespace {
 
-int BoundLoopbackSocket(int* port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  if (fd < 0) throw std::runtime_error("socket failed");
+SocketHandle BoundLoopbackSocket(int* port) {
+  const SocketHandle fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (fd == static_cast<SocketHandle>(-1)) throw std::runtime_error("socket failed");
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = 0;
   if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
+    CloseSocket(fd);
     throw std::runtime_error("bind failed");
   }
   socklen_t length = sizeof address;
@@ -144,7 +144,7 @@ int BoundLoopbackSocket(int* port) {
 }  // namespace
 
 RefusingPort::RefusingPort() { socket_ = BoundLoopbackSocket(&port_); }
-RefusingPort::~RefusingPort() { close(socket_); }
+RefusingPort::~RefusingPort() { CloseSocket(socket_); }
 
 UnansweredPort::UnansweredPort() {
   listener_ = BoundLoopbackSocket(&port_);
@@ -155,8 +155,8 @@ UnansweredPort::UnansweredPort() {
   address.sin_port = htons(static_cast<uint16_t>(port_));
   // Connections that are never accepted fill the queue; later ones wait.
   for (int i = 0; i < 4; ++i) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    fcntl(fd, F_SETFL, O_NONBLOCK);
+    const SocketHandle fd = socket(AF_INET, SOCK_STREAM, 0);
+    MakeNonBlocking(fd);
     connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     fillers_.push_back(fd);
   }
@@ -164,8 +164,8 @@ UnansweredPort::UnansweredPort() {
 }
 
 UnansweredPort::~UnansweredPort() {
-  for (const int fd : fillers_) close(fd);
-  close(listener_);
+  for (const SocketHandle fd : fillers_) CloseSocket(fd);
+  CloseSocket(listener_);
 }
 
 namespace {
@@ -175,7 +175,7 @@ class ConfigHomeEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     folder_ = std::make_unique<test_support::TempDir>("orvex-services");
-    setenv("XDG_CONFIG_HOME", folder_->path().c_str(), 1);
+    test_support::SetEnv("XDG_CONFIG_HOME", folder_->path().string());
   }
   void TearDown() override { folder_.reset(); }
 

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/services/sockets.h"
+
 namespace services_test {
 
 // --- Certificates (OpenSSL) -----------------------------------------------------------
@@ -69,7 +71,7 @@ class RefusingPort {
   int port() const { return port_; }
 
  private:
-  int socket_ = -1;
+  SocketHandle socket_;
   int port_ = -1;
 };
 
@@ -84,8 +86,8 @@ class UnansweredPort {
   int port() const { return port_; }
 
  private:
-  int listener_ = -1;
-  std::vector<int> fillers_;
+  SocketHandle listener_;
+  std::vector<SocketHandle> fillers_;
   int port_ = -1;
 };
 

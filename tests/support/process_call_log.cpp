@@ -1,17 +1,16 @@
 #include "tests/support/process_call_log.h"
 
-#include <stdlib.h>
-
 #include "tests/support/file_io.h"
 #include "tests/support/json_lines.h"
+#include "tests/support/scoped_env.h"
 
 namespace test_support {
 
 ProcessCallLog::ProcessCallLog(const std::string& prefix)
     : folder_(prefix), file_(folder_.path() / "calls.jsonl") {
-  setenv("ORVEX_BRIDGE_LOG", file_.c_str(), 1);
-  unsetenv("ORVEX_BRIDGE_LOG_ARRAYS");
-  unsetenv("ORVEX_BRIDGE_OUT");
+  SetEnv("ORVEX_BRIDGE_LOG", file_.string());
+  UnsetEnv("ORVEX_BRIDGE_LOG_ARRAYS");
+  UnsetEnv("ORVEX_BRIDGE_OUT");
 }
 
 std::size_t ProcessCallLog::Size() const { return FileSize(file_); }

@@ -6,6 +6,10 @@
 
 namespace test_support {
 
+// Sets or removes a variable of this process's environment.
+void SetEnv(const std::string& name, const std::string& value);
+void UnsetEnv(const std::string& name);
+
 // Sets `name` to `value` (or, with nullopt, removes it) and restores the value
 // it had, or its absence, at destruction.
 class ScopedEnv {

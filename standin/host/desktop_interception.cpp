@@ -1,4 +1,4 @@
-#include "shell_interception.h"
+#include "desktop_interception.h"
 
 #include <windows.h>
 // The shell headers need the definitions of <windows.h> first.
@@ -46,6 +46,10 @@ HINSTANCE WINAPI HostShellExecute(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR para
   return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(33));  // above 32: success
 }
 
+LANGID WINAPI HostSystemDefaultLangID() {
+  return static_cast<LANGID>(platform::CurrentDesktop().SystemDefaultLanguageId());
+}
+
 // Points the module's import slot of dll!name at the replacement.
 bool PatchImport(HMODULE module, const char* dll, const char* name, const void* replacement) {
   auto* base = reinterpret_cast<BYTE*>(module);
@@ -79,7 +83,7 @@ bool PatchImport(HMODULE module, const char* dll, const char* name, const void* 
 
 }  // namespace
 
-void InterceptShellCalls(void* module) {
+void InterceptDesktopCalls(void* module) {
   const auto handle = static_cast<HMODULE>(module);
   PatchImport(handle, "shell32.dll", "SHBrowseForFolderW",
               reinterpret_cast<const void*>(&HostBrowseForFolder));
@@ -87,4 +91,6 @@ void InterceptShellCalls(void* module) {
               reinterpret_cast<const void*>(&HostPathFromIdList));
   PatchImport(handle, "shell32.dll", "ShellExecuteW",
               reinterpret_cast<const void*>(&HostShellExecute));
+  PatchImport(handle, "kernel32.dll", "GetSystemDefaultLangID",
+              reinterpret_cast<const void*>(&HostSystemDefaultLangID));
 }
