@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The Windows build, run for real under wine:
 # - builds the `mingw` preset (openNURBS, the SDK stand-in as rhinocore.dll, the plug-in
-#   module OrvexConv.rhp, the bridge stand-in OrvexPlugin.dll and orvex-host.exe);
+#   module OrvexConv.rhp, the bridge stand-in OrvexPlugin.dll with its variants,
+#   orvex-host.exe and the integration tests);
 # - checks that the module exports exactly the plug-in declaration functions and the
 #   bridge exactly its exports;
 # - runs the host under wine (a prefix of its own in a temporary folder, no display) on
 #   the example document: Start with the folder chooser answered by the host, the model,
 #   lights and scenes, a view change, Hide and a model update, Stop; and compares the
 #   bridge calls, call for call, with the same run of the Linux build (build/), which
-#   must be built already (scripts/build.sh).
+#   must be built already (scripts/build.sh);
+# - runs the integration tests under wine through CTest.
 #   scripts/test_windows.sh
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -53,6 +55,8 @@ expect_exports "$build/rhino/Plug-ins/OrvexConv/OrvexPlugin.dll" \
 work="$(mktemp -d)"
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+mkdir -p "$WINEPREFIX"
+wineserver -p  # one server for the whole run, ended by the trap
 wineboot --init >/dev/null 2>&1
 echo "wine prefix made ($(wine --version))"
 
@@ -117,3 +121,10 @@ if len(a) != len(b):
     sys.exit(1)
 print(f"bridge calls: the Windows build made the same {len(a)} calls as the Linux build")
 PY
+
+# The integration tests. Wine takes the system language from LANG when a program starts,
+# and the language tests set LANG themselves: no LC_ALL may override it.
+started=$SECONDS
+(cd "$build" && env -u LC_ALL -u LC_MESSAGES -u LC_CTYPE \
+  ctest --output-on-failure -j "$(nproc)" --timeout 300)
+echo "the integration tests under wine: $((SECONDS - started)) s"
