@@ -15,6 +15,8 @@ struct DocumentReadResult {
   std::optional<ON_Viewport> view;
   // Empty on success; otherwise names the file and the field that is wrong.
   std::string error;
+  // A line for the user about what the document leaves out; empty when nothing.
+  std::string notice;
 };
 
 DocumentReadResult ReadDocumentFile(const std::string& path);

@@ -8,6 +8,7 @@
 
 #include "assimp_importer.h"
 #include "document_reader.h"
+#include "model_file_reader.h"
 #include "platform/platform.h"
 #include "standin/host/sdk_values.h"
 
@@ -25,13 +26,20 @@ ON_Viewport DefaultHostViewport() {
 
 namespace {
 
-// Document files by their name; every other file is a 3D file for assimp.
-bool IsDocumentFile(const std::string& path) {
-  const std::string suffix = ".orvexdoc.json";
+// Whether the path ends in the suffix, in any case.
+bool HasSuffix(const std::string& path, const std::string& suffix) {
   if (path.size() < suffix.size()) return false;
   std::string end = path.substr(path.size() - suffix.size());
   for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return end == suffix;
+}
+
+// Document files and .3dm files by their name; every other file is a 3D file
+// for assimp.
+DocumentReadResult ReadAnyDocument(const std::string& path, const std::string& defaultUnits) {
+  if (HasSuffix(path, ".orvexdoc.json")) return ReadDocumentFile(path);
+  if (HasSuffix(path, ".3dm")) return ReadModelFile(path);
+  return ImportWithAssimp(path, defaultUnits);
 }
 
 // A host command's own spelling of a name typed in any case; null when the
@@ -48,12 +56,12 @@ const char* HostCommandSpelling(const std::string& typed) {
 }  // namespace
 
 bool HostSession::OpenDocument(const std::string& path, std::string* error) {
-  DocumentReadResult result =
-      IsDocumentFile(path) ? ReadDocumentFile(path) : ImportWithAssimp(path, m_default_units);
+  DocumentReadResult result = ReadAnyDocument(path, m_default_units);
   if (!result.doc) {
     *error = result.error;
     return false;
   }
+  if (!result.notice.empty()) std::cout << path << ": " << result.notice << std::endl;
   RhinoApp().StandinOpenDocument(std::move(result.doc));
   if (result.hasView) {
     if (result.view) {
