@@ -152,13 +152,15 @@ DocumentReadResult ReadModelFile(const std::string& path) {
   ON_TextLog errors(log);
   const std::wstring wide = platform::Utf8ToWide(path).value_or(L"");
   if (!model.Read(wide.c_str(), &errors)) {
+    // Versions 5 and later are written as 50, 60, 70, ...
     const int version = HeaderVersion(file);
+    const int readable = ON_BinaryArchive::CurrentArchiveVersion();
+    auto shown = [](int v) { return std::to_string(v >= 50 ? v / 10 : v); };
     if (version == 0)
       result.error = path + ": not a .3dm file (its header is not one)";
-    else if (version > ON_BinaryArchive::CurrentArchiveVersion() / 10)
-      result.error = path + ": a version " + std::to_string(version) +
-                     " file; this host reads .3dm files up to version " +
-                     std::to_string(ON_BinaryArchive::CurrentArchiveVersion() / 10);
+    else if (version > readable)
+      result.error = path + ": a version " + shown(version) +
+                     " file; this host reads .3dm files up to version " + shown(readable);
     else
       result.error = path + ": damaged or incomplete, openNURBS could not read it";
     return result;
