@@ -1,6 +1,7 @@
 #include "model_file_reader.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -172,10 +173,11 @@ DocumentReadResult ReadModelFile(const std::string& path) {
   reader.ReadMaterials();
   reader.ReadLayers();
   reader.ReadObjects();
-  if (reader.withoutRenderMesh > 0)
-    result.notice = std::to_string(reader.withoutRenderMesh) +
-                    " objects have no render mesh in the file and are not sent: save the file "
-                    "again with its render meshes (not \"save small\")";
+  if (const int n = reader.withoutRenderMesh; n > 0)
+    result.notice =
+        (n == 1 ? std::string("1 object has no render mesh in the file and is")
+                : std::to_string(n) + " objects have no render mesh in the file and are") +
+        " not sent: save the file again with its render meshes (not \"save small\")";
   result.doc = std::move(doc);
   return result;
 }

@@ -27,7 +27,7 @@ TEST(ModelFileTest, SampleFilesSendTheirRenderMeshesAndSayWhatTheyLack) {
     const char* notice;  // "" = none
   };
   for (const Case& c : {Case{"v7_my_mesh_with_material.3dm", 2, ""}, Case{"v5_teacup.3dm", 14, ""},
-                        Case{"v7_my_brep.3dm", 0, "1 objects have no render mesh"},
+                        Case{"v7_my_brep.3dm", 0, "1 object has no render mesh"},
                         Case{"v6_rhino_subd_logo.3dm", 0, "6 objects have no render mesh"}}) {
     SCOPED_TRACE(c.file);
     HostSandbox sandbox;
