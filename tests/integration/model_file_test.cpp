@@ -1,7 +1,6 @@
 // .3dm files saved by the CAD application, opened by the host with openNURBS.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 
 #include "command_names.h"
@@ -13,10 +12,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kSamples = fs::path(ORVEX_SOURCE_DIR) / "../shared/3dm";
-
-int Count(const std::vector<std::string>& names, const std::string& name) {
-  return static_cast<int>(std::count(names.begin(), names.end(), name));
-}
 
 }  // namespace
 
@@ -34,7 +29,7 @@ TEST(ModelFileTest, SampleFilesSendTheirRenderMeshesAndSayWhatTheyLack) {
     sandbox.RememberRenderer();
     const HostRun run = sandbox.Run({"--doc", (kSamples / c.file).string(), kStart, kStop});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Count(run.CallNames(), "AddMesh"), c.meshes);
+    EXPECT_EQ(run.Calls("AddMesh").size(), static_cast<size_t>(c.meshes));
     if (*c.notice == '\0')
       EXPECT_EQ(run.out.find("no render mesh"), std::string::npos) << run.out;
     else
