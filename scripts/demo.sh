@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The demo: builds only what it runs (the host, the plug-in and the two stand-ins),
-# then runs the headless host on the bundled example document. The host links to
+# then runs the headless host on a document: the bundled example, or FILE (any
+# document the host opens, a .3dm file saved by the CAD application among them).
+#   scripts/demo.sh [FILE] The host links to
 # the bridge stand-in (which plays the renderer), asks once for the renderer
 # folder (answered with a folder that holds OrvexRender), starts the link, sends
 # the model, lights and scenes, moves the camera and stops. Everything the
@@ -9,6 +11,14 @@
 # lights.xml, scenes.json, camera.json).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+doc="$root/examples/house.orvexdoc.json"
+# The example hides its chair before the model update; another document is sent again as it is.
+edit=("Hide chair")
+if [[ $# -gt 0 ]]; then
+  [[ -e "$1" ]] || { echo "demo.sh: $1: no such file" >&2; exit 2; }
+  doc="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+  edit=()
+fi
 "$root/scripts/setup.sh" demo
 "$root/scripts/build.sh" demo >/dev/null
 out="$root/demo-out"
@@ -26,13 +36,13 @@ export ORVEX_ANALYTICS_HOST="127.0.0.1:9"
 # From the repository's folder: the example document names its texture relative to it.
 cd "$root"
 "$root/build/bin/orvex-host" \
-  --doc "$root/examples/house.orvexdoc.json" \
+  --doc "$doc" \
   --answer ok --folder "$out/renderer" \
   --transcript "$out/transcript.jsonl" \
   OrvexConverterStart OrvexConverterStart OrvexConverterStart \
   OrvexConverterSendLights OrvexConverterSendScenes \
   "Orbit 30" "Wait 200" \
-  "Hide chair" OrvexConverterSendModel \
+  "${edit[@]}" OrvexConverterSendModel \
   OrvexConverterStop
 echo
 echo "Bridge calls, in order (from $ORVEX_BRIDGE_LOG):"

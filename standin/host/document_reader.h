@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "RhinoSdk.h"
 
@@ -15,8 +16,8 @@ struct DocumentReadResult {
   std::optional<ON_Viewport> view;
   // Empty on success; otherwise names the file and the field that is wrong.
   std::string error;
-  // A line for the user about what the document leaves out; empty when nothing.
-  std::string notice;
+  // Lines for the user about what the document leaves out; none when nothing.
+  std::vector<std::string> notices;
 };
 
 DocumentReadResult ReadDocumentFile(const std::string& path);

@@ -61,7 +61,7 @@ bool HostSession::OpenDocument(const std::string& path, std::string* error) {
     *error = result.error;
     return false;
   }
-  if (!result.notice.empty()) std::cout << path << ": " << result.notice << std::endl;
+  for (const std::string& notice : result.notices) std::cout << path << ": " << notice << std::endl;
   RhinoApp().StandinOpenDocument(std::move(result.doc));
   if (result.hasView) {
     if (result.view) {

@@ -1,11 +1,15 @@
 #include "model_file_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
+#include <vector>
 
+#include "model_file_meshes.h"
 #include "platform/platform.h"
 
 namespace {
@@ -40,9 +44,29 @@ ON_UUID MaterialIdOf(const ON_ModelComponentReference& reference) {
   return material ? MaterialId(*material) : ON_nil_uuid;
 }
 
+std::string Utf8(const ON_wString& text) {
+  return platform::WideToUtf8(static_cast<const wchar_t*>(text));
+}
+
+// The last part of a path written on any system.
+std::string FileName(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+struct UuidLess {
+  bool operator()(const ON_UUID& a, const ON_UUID& b) const { return ON_UuidCompare(a, b) < 0; }
+};
+
+// "1 object has" / "3 objects have": a count and its noun in the right number.
+std::string Counted(size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 class ModelReader {
  public:
-  ModelReader(const ONX_Model& model, CRhinoDoc& doc) : m_model(model), m_doc(doc) {}
+  ModelReader(const ONX_Model& model, const ON_wString& filePath, CRhinoDoc& doc)
+      : m_model(model), m_filePath(filePath), m_doc(doc) {}
 
   void ReadMaterials() {
     ONX_ModelComponentIterator it(m_model, ON_ModelComponent::Type::RenderMaterial);
@@ -52,8 +76,10 @@ class ModelReader {
       auto content = std::make_unique<CRhRdkMaterial>();
       content->m_id = MaterialId(*material);
       content->m_name = material->Name();
-      static_cast<ON_Material&>(content->m_material) = *material;
-      content->m_material.SetRdkMaterialInstanceId(content->m_id);
+      ON_Material& copy = content->m_material;
+      copy = *material;
+      copy.SetRdkMaterialInstanceId(content->m_id);
+      for (int i = 0; i < copy.m_textures.Count(); ++i) FindTexture(copy.m_textures[i]);
       m_doc.StandinRdk().StandinAdd(std::move(content), true);
     }
   }
@@ -77,66 +103,212 @@ class ModelReader {
     }
   }
 
-  void ReadObjects() {
-    ONX_ModelComponentIterator it(m_model, ON_ModelComponent::Type::ModelGeometry);
+  void ReadDefinitions() {
+    ONX_ModelComponentIterator it(m_model, ON_ModelComponent::Type::InstanceDefinition);
     for (const ON_ModelComponent* c = it.FirstComponent(); c; c = it.NextComponent()) {
-      const auto* component = ON_ModelGeometryComponent::Cast(c);
-      if (!component) continue;
-      const ON_Geometry* geometry = component->Geometry(nullptr);
-      const ON_3dmObjectAttributes* attributes = component->Attributes(nullptr);
-      if (!geometry || !attributes) continue;
-      std::unique_ptr<CRhinoObject> object = ObjectOf(*geometry);
-      if (!object) continue;
-      ON_3dmObjectAttributes& a = object->StandinAttributes();
-      a = *attributes;
-      const auto layer = m_layerIndex.find(attributes->m_layer_index);
-      a.m_layer_index = layer != m_layerIndex.end() ? layer->second : 0;
-      if (!attributes->IsVisible()) a.SetMode(ON::object_mode::hidden_object);
-      if (attributes->MaterialSource() == ON::material_from_object)
-        object->StandinSetMaterial(MaterialIdOf(m_model.RenderMaterialFromAttributes(*attributes)));
-      m_doc.StandinAddObject(std::move(object));
+      const ON_InstanceDefinition* source = ON_InstanceDefinition::Cast(c);
+      if (!source) continue;
+      auto definition = std::make_unique<CRhinoInstanceDefinition>();
+      static_cast<ON_InstanceDefinition&>(*definition) = *source;
+      definition->m_doc = &m_doc;
+      m_definitions[source->Id()] = definition.get();
+      m_doc.m_instance_definition_table.StandinAdd(std::move(definition));
     }
   }
 
-  // Objects a renderer would be sent but whose render mesh the file lacks.
-  int withoutRenderMesh = 0;
+  // Objects and lights. The geometry of a block definition goes into its
+  // definition, in the order the definition lists it.
+  void ReadObjects() {
+    std::map<ON_UUID, std::unique_ptr<CRhinoObject>, UuidLess> definitionObjects;
+    ONX_ModelComponentIterator it(m_model, ON_ModelComponent::Type::ModelGeometry);
+    for (const ON_ModelComponent* c = it.FirstComponent(); c; c = it.NextComponent()) {
+      const auto* component = ON_ModelGeometryComponent::Cast(c);
+      const ON_Geometry* geometry = component ? component->Geometry(nullptr) : nullptr;
+      const ON_3dmObjectAttributes* attributes =
+          component ? component->Attributes(nullptr) : nullptr;
+      if (!geometry || !attributes) continue;
+      std::unique_ptr<CRhinoObject> object = ObjectOf(*geometry, *attributes);
+      if (!object) continue;
+      SetAttributes(*object, *attributes);
+      if (attributes->Mode() == ON::idef_object) {
+        object->StandinSetDocument(&m_doc);
+        object->StandinSetActive(false);  // definition geometry is not in the document itself
+        definitionObjects[attributes->m_uuid] = std::move(object);
+      } else {
+        m_doc.StandinAddObject(std::move(object));
+      }
+    }
+    for (auto& [id, definition] : m_definitions) {
+      const ON_SimpleArray<ON_UUID>& ids = definition->InstanceGeometryIdList();
+      for (int i = 0; i < ids.Count(); ++i) {
+        auto found = definitionObjects.find(ids[i]);
+        if (found != definitionObjects.end() && found->second)
+          m_contents[id].push_back(std::move(found->second));
+      }
+    }
+    DropSelfReferences();
+    for (auto& [id, objects] : m_contents)
+      for (auto& object : objects) m_definitions[id]->StandinAddObject(std::move(object));
+  }
+
+  void ReadLights() {
+    ONX_ModelComponentIterator it(m_model, ON_ModelComponent::Type::RenderLight);
+    for (const ON_ModelComponent* c = it.FirstComponent(); c; c = it.NextComponent()) {
+      const auto* component = ON_ModelGeometryComponent::Cast(c);
+      const ON_Light* source = component ? ON_Light::Cast(component->Geometry(nullptr)) : nullptr;
+      const ON_3dmObjectAttributes* attributes =
+          component ? component->Attributes(nullptr) : nullptr;
+      if (!source || !attributes) continue;
+      auto light = std::make_unique<CRhinoLight>();
+      light->m_light = *source;
+      SetAttributes(*light, *attributes);
+      // The application knows a light by one id, its object's.
+      ON_3dmObjectAttributes& a = light->StandinAttributes();
+      if (a.m_uuid == ON_nil_uuid) a.m_uuid = source->m_light_id;
+      light->m_light.m_light_id = a.m_uuid;
+      light->StandinSetDocument(&m_doc);
+      m_doc.m_light_table.StandinAdd(std::move(light));
+    }
+  }
+
+  void ReadNamedViews() {
+    const ON_ClassArray<ON_3dmView>& views = m_model.m_settings.m_named_views;
+    for (int i = 0; i < views.Count(); ++i) m_doc.StandinProperties().StandinAddNamedView(views[i]);
+  }
+
+  // What the document leaves out, one line each; none when nothing.
+  std::vector<std::string> Notices() const {
+    std::vector<std::string> notices;
+    if (m_withoutRenderMesh > 0)
+      notices.push_back(
+          Counted(m_withoutRenderMesh, "object has no render mesh in the file and is",
+                  "objects have no render mesh in the file and are") +
+          " not sent: save the file again with its render meshes (not \"save small\")");
+    if (m_selfReferences > 0)
+      notices.push_back(
+          Counted(m_selfReferences, "block reference places", "block references place") +
+          " a block inside itself and " + (m_selfReferences == 1 ? "is" : "are") + " left out");
+    if (!m_missingTextures.empty()) {
+      std::string names;
+      for (const std::string& name : m_missingTextures) names += (names.empty() ? "" : ", ") + name;
+      notices.push_back(Counted(m_missingTextures.size(), "texture file is", "texture files are") +
+                        " neither where the file says nor beside it: " + names);
+    }
+    return notices;
+  }
 
  private:
-  std::unique_ptr<CRhinoObject> ObjectOf(const ON_Geometry& geometry) {
-    if (const ON_Mesh* mesh = ON_Mesh::Cast(&geometry)) {
-      auto object = std::make_unique<CRhinoMeshObject>();
-      object->m_mesh = *mesh;
-      return object;
+  std::unique_ptr<CRhinoObject> ObjectOf(const ON_Geometry& geometry,
+                                         const ON_3dmObjectAttributes& attributes) {
+    if (const ON_InstanceRef* ref = ON_InstanceRef::Cast(&geometry)) {
+      auto reference = std::make_unique<CRhinoInstanceObject>();
+      reference->m_definition_id = ref->m_instance_definition_uuid;
+      reference->m_xform = ref->m_xform;
+      return reference;
     }
-    std::vector<CRhinoBrepObject::Face> faces;
-    if (const ON_Brep* brep = ON_Brep::Cast(&geometry)) {
-      for (int i = 0; i < brep->m_F.Count(); ++i) {
-        const ON_Mesh* mesh = brep->m_F[i].Mesh(ON::render_mesh);
-        if (!mesh) return Unmeshed();
-        faces.push_back({*mesh, ON_nil_uuid});
+    std::vector<CachedRenderMesh> meshes;
+    switch (CachedRenderMeshes(geometry, &meshes)) {
+      case RenderMeshKind::kMesh: {
+        auto object = std::make_unique<CRhinoMeshObject>();
+        object->m_mesh = *ON_Mesh::Cast(&geometry);
+        return object;
       }
-    } else if (const ON_Extrusion* extrusion = ON_Extrusion::Cast(&geometry)) {
-      const ON_Mesh* mesh = extrusion->m_mesh_cache.Mesh(ON::render_mesh);
-      if (!mesh) return Unmeshed();
-      faces.push_back({*mesh, ON_nil_uuid});
-    } else {
-      if (ON_SubD::Cast(&geometry)) return Unmeshed();
-      return nullptr;  // curves, points, annotations: nothing a renderer shows
+      case RenderMeshKind::kCached: break;
+      case RenderMeshKind::kMissing:
+        if (attributes.Mode() != ON::idef_object) ++m_withoutRenderMesh;
+        return nullptr;
+      case RenderMeshKind::kNotRendered: return nullptr;
+    }
+    // A face with its own material channel wears the material the object's
+    // material names for that channel.
+    const ON_Material* objectMaterial =
+        ON_Material::Cast(m_model.RenderMaterialFromAttributes(attributes).ModelComponent());
+    std::vector<CRhinoBrepObject::Face> faces;
+    faces.reserve(meshes.size());
+    for (const CachedRenderMesh& cached : meshes) {
+      ON_UUID materialId = ON_nil_uuid;
+      if (cached.materialChannel > 0 && objectMaterial)
+        materialId = MaterialIdOf(m_model.ComponentFromId(
+            ON_ModelComponent::Type::RenderMaterial,
+            objectMaterial->MaterialChannelIdFromIndex(cached.materialChannel)));
+      faces.push_back({*cached.mesh, materialId});
     }
     auto object = std::make_unique<CRhinoBrepObject>();
     object->StandinSetFaces(std::move(faces));
     return object;
   }
 
-  std::unique_ptr<CRhinoObject> Unmeshed() {
-    ++withoutRenderMesh;
-    return nullptr;
+  void SetAttributes(CRhinoObject& object, const ON_3dmObjectAttributes& attributes) {
+    ON_3dmObjectAttributes& a = object.StandinAttributes();
+    a = attributes;
+    const auto layer = m_layerIndex.find(attributes.m_layer_index);
+    a.m_layer_index = layer != m_layerIndex.end() ? layer->second : 0;
+    if (!attributes.IsVisible()) a.SetMode(ON::object_mode::hidden_object);
+    if (attributes.MaterialSource() == ON::material_from_object)
+      object.StandinSetMaterial(MaterialIdOf(m_model.RenderMaterialFromAttributes(attributes)));
+  }
+
+  // A texture file that is not where the file says is looked for by its
+  // relative path and by its name beside the .3dm file, as the application does.
+  void FindTexture(ON_Texture& texture) {
+    ON_FileReference& file = texture.m_image_file_reference;
+    if (file.FullPath().IsEmpty() || ON_FileSystem::IsFile(file.FullPath())) return;
+    if (file.FindFileAndUpdateReference(m_filePath, true, false) ==
+        ON_FileReference::FindFilePreference::None)
+      m_missingTextures.insert(FileName(Utf8(file.FullPath())));
+  }
+
+  // Block references inside definitions that lead back to their own
+  // definition would place it without end: they are dropped.
+  void DropSelfReferences() {
+    std::set<ON_UUID, UuidLess> done;
+    for (auto& [id, definition] : m_definitions) {
+      std::vector<ON_UUID> path;
+      Visit(id, path, done);
+    }
+  }
+
+  void Visit(const ON_UUID& id, std::vector<ON_UUID>& path, std::set<ON_UUID, UuidLess>& done) {
+    auto found = m_contents.find(id);
+    if (found == m_contents.end() || done.count(id)) return;
+    path.push_back(id);
+    for (auto& object : found->second) {
+      auto* reference = dynamic_cast<CRhinoInstanceObject*>(object.get());
+      if (!reference) continue;
+      const ON_UUID inner = reference->m_definition_id;
+      if (std::find(path.begin(), path.end(), inner) != path.end()) {
+        reference->m_definition_id = ON_nil_uuid;  // places nothing, as a reference to a lost block
+        ++m_selfReferences;
+      } else {
+        Visit(inner, path, done);
+      }
+    }
+    path.pop_back();
+    done.insert(id);
   }
 
   const ONX_Model& m_model;
+  const ON_wString m_filePath;
   CRhinoDoc& m_doc;
   std::map<int, int> m_layerIndex;  // the file's layer index -> the document's
+  std::map<ON_UUID, CRhinoInstanceDefinition*, UuidLess> m_definitions;
+  // The objects of each definition until self-references are dropped.
+  std::map<ON_UUID, std::vector<std::unique_ptr<CRhinoObject>>, UuidLess> m_contents;
+  size_t m_withoutRenderMesh = 0;
+  size_t m_selfReferences = 0;
+  std::set<std::string> m_missingTextures;
 };
+
+// The file's active view: the one its settings name, else its first.
+std::optional<ON_Viewport> ActiveViewport(const ON_3dmSettings& settings) {
+  const ON_ClassArray<ON_3dmView>& views = settings.m_views;
+  if (views.Count() == 0) return std::nullopt;
+  for (int i = 0; i < views.Count(); ++i)
+    if (settings.m_active_view_id != ON_nil_uuid &&
+        views[i].m_vp.ViewportId() == settings.m_active_view_id)
+      return views[i].m_vp;
+  return views[0].m_vp;
+}
 
 }  // namespace
 
@@ -168,16 +340,20 @@ DocumentReadResult ReadModelFile(const std::string& path) {
   }
   auto doc = std::make_unique<CRhinoDoc>();
   doc->SetModelUnits(model.m_settings.m_ModelUnitsAndTolerances.m_unit_system);
-  doc->SetPathName(fs::absolute(file).wstring().c_str());
-  ModelReader reader(model, *doc);
+  const std::wstring absolute = fs::absolute(file).lexically_normal().wstring();
+  doc->SetPathName(absolute.c_str());
+  ModelReader reader(model, ON_wString(absolute.c_str()), *doc);
   reader.ReadMaterials();
   reader.ReadLayers();
+  reader.ReadDefinitions();
   reader.ReadObjects();
-  if (const int n = reader.withoutRenderMesh; n > 0)
-    result.notice =
-        (n == 1 ? std::string("1 object has no render mesh in the file and is")
-                : std::to_string(n) + " objects have no render mesh in the file and are") +
-        " not sent: save the file again with its render meshes (not \"save small\")";
+  reader.ReadLights();
+  reader.ReadNamedViews();
+  result.notices = reader.Notices();
+  if (auto view = ActiveViewport(model.m_settings)) {
+    result.hasView = true;
+    result.view = *view;
+  }
   result.doc = std::move(doc);
   return result;
 }
