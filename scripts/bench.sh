@@ -7,11 +7,14 @@
 #   scripts/bench.sh --write-log FILE     # the call log of the send-log documents
 #   scripts/bench.sh --compare-log FILE   # ... compared call for call with FILE
 #
-# --out DIR also keeps the full results as JSON. --write-log/--compare-log run
-# full sends and model updates of generated documents against the bridge
-# stand-in with its call log on, arrays in full, and compare two builds' logs
-# with the "ms" times left out: a change that only makes the send faster must
-# leave the log as it was.
+# --out DIR also keeps the full results as JSON. A benchmark with a goal states it
+# as a `goal_ratio` counter beside its `ratio`: the run fails when the median
+# ratio is above the goal, and when any benchmark reports an error.
+#
+# --write-log/--compare-log run full sends and model updates of generated
+# documents against the bridge stand-in with its call log on, arrays in full,
+# and compare two builds' logs with the "ms" times left out: a change that only
+# makes the send faster must leave the log as it was.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ORVEX_BENCH_BUILD:-$root/build-bench}"
@@ -58,19 +61,54 @@ if [[ -n "$write_log" || -n "$compare_log" ]]; then
   exit 0
 fi
 
+# The results as JSON go to --out, else to a folder of the run's own, for the
+# goal check.
+results="$out"
+if [[ -z "$results" ]]; then
+  results="$(mktemp -d)"
+  trap 'rm -rf "$results"' EXIT
+fi
+mkdir -p "$results"
+
 run() {
   local name="$1"
   shift
   local args=(--benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true
-              --benchmark_display_aggregates_only=true)
+              --benchmark_display_aggregates_only=true
+              --benchmark_out="$results/$name.json" --benchmark_out_format=json)
   [[ -n "$filter" ]] && args+=(--benchmark_filter="$filter")
-  if [[ -n "$out" ]]; then
-    mkdir -p "$out"
-    args+=(--benchmark_out="$out/$name.json" --benchmark_out_format=json)
-  fi
   "$@" "${args[@]}" 2>&1 | grep -v -e '_mean' -e '_stddev' -e '_cv' -e 'built as DEBUG'
+}
+
+# Fails when a median ratio is above its benchmark's goal_ratio or when a
+# benchmark reported an error (its goal, if any, could not be measured).
+check_goals() {
+  python3 - "$@" <<'EOF_PY'
+import json
+import sys
+
+faults = []
+for path in sys.argv[1:]:
+    try:
+        with open(path) as f:
+            text = f.read()
+    except FileNotFoundError:
+        continue
+    if text.strip():  # empty when --filter matched none of the program's benchmarks
+        for b in json.loads(text).get("benchmarks", []):
+            if b.get("error_occurred"):
+                faults.append(f"error in {b['name']}: {b.get('error_message', '')}")
+            elif (b.get("aggregate_name") == "median" and "goal_ratio" in b
+                  and not b["ratio"] <= b["goal_ratio"]):
+                faults.append(f"goal not met: {b['run_name']}: ratio {b['ratio']:.3f} "
+                              f"is above its goal of {b['goal_ratio']:g}")
+for fault in dict.fromkeys(faults):
+    print(fault, file=sys.stderr)
+sys.exit(1 if faults else 0)
+EOF_PY
 }
 
 run bench "$build/bench/orvex_bench/orvex_bench"
 run memory "$build/bench/orvex_bench_memory/orvex_bench_memory"
 run view_sync "$build/bench/orvex_view_sync_bench/orvex_view_sync_bench"
+check_goals "$results/bench.json" "$results/memory.json" "$results/view_sync.json"
