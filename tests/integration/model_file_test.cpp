@@ -2,45 +2,156 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <set>
 
 #include "command_names.h"
 #include "host_sandbox.h"
+#include "opennurbs.h"
 #include "tests/support/file_io.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kSamples = fs::path(ORVEX_SOURCE_DIR) / "../shared/3dm";
+// The small samples are in the tree, the large ones beside the checkout.
+const fs::path kSamples = fs::path(ORVEX_SOURCE_DIR) / "tests/data/3dm";
+const fs::path kLargeSamples = fs::path(ORVEX_SOURCE_DIR) / "../shared/3dm";
+
+const ON_UUID kBox = ON_UuidFromString("b0000001-0000-4000-8000-000000000001");
+const ON_UUID kPair = ON_UuidFromString("b0000002-0000-4000-8000-000000000002");
+
+ON_Mesh* BoxMesh(double size) {
+  ON_Mesh* mesh = new ON_Mesh(6, 8, false, false);
+  for (int i = 0; i < 8; ++i) mesh->SetVertex(i, ON_3dPoint(i & 1, (i >> 1) & 1, i >> 2) * size);
+  const int quads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                           {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  for (int f = 0; f < 6; ++f) mesh->SetQuad(f, quads[f][0], quads[f][1], quads[f][2], quads[f][3]);
+  mesh->ComputeVertexNormals();
+  return mesh;
+}
+
+ON_3dmObjectAttributes Attributes(const wchar_t* name, ON::object_mode mode) {
+  ON_3dmObjectAttributes a;
+  a.m_uuid = ON_CreateId();
+  a.m_name = name;
+  a.SetMode(mode);
+  return a;
+}
+
+ON_InstanceRef* Reference(const ON_UUID& definition, const ON_3dVector& move) {
+  auto* ref = new ON_InstanceRef();
+  ref->m_instance_definition_uuid = definition;
+  ref->m_xform = ON_Xform::TranslationTransformation(move);
+  return ref;
+}
+
+// A file as the application saves one: a block "box", a block "pair" that
+// holds the box and (wrongly) itself, one reference to each; a polysurface
+// with its render meshes, one face wearing another material through its
+// channel; a texture whose file is nowhere.
+void WriteBlocksFile(const fs::path& file) {
+  ON::Begin();
+  ONX_Model model;
+  model.m_settings.m_ModelUnitsAndTolerances.m_unit_system = ON::LengthUnitSystem::Millimeters;
+  ON_Layer layer;
+  layer.SetName(L"Default");
+  model.AddModelComponent(layer);
+  ON_Material red, grey;
+  red.SetName(L"Red");
+  red.SetId(ON_CreateId());
+  grey.SetName(L"Grey");
+  grey.SetId(ON_CreateId());
+  grey.m_material_channel.Append(ON_UuidIndex(red.Id(), 1));
+  grey.AddTexture(L"C:\\Textures\\nowhere.png", ON_Texture::TYPE::bitmap_texture);
+  const int greyIndex = model.AddModelComponent(red).ModelComponentIndex() + 1;
+  model.AddModelComponent(grey);
+
+  auto add = [&](ON_Object* geometry, const ON_3dmObjectAttributes& a) {
+    model.AddManagedModelGeometryComponent(geometry, new ON_3dmObjectAttributes(a));
+    return a.m_uuid;
+  };
+  ON_InstanceDefinition box, pair;
+  box.SetId(kBox);
+  box.SetName(L"box");
+  pair.SetId(kPair);
+  pair.SetName(L"pair");
+  ON_SimpleArray<ON_UUID> inBox, inPair;
+  inBox.Append(add(BoxMesh(10), Attributes(L"cube", ON::idef_object)));
+  inPair.Append(
+      add(Reference(kBox, ON_3dVector(20, 0, 0)), Attributes(L"inner box", ON::idef_object)));
+  inPair.Append(
+      add(Reference(kPair, ON_3dVector(0, 20, 0)), Attributes(L"itself", ON::idef_object)));
+  box.SetInstanceGeometryIdList(inBox);
+  pair.SetInstanceGeometryIdList(inPair);
+  model.AddModelComponent(box);
+  model.AddModelComponent(pair);
+  add(Reference(kBox, ON_3dVector::ZeroVector), Attributes(L"a box", ON::normal_object));
+  add(Reference(kPair, ON_3dVector(0, 100, 0)), Attributes(L"a pair", ON::normal_object));
+
+  const ON_3dPoint corners[8] = {ON_3dPoint(0, 0, 0), ON_3dPoint(5, 0, 0), ON_3dPoint(5, 5, 0),
+                                 ON_3dPoint(0, 5, 0), ON_3dPoint(0, 0, 5), ON_3dPoint(5, 0, 5),
+                                 ON_3dPoint(5, 5, 5), ON_3dPoint(0, 5, 5)};
+  ON_Brep* brep = ON_BrepBox(corners);
+  for (int f = 0; f < brep->m_F.Count(); ++f) brep->m_F[f].SetMesh(ON::render_mesh, BoxMesh(1));
+  brep->m_F[0].SetMaterialChannelIndex(1);
+  ON_3dmObjectAttributes brepAttributes = Attributes(L"solid", ON::normal_object);
+  brepAttributes.SetMaterialSource(ON::material_from_object);
+  brepAttributes.m_material_index = greyIndex;
+  add(brep, brepAttributes);
+  ASSERT_TRUE(model.Write(file.wstring().c_str(), 70));
+}
 
 }  // namespace
 
-TEST(ModelFileTest, SampleFilesSendTheirRenderMeshesAndSayWhatTheyLack) {
+TEST(ModelFileTest, SampleFilesSendTheirRenderMeshesLightsAndViewsAndSayWhatTheyLack) {
   struct Case {
-    const char* file;
+    fs::path file;
     int meshes;
     const char* notice;  // "" = none
+    const char* call;    // a bridge call that shows what the file holds,
+    const char* holds;   // with this text in its arguments
   };
-  for (const Case& c : {Case{"v7_my_mesh_with_material.3dm", 2, ""}, Case{"v5_teacup.3dm", 14, ""},
-                        Case{"v7_my_brep.3dm", 0, "1 object has no render mesh"},
-                        Case{"v6_rhino_subd_logo.3dm", 0, "6 objects have no render mesh"}}) {
+  const char* kNoMesh = "1 object has no render mesh in the file and is not sent";
+  for (const Case& c :
+       {Case{kSamples / "v7_my_mesh_with_material.3dm", 2, "", "AddMaterial",
+             "<Name>my render material</Name>"},
+        Case{kSamples / "v7_my_spot_light.3dm", 1, kNoMesh, "SendLightsDataXml",
+             "<GroupName>lights</GroupName></LightGroup><LightSource><UpdateMode>0</"
+             "UpdateMode><LightId>cb52f2e8-1afe-4806-bc8c-a1d1a18f0b5b</LightId>"},
+        // The file's first view is active: looking down from above.
+        Case{kSamples / "v7_my_viewports.3dm", 0, kNoMesh, "SetCameraTransformFov",
+             "\"camera\":[0,0,22.903765,0,0,-1,"},
+        Case{kLargeSamples / "v7_rhino_logo_nurbs.3dm", 12, "", "AddMaterial", "<Name>Red</Name>"},
+        Case{kLargeSamples / "v5_teacup.3dm", 14, "", "AddScene", "Perspective1"},
+        Case{kSamples / "v7_my_brep.3dm", 0, kNoMesh, "", ""},
+        Case{kLargeSamples / "v6_rhino_subd_logo.3dm", 0, "6 objects have no render mesh", "", ""},
+        Case{kSamples / "v5_extrusions.3dm", 13,
+             "1 texture file is neither where the file says nor beside it: AtoZ.jpg", "AddMaterial",
+             "AtoZ.bmp"}}) {
     SCOPED_TRACE(c.file);
     HostSandbox sandbox;
     sandbox.RememberRenderer();
-    const HostRun run = sandbox.Run({"--doc", (kSamples / c.file).string(), kStart, kStop});
+    const HostRun run =
+        sandbox.Run({"--doc", (kSamples / c.file).string(), kStart, "OrvexConverterSendLights",
+                     "OrvexConverterSendScenes", kStop});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.Calls("AddMesh").size(), static_cast<size_t>(c.meshes));
     if (*c.notice == '\0')
-      EXPECT_EQ(run.out.find("no render mesh"), std::string::npos) << run.out;
+      EXPECT_EQ(run.out.find(".3dm: "), std::string::npos) << run.out;
     else
       EXPECT_NE(run.out.find(c.notice), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("OrvexConverter: Success\n"), std::string::npos) << run.out;
+    if (*c.call != '\0') {
+      std::string arguments;
+      for (const auto& call : run.Calls(c.call)) arguments += call.dump();
+      EXPECT_NE(arguments.find(c.holds), std::string::npos) << arguments.substr(0, 2000);
+    }
   }
 }
 
 TEST(ModelFileTest, UnreadableFilesEndTheHostWithTheirReason) {
   HostSandbox sandbox;
-  const std::string teacup = test_support::ReadFile(kSamples / "v5_teacup.3dm");
+  const std::string saved = test_support::ReadFile(kSamples / "v7_my_viewports.3dm");
   struct Case {
     const char* name;
     std::string bytes;  // empty name for a folder
@@ -49,8 +160,8 @@ TEST(ModelFileTest, UnreadableFilesEndTheHostWithTheirReason) {
   for (const Case& c :
        {Case{"empty.3dm", "", "not a .3dm file"},
         Case{"text.3dm", "This is not a model.\n", "not a .3dm file"},
-        Case{"truncated.3dm", teacup.substr(0, 3000), "damaged or incomplete"},
-        Case{"newer.3dm", "3D Geometry File Format       80" + teacup.substr(32, 4000),
+        Case{"truncated.3dm", saved.substr(0, 3000), "damaged or incomplete"},
+        Case{"newer.3dm", "3D Geometry File Format       80" + saved.substr(32, 4000),
              "a version 8 file; this host reads .3dm files up to version 7"},
         Case{"folder.3dm", std::string(), "not a file"}}) {
     SCOPED_TRACE(c.name);
@@ -63,4 +174,46 @@ TEST(ModelFileTest, UnreadableFilesEndTheHostWithTheirReason) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find(file.string() + ": " + c.reason), std::string::npos) << run.err;
   }
+}
+
+TEST(ModelFileTest, BlocksFaceMaterialsAndLostTexturesAreSentAsTheApplicationShowsThem) {
+  HostSandbox sandbox;
+  sandbox.RememberRenderer();
+  const fs::path file = sandbox.Root() / "blocks.3dm";
+  WriteBlocksFile(file);
+  const HostRun run = sandbox.Run({"--doc", file.string(), kStart, kStop});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find(file.string() + ": 1 block reference places a block inside itself and "
+                                         "is left out\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find(file.string() + ": 1 texture file is neither where the file says nor "
+                                         "beside it: nowhere.png\n"),
+            std::string::npos)
+      << run.out;
+  // Each block once, as one mesh, placed by its one reference; the pair holds
+  // the box it nests and nothing of itself. The polysurface's face on channel
+  // 1 wears Red, the rest Grey.
+  struct Element {
+    int meshes = 0;
+    std::set<std::string> materials;  // of its placements, the name part of the key
+  };
+  std::map<std::string, Element> elements;
+  std::string id;
+  for (const auto& call : run.calls) {
+    const std::string fn = call.value("fn", "");
+    if (fn == "BeginElement") id = call.value("id", "");
+    if (fn == "AddMesh") ++elements[id].meshes;
+    if (fn == "AddInstance") {
+      const std::string key = call.value("material", "");
+      elements[id].materials.insert(key.substr(0, key.rfind('_')));
+    }
+  }
+  ASSERT_EQ(elements.size(), 4u);  // the materials, two blocks, the polysurface
+  EXPECT_EQ(elements["b0000001-0000-4000-8000-000000000001"].meshes, 1);
+  EXPECT_EQ(elements["b0000002-0000-4000-8000-000000000002"].meshes, 1);
+  elements.erase("00000000-0000-0000-0000-000000000000");
+  elements.erase("b0000001-0000-4000-8000-000000000001");
+  elements.erase("b0000002-0000-4000-8000-000000000002");
+  EXPECT_EQ(elements.begin()->second.materials, (std::set<std::string>{"Grey", "Red"}));
 }
