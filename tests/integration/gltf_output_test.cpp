@@ -9,6 +9,7 @@
 
 #include "command_names.h"
 #include "host_sandbox.h"
+#include "opennurbs.h"
 #include "tests/gltf_support/gltf_file.h"
 #include "tests/support/file_io.h"
 
@@ -230,6 +231,72 @@ TEST(GltfOutput, AnObjectHiddenBeforeAnUpdateIsGoneFromTheFile) {
   EXPECT_EQ(gltf.Triangles(gltf.NodeNamed(kSlab)), 12);
   EXPECT_EQ(gltf.Children(gltf.NodeNamed("model")).size(), 4u);
   EXPECT_GLTF_VALID(out);
+}
+
+// What a .3dm file holds for a renderer, read with openNURBS on its own: the
+// triangles of the render meshes of its visible objects and their box, in
+// metres in glTF's frame.
+struct FileRenderMeshes {
+  int triangles = 0;
+  gltf_test::Box box;
+};
+
+FileRenderMeshes RenderMeshesOf(const fs::path& file) {
+  FileRenderMeshes result;
+  ONX_Model model;
+  EXPECT_TRUE(model.Read(file.wstring().c_str()));
+  const double metres = ON::UnitScale(model.m_settings.m_ModelUnitsAndTolerances.m_unit_system,
+                                      ON::LengthUnitSystem::Meters);
+  auto add = [&](const ON_Mesh* mesh) {
+    ASSERT_NE(mesh, nullptr);
+    result.triangles += mesh->TriangleCount() + 2 * mesh->QuadCount();
+    for (int i = 0; i < mesh->VertexCount(); ++i) {
+      const ON_3dPoint p = mesh->Vertex(i);
+      result.box.Add({p.x * metres, p.z * metres, -p.y * metres});
+    }
+  };
+  ONX_ModelComponentIterator it(model, ON_ModelComponent::Type::ModelGeometry);
+  for (const ON_ModelComponent* c = it.FirstComponent(); c; c = it.NextComponent()) {
+    const auto* object = ON_ModelGeometryComponent::Cast(c);
+    const ON_3dmObjectAttributes* a = object->Attributes(nullptr);
+    const ON_Layer* layer = ON_Layer::Cast(model.LayerFromIndex(a->m_layer_index).ModelComponent());
+    if (!a->IsVisible() || (layer && !layer->IsVisible())) continue;
+    const ON_Geometry* geometry = object->Geometry(nullptr);
+    if (const ON_Mesh* mesh = ON_Mesh::Cast(geometry)) add(mesh);
+    if (const ON_Brep* brep = ON_Brep::Cast(geometry))
+      for (int f = 0; f < brep->m_F.Count(); ++f) add(brep->m_F[f].Mesh(ON::render_mesh));
+  }
+  return result;
+}
+
+TEST(GltfOutput, SampleFilesReachTheRendererWithAllTheirTrianglesWhereTheFileHasThem) {
+  const fs::path source(ORVEX_SOURCE_DIR);
+  for (const fs::path& file :
+       {source / "tests/data/3dm/v7_my_mesh_with_material.3dm",
+        source / "../shared/3dm/v7_rhino_logo_nurbs.3dm", source / "../shared/3dm/v5_teacup.3dm"}) {
+    SCOPED_TRACE(file.filename().string());
+    HostSandbox sandbox;
+    sandbox.RememberRenderer();
+    const fs::path out = sandbox.Root() / "out";
+    const HostRun run =
+        sandbox.Run({"--doc", file.string(), kStart, kStop}, {{"ORVEX_BRIDGE_OUT", out.string()}});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const FileRenderMeshes expected = RenderMeshesOf(file);
+    ASSERT_GT(expected.triangles, 0);
+    const GltfFile gltf(out / "model.gltf");
+    int triangles = 0;
+    gltf_test::Box box;
+    for (const int element : gltf.Children(gltf.NodeNamed("model"))) {
+      if (gltf.Node(element).value("name", "") == "00000000-0000-0000-0000-000000000000") continue;
+      triangles += gltf.Triangles(element);
+      const gltf_test::Box b = gltf.WorldBox(element);
+      box.Add(b.min);
+      box.Add(b.max);
+    }
+    EXPECT_EQ(triangles, expected.triangles);
+    ExpectBox(box, expected.box.min, expected.box.max);
+    EXPECT_GLTF_VALID(out);
+  }
 }
 
 }  // namespace
