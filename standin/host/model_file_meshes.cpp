@@ -23,8 +23,8 @@ RenderMeshKind CachedRenderMeshes(const ON_Geometry& geometry,
     meshes->push_back({mesh, 0});
     return RenderMeshKind::kCached;
   }
-  // Surfaces and SubDs render in the application, but the file holds no
-  // render mesh for them.
-  if (ON_Surface::Cast(&geometry) || ON_SubD::Cast(&geometry)) return RenderMeshKind::kMissing;
+  if (ON_SubD::Cast(&geometry)) return RenderMeshKind::kSubD;
+  // Surfaces render in the application, but the file holds no render mesh for them.
+  if (ON_Surface::Cast(&geometry)) return RenderMeshKind::kMissing;
   return RenderMeshKind::kNotRendered;
 }

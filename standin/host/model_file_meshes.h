@@ -15,11 +15,13 @@ struct CachedRenderMesh {
 enum class RenderMeshKind {
   kMesh,         // the geometry is a mesh itself
   kCached,       // the file holds its render meshes
+  kSubD,         // a SubD: its render mesh is made from it
   kMissing,      // a renderer would show it, but the file holds no render mesh
   kNotRendered,  // curves, points, annotations, references: nothing to mesh
 };
 
 // The render meshes of `geometry` (nothing in `meshes` unless kCached).
+// A SubD is kSubD, or kMissing when no render mesh can be made from it.
 // A polysurface counts as missing when any of its faces lacks a mesh.
 RenderMeshKind CachedRenderMeshes(const ON_Geometry& geometry,
                                   std::vector<CachedRenderMesh>* meshes);

@@ -11,6 +11,7 @@
 
 #include "model_file_meshes.h"
 #include "platform/platform.h"
+#include "subd_render_mesh.h"
 
 namespace {
 
@@ -214,9 +215,14 @@ class ModelReader {
         return object;
       }
       case RenderMeshKind::kCached: break;
-      case RenderMeshKind::kMissing:
-        if (attributes.Mode() != ON::idef_object) ++m_withoutRenderMesh;
-        return nullptr;
+      case RenderMeshKind::kSubD: {
+        ON_Mesh mesh;
+        if (!SubDRenderMesh(*ON_SubD::Cast(&geometry), &mesh)) return Unmeshed(attributes);
+        auto object = std::make_unique<CRhinoBrepObject>();
+        object->StandinSetFaces({{std::move(mesh), ON_nil_uuid}});
+        return object;
+      }
+      case RenderMeshKind::kMissing: return Unmeshed(attributes);
       case RenderMeshKind::kNotRendered: return nullptr;
     }
     // A face with its own material channel wears the material the object's
@@ -236,6 +242,11 @@ class ModelReader {
     auto object = std::make_unique<CRhinoBrepObject>();
     object->StandinSetFaces(std::move(faces));
     return object;
+  }
+
+  std::unique_ptr<CRhinoObject> Unmeshed(const ON_3dmObjectAttributes& attributes) {
+    if (attributes.Mode() != ON::idef_object) ++m_withoutRenderMesh;
+    return nullptr;
   }
 
   void SetAttributes(CRhinoObject& object, const ON_3dmObjectAttributes& attributes) {

@@ -299,4 +299,43 @@ TEST(GltfOutput, SampleFilesReachTheRendererWithAllTheirTrianglesWhereTheFileHas
   }
 }
 
+TEST(GltfOutput, SubDsReachTheRendererAsTheirLimitSurfaceInsideTheirControlNet) {
+  const fs::path file = fs::path(ORVEX_SOURCE_DIR) / "../shared/3dm/v6_rhino_subd_logo.3dm";
+  HostSandbox sandbox;
+  sandbox.RememberRenderer();
+  const fs::path out = sandbox.Root() / "out";
+  const HostRun run =
+      sandbox.Run({"--doc", file.string(), kStart, kStop}, {{"ORVEX_BRIDGE_OUT", out.string()}});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  // Each n-sided face of a net becomes n quads, then 4 x 4 quads of each of
+  // those: 32 triangles per side. The limit surface lies inside the net's box.
+  ONX_Model model;
+  ASSERT_TRUE(model.Read(file.wstring().c_str()));
+  int triangles = 0;
+  gltf_test::Box net;
+  ONX_ModelComponentIterator it(model, ON_ModelComponent::Type::ModelGeometry);
+  for (const ON_ModelComponent* c = it.FirstComponent(); c; c = it.NextComponent()) {
+    const ON_SubD* subd = ON_SubD::Cast(ON_ModelGeometryComponent::Cast(c)->Geometry(nullptr));
+    if (!subd) continue;
+    ON_SubDFaceIterator faces(*subd);
+    for (const ON_SubDFace* f = faces.FirstFace(); f; f = faces.NextFace())
+      triangles += 32 * f->EdgeCount();
+    ON_SubDVertexIterator vertices(*subd);
+    for (const ON_SubDVertex* v = vertices.FirstVertex(); v; v = vertices.NextVertex()) {
+      const ON_3dPoint p = v->ControlNetPoint() * 0.001;  // millimetres
+      net.Add({p.x, p.z, -p.y});
+    }
+  }
+  const GltfFile gltf(out / "model.gltf");
+  const int root = gltf.NodeNamed("model");
+  EXPECT_EQ(gltf.Triangles(root), triangles);
+  const gltf_test::Box box = gltf.WorldBox(root);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_GE(box.min[i], net.min[i] - 1e-6);
+    EXPECT_LE(box.max[i], net.max[i] + 1e-6);
+    EXPECT_GT(box.max[i] - box.min[i], 0.5 * (net.max[i] - net.min[i]));
+  }
+  EXPECT_GLTF_VALID(out);
+}
+
 }  // namespace
