@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <pugixml.hpp>
 #include <regex>
@@ -286,6 +287,13 @@ struct FolderFileCase {
   std::optional<std::string> told;
 };
 
+#ifdef _WIN32
+const std::string kRemovedFolder = "C:\\已删除 的文件夹\\Orvex Render";
+const std::string kLongerThanMaxPath = "C:\\" + std::string(260, 'a') + "\\Orvex Render";
+#else
+const std::string kRemovedFolder = "/已删除 的文件夹/Orvex Render";
+#endif
+
 class BadFolderFileTest : public ::testing::TestWithParam<FolderFileCase> {};
 
 TEST_P(BadFolderFileTest, NoUsableFolderAsksForTheInstallationAndLeavesTheFileAlone) {
@@ -322,7 +330,13 @@ INSTANTIATE_TEST_SUITE_P(
         FolderFileCase{"BeyondSixteenBits", "/opt/\xf0\x9f\x98\x80/Orvex", std::nullopt},
         FolderFileCase{"TruncatedUtf8", "/opt/Orvex \xe6\xb8", std::nullopt},
         FolderFileCase{"SingleCarriageReturn", "\r", std::string("\r")},
-        FolderFileCase{"OneMegabyteLine", std::string(1 << 20, 'a'), std::string(1 << 20, 'a')}),
+        FolderFileCase{"OneMegabyteLine", std::string(1 << 20, 'a'), std::string(1 << 20, 'a')},
+        FolderFileCase{"RemovedFolder", kRemovedFolder, kRemovedFolder}
+#ifdef _WIN32
+        ,
+        FolderFileCase{"LongerThanMaxPath", kLongerThanMaxPath, std::nullopt}
+#endif
+        ),
     [](const ::testing::TestParamInfo<FolderFileCase>& info) { return info.param.name; });
 
 TEST(BadFolderFileTest, OneMegabyteAfterAUsableFirstLineStillLinks) {
@@ -362,9 +376,9 @@ class BadClientIdTest : public ::testing::Test {
 
   // Runs the website command, which reports one usage event, and returns the
   // client id that the event carried.
-  std::string RunAndReadClientId() {
-    const HostRun run = m_sandbox.Run(
-        {kWebsite}, {{"ORVEX_ANALYTICS_HOST", "127.0.0.1:" + std::to_string(m_collector->port())}});
+  std::string RunAndReadClientId(std::map<std::string, std::string> env = {}) {
+    env["ORVEX_ANALYTICS_HOST"] = "127.0.0.1:" + std::to_string(m_collector->port());
+    const HostRun run = m_sandbox.Run({kWebsite}, env);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.Events("shell_open").size(), 1u);
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -397,6 +411,16 @@ TEST_F(BadClientIdTest, EmptyFileGetsAFreshIdWrittenBackAndKept) {
   EXPECT_EQ(test_support::ReadFile(ClientIdFile()), first);
   EXPECT_EQ(RunAndReadClientId(), first);
 }
+
+#ifdef _WIN32
+// In the folder SHGetKnownFolderPath names, not the one APPDATA says.
+TEST_F(BadClientIdTest, NoFileGetsAFreshIdInTheRoamingFolderWhateverAppdataSays) {
+  const std::string id = RunAndReadClientId({{"APPDATA", m_sandbox.ConfigFolder().string()}});
+  EXPECT_TRUE(IsUuidText(id)) << id;
+  EXPECT_EQ(test_support::ReadFile(ClientIdFile()), id);
+  EXPECT_FALSE(fs::exists(m_sandbox.ConfigFolder()));
+}
+#endif
 
 TEST_F(BadClientIdTest, BinaryFileTravelsFormEncodedAndIsLeftAlone) {
   fs::create_directories(PlugInConfigFolder());
