@@ -17,14 +17,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Opens a file for reading by its wide name on Windows, where openNURBS built
+// with mingw-w64 would pass the name through the ANSI code page.
+std::FILE* OpenToRead(const fs::path& file) {
+#ifdef _WIN32
+  return _wfopen(file.c_str(), L"rb");
+#else
+  return std::fopen(file.c_str(), "rb");
+#endif
+}
+
 // The version a file's header states ("3D Geometry File Format       7"), or 0.
 int HeaderVersion(const fs::path& file) {
-  std::FILE* f = nullptr;
-#ifdef _WIN32
-  f = _wfopen(file.c_str(), L"rb");
-#else
-  f = std::fopen(file.c_str(), "rb");
-#endif
+  std::FILE* f = OpenToRead(file);
   if (!f) return 0;
   char header[32] = {};
   const size_t got = std::fread(header, 1, sizeof header, f);
@@ -32,6 +37,18 @@ int HeaderVersion(const fs::path& file) {
   static const char kStart[] = "3D Geometry File Format ";
   if (got < sizeof header || std::memcmp(header, kStart, sizeof kStart - 1) != 0) return 0;
   return std::atoi(std::string(header + sizeof kStart - 1, header + sizeof header).c_str());
+}
+
+bool ReadModel(const fs::path& file, ONX_Model& model) {
+  std::FILE* f = OpenToRead(file);
+  if (!f) return false;
+  ON_BinaryFile archive(ON::archive_mode::read3dm, f);
+  archive.SetArchiveFullPath(file.wstring().c_str());
+  ON_wString log;
+  ON_TextLog errors(log);
+  const bool read = model.Read(archive, &errors);
+  std::fclose(f);
+  return read;
 }
 
 // The id the document knows a material by: its RDK instance id when it has one.
@@ -55,6 +72,19 @@ std::string FileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A relative path written on Windows ("..\\textures\\wood.jpg") as this system writes it.
+std::string SlashesOf(std::string path) {
+#ifndef _WIN32
+  std::replace(path.begin(), path.end(), '\\', '/');
+#endif
+  return path;
+}
+
+bool IsFile(const fs::path& path) {
+  std::error_code error;
+  return fs::is_regular_file(path, error);
+}
+
 struct UuidLess {
   bool operator()(const ON_UUID& a, const ON_UUID& b) const { return ON_UuidCompare(a, b) < 0; }
 };
@@ -66,7 +96,7 @@ std::string Counted(size_t n, const char* one, const char* many) {
 
 class ModelReader {
  public:
-  ModelReader(const ONX_Model& model, const ON_wString& filePath, CRhinoDoc& doc)
+  ModelReader(const ONX_Model& model, const fs::path& filePath, CRhinoDoc& doc)
       : m_model(model), m_filePath(filePath), m_doc(doc) {}
 
   void ReadMaterials() {
@@ -262,11 +292,19 @@ class ModelReader {
   // A texture file that is not where the file says is looked for by its
   // relative path and by its name beside the .3dm file, as the application does.
   void FindTexture(ON_Texture& texture) {
-    ON_FileReference& file = texture.m_image_file_reference;
-    if (file.FullPath().IsEmpty() || ON_FileSystem::IsFile(file.FullPath())) return;
-    if (file.FindFileAndUpdateReference(m_filePath, true, false) ==
-        ON_FileReference::FindFilePreference::None)
-      m_missingTextures.insert(FileName(Utf8(file.FullPath())));
+    ON_FileReference& reference = texture.m_image_file_reference;
+    const std::string written = Utf8(reference.FullPath());
+    if (written.empty() || IsFile(fs::u8path(written))) return;
+    const fs::path folder = m_filePath.parent_path();
+    const std::string relative = Utf8(reference.RelativePath());
+    for (const fs::path& candidate :
+         {relative.empty() ? fs::path() : folder / fs::u8path(SlashesOf(relative)),
+          folder / fs::u8path(FileName(written))}) {
+      if (candidate.empty() || !IsFile(candidate)) continue;
+      reference.SetFullPath(candidate.lexically_normal().wstring().c_str(), false);
+      return;
+    }
+    m_missingTextures.insert(FileName(written));
   }
 
   // Block references inside definitions that lead back to their own
@@ -299,7 +337,7 @@ class ModelReader {
   }
 
   const ONX_Model& m_model;
-  const ON_wString m_filePath;
+  const fs::path m_filePath;
   CRhinoDoc& m_doc;
   std::map<int, int> m_layerIndex;  // the file's layer index -> the document's
   std::map<ON_UUID, CRhinoInstanceDefinition*, UuidLess> m_definitions;
@@ -332,10 +370,7 @@ DocumentReadResult ReadModelFile(const std::string& path) {
     return result;
   }
   ONX_Model model;
-  ON_wString log;
-  ON_TextLog errors(log);
-  const std::wstring wide = platform::Utf8ToWide(path).value_or(L"");
-  if (!model.Read(wide.c_str(), &errors)) {
+  if (!ReadModel(file, model)) {
     // Versions 5 and later are written as 50, 60, 70, ...
     const int version = HeaderVersion(file);
     const int readable = ON_BinaryArchive::CurrentArchiveVersion();
@@ -351,9 +386,9 @@ DocumentReadResult ReadModelFile(const std::string& path) {
   }
   auto doc = std::make_unique<CRhinoDoc>();
   doc->SetModelUnits(model.m_settings.m_ModelUnitsAndTolerances.m_unit_system);
-  const std::wstring absolute = fs::absolute(file).lexically_normal().wstring();
-  doc->SetPathName(absolute.c_str());
-  ModelReader reader(model, ON_wString(absolute.c_str()), *doc);
+  const fs::path absolute = fs::absolute(file).lexically_normal();
+  doc->SetPathName(absolute.wstring().c_str());
+  ModelReader reader(model, absolute, *doc);
   reader.ReadMaterials();
   reader.ReadLayers();
   reader.ReadDefinitions();

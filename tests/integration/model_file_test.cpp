@@ -1,6 +1,7 @@
 // .3dm files saved by the CAD application, opened by the host with openNURBS.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
@@ -99,7 +100,18 @@ void WriteBlocksFile(const fs::path& file) {
   brepAttributes.SetMaterialSource(ON::material_from_object);
   brepAttributes.m_material_index = greyIndex;
   add(brep, brepAttributes);
-  ASSERT_TRUE(model.Write(file.wstring().c_str(), 70));
+  // By the file's wide name: openNURBS built with mingw-w64 would pass it
+  // through the ANSI code page.
+#ifdef _WIN32
+  std::FILE* f = _wfopen(file.c_str(), L"wb");
+#else
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+#endif
+  ASSERT_NE(f, nullptr);
+  ON_BinaryFile archive(ON::archive_mode::write3dm, f);
+  const bool written = model.Write(archive, 70);
+  std::fclose(f);
+  ASSERT_TRUE(written);
 }
 
 }  // namespace
