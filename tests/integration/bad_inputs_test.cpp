@@ -334,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
         FolderFileCase{"RemovedFolder", kRemovedFolder, kRemovedFolder}
 #ifdef _WIN32
         ,
-        FolderFileCase{"LongerThanMaxPath", kLongerThanMaxPath, std::nullopt}
+        FolderFileCase{"LongerThanMaxPath", kLongerThanMaxPath, kLongerThanMaxPath}
 #endif
         ),
     [](const ::testing::TestParamInfo<FolderFileCase>& info) { return info.param.name; });
