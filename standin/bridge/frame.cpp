@@ -35,11 +35,25 @@ Vec3 PerpendicularUnit(const Vec3& z, const Vec3& preferred) {
 
 }  // namespace
 
-Placement RendererFrameRoot() {
-  Placement root;
-  root.rotation = {-0.5, -0.5, -0.5, 0.5};  // x -> z, y -> x, z -> y
-  root.scale = {-0.01, 0.01, 0.01};
-  return root;
+std::array<float, 16> NodeTransformToGltf(const std::array<float, 16>& t, bool mirrored) {
+  // F maps renderer x, y, z to glTF -z, x, y (in metres); F^-1 back. Column-major, element
+  // (row r, column c) at [4 c + r].
+  auto at = [&](int r, int c) { return static_cast<double>(t[4 * c + r]); };
+  static const int kFrom[3] = {1, 2, 0};            // glTF axis i comes from renderer axis kFrom[i]
+  static const double kSign[3] = {1.0, 1.0, -1.0};  // with this sign
+  std::array<float, 16> n{};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      // (F T F^-1)[r][c] = sign_r T[from_r][from_c] sign_c; the scale of F cancels.
+      n[4 * c + r] = static_cast<float>(kSign[r] * at(kFrom[r], kFrom[c]) * kSign[c]);
+    }
+    n[12 + r] = static_cast<float>(kSign[r] * at(kFrom[r], 3) / 100.0);
+  }
+  n[15] = 1.0f;
+  if (mirrored) {
+    for (int r = 0; r < 3; ++r) n[r] = -n[r];  // N M, M mirroring glTF's X
+  }
+  return n;
 }
 
 Vec3 PointToGltf(const Vec3& renderer) {

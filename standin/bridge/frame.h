@@ -17,9 +17,12 @@ struct Placement {
   Vec3 scale{1, 1, 1};
 };
 
-// The placement of the node that holds renderer-frame content: a rotation and a scale of
-// (-0.01, 0.01, 0.01), the mirror undoing the exchange of X and Y.
-Placement RendererFrameRoot();
+// A column-major instance transform of the renderer frame as a glTF node's: F T F^-1, where F
+// takes renderer points to glTF ones (a mirror, undoing the exchange of X and Y), so that a node
+// keeps the handedness of its transform. With `mirrored`, glTF's X is mirrored first (the mesh
+// data of the node is then mirrored the same way), which makes a mirroring transform a node
+// that keeps handedness too.
+std::array<float, 16> NodeTransformToGltf(const std::array<float, 16>& renderer, bool mirrored);
 
 // A renderer-frame point in centimetres, in glTF metres.
 Vec3 PointToGltf(const Vec3& renderer);

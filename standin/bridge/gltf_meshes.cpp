@@ -5,6 +5,8 @@
 #include <limits>
 #include <utility>
 
+#include "standin/bridge/frame.h"
+
 namespace orvex_bridge {
 namespace {
 
@@ -124,14 +126,23 @@ MeshGeometry TransformedGeometry(const MeshGeometry& geometry, const std::array<
   return out;
 }
 
-MeshGeometry GltfFacing(const MeshGeometry& geometry, double determinant) {
-  MeshGeometry out = geometry;
-  if (determinant < 0) {
-    for (float& value : out.normals) value = -value;
-  } else {
-    for (std::size_t t = 0; t + 2 < out.indices.size(); t += 3) {
-      std::swap(out.indices[t + 1], out.indices[t + 2]);
-    }
+MeshGeometry GltfFrameGeometry(const MeshGeometry& renderer, bool mirrored) {
+  MeshGeometry out = renderer;
+  const float mirror = mirrored ? -1.0f : 1.0f;
+  for (std::size_t v = 0; v + 2 < out.positions.size(); v += 3) {
+    const Vec3 p =
+        PointToGltf({renderer.positions[v], renderer.positions[v + 1], renderer.positions[v + 2]});
+    out.positions[v] = mirror * static_cast<float>(p[0]);
+    out.positions[v + 1] = static_cast<float>(p[1]);
+    out.positions[v + 2] = static_cast<float>(p[2]);
+  }
+  for (std::size_t v = 0; v + 2 < out.normals.size(); v += 3) {
+    const Vec3 n =
+        DirectionToGltf({renderer.normals[v], renderer.normals[v + 1], renderer.normals[v + 2]});
+    // Mirrored: -M n, that is X kept and Y, Z reversed.
+    out.normals[v] = static_cast<float>(n[0]);
+    out.normals[v + 1] = mirror * static_cast<float>(n[1]);
+    out.normals[v + 2] = mirror * static_cast<float>(n[2]);
   }
   return out;
 }

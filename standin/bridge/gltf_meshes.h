@@ -38,14 +38,14 @@ MeshGeometry TransformedGeometry(const MeshGeometry& geometry,
 // The determinant of the transform's 3x3 part.
 double Determinant3(const std::array<float, 16>& transform);
 
-// The geometry as glTF shows it under a node transform of determinant `determinant`. The
-// renderer takes a face as front where it winds clockwise in the renderer frame (a mirror
-// image of Rhino's), after the instance transform, and turns normals by the cofactor matrix;
-// glTF takes a face as front where it winds counter-clockwise in the node's own frame, and
-// turns normals by the inverse transpose, both within a mirroring root. So under a transform
-// that keeps handedness the triangles are written reversed; under one that mirrors, the
-// normals are written negated.
-MeshGeometry GltfFacing(const MeshGeometry& geometry, double determinant);
+// The geometry in glTF's frame, for a node whose transform keeps handedness: positions and
+// normals turned from the renderer frame (positions to metres), and with `mirrored` glTF's X
+// mirrored, for a node placed by NodeTransformToGltf(transform, true). The renderer takes a face
+// as front where it winds clockwise in its frame, which is a mirror image of Rhino's, after the
+// instance transform, and turns normals by the cofactor matrix, which reverses them under a
+// mirror; glTF takes a face as front where it winds counter-clockwise. So the triangles keep
+// their order, and under a mirror the normals are reversed.
+MeshGeometry GltfFrameGeometry(const MeshGeometry& renderer, bool mirrored);
 
 struct MeshAccessors {
   int positions = -1;

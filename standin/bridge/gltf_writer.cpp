@@ -45,9 +45,6 @@ class ModelNodes {
               [](const Element* a, const Element* b) { return a->order < b->order; });
     tinygltf::Node root;
     root.name = "model";
-    const Placement frame = RendererFrameRoot();
-    root.rotation.assign(frame.rotation.begin(), frame.rotation.end());
-    root.scale.assign(frame.scale.begin(), frame.scale.end());
     for (const Element* element : elements) {
       root.children.push_back(AddGroup(element->id, element->instances, element->id));
     }
@@ -86,19 +83,18 @@ class ModelNodes {
       extras["missingMesh"] = tinygltf::Value(true);
     } else if (!geometry->indices.empty()) {
       if (IsNodeTransform(instance.transform)) {
-        if (instance.transform != kIdentity) {
-          node.matrix.assign(instance.transform.begin(), instance.transform.end());
-        }
-        node.mesh =
-            SharedMesh(instance.mesh, instance.material, Determinant3(instance.transform) < 0);
+        const bool mirrored = Determinant3(instance.transform) < 0;
+        const std::array<float, 16> transform = NodeTransformToGltf(instance.transform, mirrored);
+        if (transform != kIdentity) node.matrix.assign(transform.begin(), transform.end());
+        node.mesh = SharedMesh(instance.mesh, instance.material, mirrored);
       } else if (std::all_of(instance.transform.begin(), instance.transform.end(),
                              [](float v) { return std::isfinite(v); })) {
         // A transform a node cannot hold (shear, projection, zero scale) is applied to a copy
         // of the mesh, placed by the identity.
-        node.mesh = AddMesh(
-            instance.mesh,
-            buffer_.AddGeometry(GltfFacing(TransformedGeometry(*geometry, instance.transform), 1)),
-            instance.material);
+        node.mesh = AddMesh(instance.mesh,
+                            buffer_.AddGeometry(GltfFrameGeometry(
+                                TransformedGeometry(*geometry, instance.transform), false)),
+                            instance.material);
         extras["transformApplied"] = tinygltf::Value(true);
       } else {
         problems_.push_back("the instance of mesh " + instance.mesh + " in element " + element +
@@ -132,9 +128,9 @@ class ModelNodes {
     if (found != meshes_.end()) return found->second;
     auto accessors = accessors_.find({mesh, mirrored});
     if (accessors == accessors_.end()) {
-      const MeshGeometry facing = GltfFacing(geometry_.at(mesh), mirrored ? -1 : 1);
+      const MeshGeometry framed = GltfFrameGeometry(geometry_.at(mesh), mirrored);
       accessors =
-          accessors_.emplace(std::make_pair(mesh, mirrored), buffer_.AddGeometry(facing)).first;
+          accessors_.emplace(std::make_pair(mesh, mirrored), buffer_.AddGeometry(framed)).first;
     }
     const int index = AddMesh(mesh, accessors->second, material);
     meshes_.emplace(key, index);

@@ -1,9 +1,11 @@
 // The change from the renderer frame (centimetres, Rhino's X and Y exchanged) to glTF's
-// (metres, Y up), for points, the root node, cameras and lights.
+// (metres, Y up), for points, node transforms, cameras and lights.
 
 #include "standin/bridge/frame.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "tests/gltf_support/gltf_file.h"
 
@@ -41,14 +43,23 @@ TEST(Frame, RhinoPointsLandWithZUpAsYUpAndNorthAsMinusZ) {
   ExpectNear(DirectionToGltf({0, 1, 0}), {1, 0, 0});   // Rhino +X
 }
 
-TEST(Frame, RootNodeMapsRendererPointsLikePointToGltfAndMirrors) {
-  const Placement root = RendererFrameRoot();
-  const gltf_test::Mat4 matrix = FromTrs(root.translation, root.rotation, root.scale);
-  for (const Vec3& renderer : {Vec3{100, 200, 300}, Vec3{-50, 0, 12.5}, Vec3{0, -800, -1}}) {
-    ExpectNear(gltf_test::Apply(matrix, renderer), PointToGltf(renderer), 1e-12);
+TEST(Frame, NodeTransformPlacesGltfDataWhereTheRendererPlacesItsOwnAndKeepsHandedness) {
+  // Renderer transforms (column-major): a quarter turn about z and a move; a mirror of x, a
+  // scale and a move.
+  const std::array<float, 16> turned = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 100, -50, 20, 1};
+  const std::array<float, 16> mirrored = {-2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 30, 0, 0, 1};
+  for (const auto& [t, mirror] : {std::pair{turned, false}, std::pair{mirrored, true}}) {
+    const std::array<float, 16> n = NodeTransformToGltf(t, mirror);
+    gltf_test::Mat4 node, renderer;
+    std::copy(n.begin(), n.end(), node.begin());
+    std::copy(t.begin(), t.end(), renderer.begin());
+    EXPECT_GT(gltf_test::Determinant3(node), 0);
+    for (const Vec3& p : {Vec3{100, 200, 300}, Vec3{-50, 0, 12.5}}) {
+      Vec3 data = PointToGltf(p);
+      if (mirror) data[0] = -data[0];
+      ExpectNear(gltf_test::Apply(node, data), PointToGltf(gltf_test::Apply(renderer, p)), 1e-6);
+    }
   }
-  // The renderer frame is a mirror image of Rhino's; the root mirrors it back.
-  EXPECT_NEAR(gltf_test::Determinant3(matrix), -1e-6, 1e-15);
 }
 
 TEST(Frame, CameraLooksAlongTheRecordedDirectionWithItsUpVector) {

@@ -52,17 +52,19 @@ TEST(TransformedGeometry, PositionsByTheMatrixNormalsByItsCofactors) {
   EXPECT_EQ(huge.positions, (std::vector<float>{0, 1, 0, 2e30f, 1, 0, 0, 0, 0}));
 }
 
-TEST(GltfFacing, HandednessKeptReversesTrianglesMirroredNegatesNormals) {
+TEST(GltfFrameGeometry, TurnsDataIntoGltfsFrameKeepsTrianglesAndReversesNormalsUnderAMirror) {
   MeshGeometry geometry;
-  geometry.positions = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
-  geometry.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, -1};
-  geometry.indices = {0, 1, 2, 1, 3, 2};
-  const MeshGeometry kept = GltfFacing(geometry, 2.0);
-  EXPECT_EQ(kept.indices, (std::vector<std::uint32_t>{0, 2, 1, 1, 2, 3}));
-  EXPECT_EQ(kept.normals, geometry.normals);
-  const MeshGeometry mirrored = GltfFacing(geometry, -1.0);
+  geometry.positions = {100, 200, 300, -100, 0, 50};
+  geometry.normals = {1, 0, 0, 0, 0, 1};
+  geometry.indices = {0, 1, 0};
+  const MeshGeometry kept = GltfFrameGeometry(geometry, false);
+  EXPECT_EQ(kept.positions, (std::vector<float>{2, 3, -1, 0, 0.5f, 1}));
+  EXPECT_EQ(kept.normals, (std::vector<float>{0, 0, -1, 0, 1, 0}));
+  EXPECT_EQ(kept.indices, geometry.indices);
+  const MeshGeometry mirrored = GltfFrameGeometry(geometry, true);
+  EXPECT_EQ(mirrored.positions, (std::vector<float>{-2, 3, -1, 0, 0.5f, 1}));
+  EXPECT_EQ(mirrored.normals, (std::vector<float>{0, 0, 1, 0, -1, 0}));
   EXPECT_EQ(mirrored.indices, geometry.indices);
-  EXPECT_EQ(mirrored.normals, (std::vector<float>{0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 1}));
 }
 
 }  // namespace

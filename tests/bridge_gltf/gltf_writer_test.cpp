@@ -130,6 +130,10 @@ TEST(GltfModel, TransformsANodeCannotHoldAreAppliedToACopyOfTheMesh) {
   EXPECT_EQ(Facing(gltf, placements[0], {0, 0.25, 0}), 1);
   EXPECT_EQ(Facing(gltf, placements[1], {0, 0.25, 0}), -1);
   EXPECT_EQ(Facing(gltf, placements[2], {0, 0.25, 0}), -1);
+  // Every node keeps handedness, the mirror being in the data (viewers get winding wrong under
+  // a node that mirrors).
+  for (const int placement : placements)
+    EXPECT_GT(gltf_test::Determinant3(gltf.World(placement)), 0) << placement;
 }
 
 TEST(GltfModel, MeshDataIsCleanedAndWhatCannotBeShownIsReported) {
@@ -155,8 +159,9 @@ TEST(GltfModel, MeshDataIsCleanedAndWhatCannotBeShownIsReported) {
   const auto& attributes = gltf.Primitive(nodes[0])["attributes"];
   EXPECT_FALSE(attributes.contains("NORMAL"));
   EXPECT_TRUE(attributes.contains("TEXCOORD_0"));
+  // In glTF's frame: renderer (x, y, z) cm is (y, z, -x) / 100.
   EXPECT_EQ(gltf.Read(attributes["POSITION"]),
-            (std::vector<double>{0, 0, 0, 100, 0, 0, 0, 100, 0, 0, 0, 5}));
+            (std::vector<double>{0, 0, 0, 0, 0, -1, 1, 0, 0, 0, 0.05f, 0}));
   EXPECT_EQ(gltf.Node(nodes[1])["extras"]["missingMesh"], true);
   EXPECT_FALSE(gltf.Node(nodes[1]).contains("mesh"));
   EXPECT_FALSE(gltf.Node(nodes[2]).contains("mesh"));

@@ -133,6 +133,12 @@ void ExpectBox(const gltf_test::Box& box, const Vec3& low, const Vec3& high) {
   }
 }
 
+// No node mirrors: viewers get the winding wrong under one that does.
+void ExpectNoMirroringNode(const GltfFile& gltf) {
+  for (int node = 0; node < static_cast<int>(gltf.Nodes().size()); ++node)
+    EXPECT_GT(gltf_test::Determinant3(gltf.World(node)), 0) << "node " << node;
+}
+
 json BaseColour(const GltfFile& gltf, int node) {
   return gltf.MaterialOf(node)["pbrMetallicRoughness"]["baseColorFactor"];
 }
@@ -148,6 +154,7 @@ TEST(GltfOutput, TheSentModelStandsInMetresWithYUpWithItsBlocksColoursLightsAndS
   ASSERT_TRUE(fs::exists(out / "model.gltf"));
   const GltfFile gltf(out / "model.gltf");
   EXPECT_GLTF_VALID(out);
+  ExpectNoMirroringNode(gltf);
 
   // One element per object, one for the block definition, one for the materials.
   const int root = gltf.NodeNamed("model");
@@ -305,6 +312,7 @@ TEST(GltfOutput, SampleFilesReachTheRendererWithAllTheirTrianglesWhereTheFileHas
       box.Add(b.max);
     }
     EXPECT_EQ(triangles, expected.triangles);
+    ExpectNoMirroringNode(gltf);
     if (expected.nets.empty()) {
       ExpectBox(box, expected.box.min, expected.box.max);
     } else {
