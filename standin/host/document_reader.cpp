@@ -277,6 +277,13 @@ void Reader::ReadMaterial(const json& m, const std::string& field) {
   m_doc.StandinRdk().StandinAdd(std::move(content), listed);
 }
 
+bool FacesInRange(const ON_Mesh& mesh) {
+  for (int f = 0; f < mesh.m_F.Count(); ++f)
+    for (const int v : mesh.m_F[f].vi)
+      if (v < 0 || v >= mesh.m_V.Count()) return false;
+  return true;
+}
+
 ON_Mesh Reader::Mesh(const json& value, const std::string& field) {
   const json& m = Object(value, field);
   ON_Mesh mesh;
@@ -319,6 +326,11 @@ ON_Mesh Reader::Mesh(const json& value, const std::string& field) {
       host::AppendFace(mesh, vi[0], vi[1], vi[2], face.size() == 3 ? vi[2] : vi[3]);
     }
   }
+  // A render mesh always has vertex normals: where the file gives none, the
+  // faces give them, as the application computes them (when every face names
+  // vertices the mesh has; the plug-in copes with the others as they are).
+  if (!Member(m, "normals") && mesh.m_F.Count() > 0 && FacesInRange(mesh))
+    mesh.ComputeVertexNormals();
   return mesh;
 }
 
