@@ -2,7 +2,9 @@
 # The demo: builds only what it runs (the host, the plug-in and the two stand-ins),
 # then runs the headless host on a document: the bundled example, or FILE (any
 # document the host opens, a .3dm file saved by the CAD application among them).
-#   scripts/demo.sh [FILE] The host links to
+#   scripts/demo.sh [--picture] [FILE]
+# --picture also renders what the renderer holds to demo-out/model.png with f3d (a VTK glTF
+# viewer, offscreen under xvfb; installed by scripts/setup.sh viewer). The host links to
 # the bridge stand-in (which plays the renderer), asks once for the renderer
 # folder (answered with a folder that holds OrvexRender), starts the link, sends
 # the model, lights and scenes, moves the camera and stops. Everything the
@@ -14,6 +16,11 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 doc="$root/examples/house.orvexdoc.json"
 # The example hides its chair before the model update; another document is sent again as it is.
 edit=("Hide chair")
+picture=0
+if [[ "${1:-}" = --picture ]]; then
+  picture=1
+  shift
+fi
 if [[ $# -gt 0 ]]; then
   [[ -e "$1" ]] || { echo "demo.sh: $1: no such file" >&2; exit 2; }
   doc="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
@@ -73,3 +80,25 @@ scenes = sum(1 for n in nodes if "camera" in n and "id" in n.get("extras", {}))
 print(f"  {len(model.get('children', []))} elements, {len(meshes)} meshes, {triangles} triangles, "
       f"{len(gltf.get('materials', []))} materials, {lights} lights, {scenes} scenes")
 PY
+if [[ $picture -eq 1 ]]; then
+  "$root/scripts/setup.sh" viewer
+  # Lit by the viewer's own light: the example's lights are inside the house, and a viewer that
+  # takes a file's lights turns its own off, which would leave the outside dark.
+  python3 - "$out/model.gltf" "$out/picture.gltf" <<'PY'
+import json, sys
+gltf = json.load(open(sys.argv[1]))
+gltf.get("extensions", {}).pop("KHR_lights_punctual", None)
+gltf["extensionsUsed"] = [e for e in gltf.get("extensionsUsed", []) if e != "KHR_lights_punctual"]
+for node in gltf.get("nodes", []):
+    node.get("extensions", {}).pop("KHR_lights_punctual", None)
+json.dump(gltf, open(sys.argv[2], "w"))
+PY
+  # Seen through the renderer's camera, the last of the file's cameras.
+  cameras="$(python3 -c 'import json, sys; print(len(json.load(open(sys.argv[1])).get("cameras", [])))' \
+    "$out/model.gltf")"
+  xvfb-run -a -s "-screen 0 1024x768x24" f3d --output="$out/model.png" --resolution=1024,768 \
+    --camera-index=$((cameras - 1)) "$out/picture.gltf" >"$out/f3d.log" 2>&1 ||
+    { cat "$out/f3d.log" >&2; exit 1; }
+  rm -f "$out/picture.gltf"
+  echo "Picture of what the renderer holds (lit by the viewer): $out/model.png"
+fi

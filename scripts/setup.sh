@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs; those already installed are skipped, and
 # apt-get runs only when something is missing.
-#   scripts/setup.sh [demo|test|full|windows]   (default: test)
+#   scripts/setup.sh [demo|test|full|windows|viewer]   (default: test)
 # demo: what the host, the plug-in and the stand-ins need to build and run.
 # test: adds GoogleTest, the test models, the benchmarks' library and Node for the glTF
 #       validator (scripts/setup_validator.sh).
@@ -10,6 +10,8 @@
 #       (scripts/setup_windows_sources.sh then brings the libraries Debian has no mingw build of);
 #       the 32-bit linker (a 32-bit bridge for the tests) and the zh_CN.UTF-8 locale (wine takes
 #       the system language from it).
+# viewer: f3d, a VTK glTF viewer, offscreen under xvfb, and Pillow to read its pictures
+#       (scripts/check_viewer.sh, scripts/demo.sh --picture).
 set -euo pipefail
 profile="${1:-test}"
 
@@ -30,7 +32,8 @@ case "$profile" in
     packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 wine64
       googletest libeigen3-dev libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev locales)
     ;;
-  *) echo "setup.sh: unknown profile: $profile (demo, test, full or windows)" >&2; exit 2 ;;
+  viewer) packages=(f3d xvfb xauth python3-pil) ;;
+  *) echo "setup.sh: unknown profile: $profile (demo, test, full, windows or viewer)" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -2,7 +2,8 @@
 # The tests.
 #   scripts/test.sh          the everyday run: setup, build, the whole CTest suite, every
 #                            glTF file the tests write checked by the glTF validator
-#   scripts/test.sh --full   adds everything CI runs: the Windows checks, the benchmarks'
+#   scripts/test.sh --full   adds everything CI runs: the viewer check (scripts/check_viewer.sh),
+#                            the Windows checks, the benchmarks
 #                            build, the suite under the sanitizers (scripts/sanitize.sh)
 #                            and each fuzz target for a bounded time (scripts/fuzz.sh)
 # Each stage's time is printed at the end, whether the run passed or not.
@@ -46,6 +47,7 @@ stage build scripts/build.sh default
 stage tests ctest --preset default -j "$(nproc)"
 [ $full -eq 1 ] || exit 0
 
+stage "viewer check" scripts/check_viewer.sh
 stage "windows checks" scripts/check_win32.sh
 stage "windows build, wine" scripts/test_windows.sh
 stage "benchmarks build" scripts/build.sh bench
