@@ -147,7 +147,7 @@ class ModelReader {
     }
   }
 
-  // Objects and lights. The geometry of a block definition goes into its
+  // Objects. The geometry of a block definition goes into its
   // definition, in the order the definition lists it.
   void ReadObjects() {
     std::map<ON_UUID, std::unique_ptr<CRhinoObject>, UuidLess> definitionObjects;
