@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "model_file_meshes.h"
@@ -89,6 +90,17 @@ struct UuidLess {
   bool operator()(const ON_UUID& a, const ON_UUID& b) const { return ON_UuidCompare(a, b) < 0; }
 };
 
+// The geometry of a model component and its attributes; both null unless
+// the component has both.
+std::pair<const ON_Geometry*, const ON_3dmObjectAttributes*> GeometryOf(
+    const ON_ModelComponent* component) {
+  const auto* model = ON_ModelGeometryComponent::Cast(component);
+  const ON_Geometry* geometry = model ? model->Geometry(nullptr) : nullptr;
+  const ON_3dmObjectAttributes* attributes = model ? model->Attributes(nullptr) : nullptr;
+  if (!geometry || !attributes) return {nullptr, nullptr};
+  return {geometry, attributes};
+}
+
 // "1 object has" / "3 objects have": a count and its noun in the right number.
 std::string Counted(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -153,11 +165,8 @@ class ModelReader {
     std::map<ON_UUID, std::unique_ptr<CRhinoObject>, UuidLess> definitionObjects;
     ONX_ModelComponentIterator it(m_model, ON_ModelComponent::Type::ModelGeometry);
     for (const ON_ModelComponent* c = it.FirstComponent(); c; c = it.NextComponent()) {
-      const auto* component = ON_ModelGeometryComponent::Cast(c);
-      const ON_Geometry* geometry = component ? component->Geometry(nullptr) : nullptr;
-      const ON_3dmObjectAttributes* attributes =
-          component ? component->Attributes(nullptr) : nullptr;
-      if (!geometry || !attributes) continue;
+      const auto [geometry, attributes] = GeometryOf(c);
+      if (!geometry) continue;
       std::unique_ptr<CRhinoObject> object = ObjectOf(*geometry, *attributes);
       if (!object) continue;
       SetAttributes(*object, *attributes);
@@ -185,11 +194,9 @@ class ModelReader {
   void ReadLights() {
     ONX_ModelComponentIterator it(m_model, ON_ModelComponent::Type::RenderLight);
     for (const ON_ModelComponent* c = it.FirstComponent(); c; c = it.NextComponent()) {
-      const auto* component = ON_ModelGeometryComponent::Cast(c);
-      const ON_Light* source = component ? ON_Light::Cast(component->Geometry(nullptr)) : nullptr;
-      const ON_3dmObjectAttributes* attributes =
-          component ? component->Attributes(nullptr) : nullptr;
-      if (!source || !attributes) continue;
+      const auto [geometry, attributes] = GeometryOf(c);
+      const ON_Light* source = ON_Light::Cast(geometry);
+      if (!source) continue;
       auto light = std::make_unique<CRhinoLight>();
       light->m_light = *source;
       SetAttributes(*light, *attributes);

@@ -22,12 +22,11 @@ const fs::path kLargeSamples = fs::path(ORVEX_SOURCE_DIR) / "../shared/3dm";
 const ON_UUID kBox = ON_UuidFromString("b0000001-0000-4000-8000-000000000001");
 const ON_UUID kPair = ON_UuidFromString("b0000002-0000-4000-8000-000000000002");
 
-ON_Mesh* BoxMesh(double size) {
-  ON_Mesh* mesh = new ON_Mesh(6, 8, false, false);
-  for (int i = 0; i < 8; ++i) mesh->SetVertex(i, ON_3dPoint(i & 1, (i >> 1) & 1, i >> 2) * size);
-  const int quads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
-                           {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-  for (int f = 0; f < 6; ++f) mesh->SetQuad(f, quads[f][0], quads[f][1], quads[f][2], quads[f][3]);
+// One triangle: what is counted is meshes, not their shape.
+ON_Mesh* Triangle() {
+  ON_Mesh* mesh = new ON_Mesh(1, 3, true, false);
+  for (int i = 0; i < 3; ++i) mesh->SetVertex(i, ON_3dPoint(i == 1, i == 2, 0));
+  mesh->SetTriangle(0, 0, 1, 2);
   mesh->ComputeVertexNormals();
   return mesh;
 }
@@ -78,7 +77,7 @@ void WriteBlocksFile(const fs::path& file) {
   pair.SetId(kPair);
   pair.SetName(L"pair");
   ON_SimpleArray<ON_UUID> inBox, inPair;
-  inBox.Append(add(BoxMesh(10), Attributes(L"cube", ON::idef_object)));
+  inBox.Append(add(Triangle(), Attributes(L"cube", ON::idef_object)));
   inPair.Append(
       add(Reference(kBox, ON_3dVector(20, 0, 0)), Attributes(L"inner box", ON::idef_object)));
   inPair.Append(
@@ -90,11 +89,10 @@ void WriteBlocksFile(const fs::path& file) {
   add(Reference(kBox, ON_3dVector::ZeroVector), Attributes(L"a box", ON::normal_object));
   add(Reference(kPair, ON_3dVector(0, 100, 0)), Attributes(L"a pair", ON::normal_object));
 
-  const ON_3dPoint corners[8] = {ON_3dPoint(0, 0, 0), ON_3dPoint(5, 0, 0), ON_3dPoint(5, 5, 0),
-                                 ON_3dPoint(0, 5, 0), ON_3dPoint(0, 0, 5), ON_3dPoint(5, 0, 5),
-                                 ON_3dPoint(5, 5, 5), ON_3dPoint(0, 5, 5)};
+  ON_3dPoint corners[8];
+  for (int i = 0; i < 8; ++i) corners[i] = ON_3dPoint((i + 1) / 2 % 2, i / 2 % 2, i / 4) * 5;
   ON_Brep* brep = ON_BrepBox(corners);
-  for (int f = 0; f < brep->m_F.Count(); ++f) brep->m_F[f].SetMesh(ON::render_mesh, BoxMesh(1));
+  for (int f = 0; f < brep->m_F.Count(); ++f) brep->m_F[f].SetMesh(ON::render_mesh, Triangle());
   brep->m_F[0].SetMaterialChannelIndex(1);
   ON_3dmObjectAttributes brepAttributes = Attributes(L"solid", ON::normal_object);
   brepAttributes.SetMaterialSource(ON::material_from_object);
@@ -146,9 +144,8 @@ TEST(ModelFileTest, SampleFilesSendTheirRenderMeshesLightsAndViewsAndSayWhatThey
     SCOPED_TRACE(c.file);
     HostSandbox sandbox;
     sandbox.RememberRenderer();
-    const HostRun run =
-        sandbox.Run({"--doc", (kSamples / c.file).string(), kStart, "OrvexConverterSendLights",
-                     "OrvexConverterSendScenes", kStop});
+    const HostRun run = sandbox.Run({"--doc", c.file.string(), kStart, "OrvexConverterSendLights",
+                                     "OrvexConverterSendScenes", kStop});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.Calls("AddMesh").size(), static_cast<size_t>(c.meshes));
     if (*c.notice == '\0')
@@ -197,37 +194,27 @@ TEST(ModelFileTest, BlocksFaceMaterialsAndLostTexturesAreSentAsTheApplicationSho
   WriteBlocksFile(file);
   const HostRun run = sandbox.Run({"--doc", file.string(), kStart, kStop});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.out.find(file.string() + ": 1 block reference places a block inside itself and "
-                                         "is left out\n"),
-            std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find(file.string() + ": 1 texture file is neither where the file says nor "
-                                         "beside it: nowhere.png\n"),
-            std::string::npos)
-      << run.out;
-  // Each block once, as one mesh, placed by its one reference; the pair holds
-  // the box it nests and nothing of itself. The polysurface's face on channel
-  // 1 wears Red, the rest Grey.
-  struct Element {
-    int meshes = 0;
-    std::set<std::string> materials;  // of its placements, the name part of the key
-  };
-  std::map<std::string, Element> elements;
+  for (const char* notice : {"1 block reference places a block inside itself and is left out",
+                             "1 texture file is neither where the file says nor beside it: "
+                             "nowhere.png"})
+    EXPECT_NE(run.out.find(file.string() + ": " + notice + "\n"), std::string::npos) << run.out;
+  // Each block once, as one mesh: the pair holds the box it nests and nothing
+  // of itself. The polysurface's face on channel 1 wears Red, the rest Grey.
+  std::map<std::string, int> meshes;                       // element id -> meshes sent
+  std::map<std::string, std::set<std::string>> materials;  // -> the name part of the keys placed
   std::string id;
   for (const auto& call : run.calls) {
-    const std::string fn = call.value("fn", "");
+    const std::string fn = call.value("fn", ""), key = call.value("material", "");
     if (fn == "BeginElement") id = call.value("id", "");
-    if (fn == "AddMesh") ++elements[id].meshes;
-    if (fn == "AddInstance") {
-      const std::string key = call.value("material", "");
-      elements[id].materials.insert(key.substr(0, key.rfind('_')));
-    }
+    if (fn == "AddMesh") ++meshes[id];
+    if (fn == "AddInstance") materials[id].insert(key.substr(0, key.rfind('_')));
   }
-  ASSERT_EQ(elements.size(), 4u);  // the materials, two blocks, the polysurface
-  EXPECT_EQ(elements["b0000001-0000-4000-8000-000000000001"].meshes, 1);
-  EXPECT_EQ(elements["b0000002-0000-4000-8000-000000000002"].meshes, 1);
-  elements.erase("00000000-0000-0000-0000-000000000000");
-  elements.erase("b0000001-0000-4000-8000-000000000001");
-  elements.erase("b0000002-0000-4000-8000-000000000002");
-  EXPECT_EQ(elements.begin()->second.materials, (std::set<std::string>{"Grey", "Red"}));
+  ASSERT_EQ(meshes.size(), 4u);  // the materials, two blocks, the polysurface
+  EXPECT_EQ(meshes["b0000001-0000-4000-8000-000000000001"], 1);
+  EXPECT_EQ(meshes["b0000002-0000-4000-8000-000000000002"], 1);
+  materials.erase("00000000-0000-0000-0000-000000000000");  // the materials element
+  materials.erase("b0000001-0000-4000-8000-000000000001");
+  materials.erase("b0000002-0000-4000-8000-000000000002");
+  ASSERT_EQ(materials.size(), 1u);
+  EXPECT_EQ(materials.begin()->second, (std::set<std::string>{"Grey", "Red"}));
 }
