@@ -1,5 +1,7 @@
 #include "rdk.h"
 
+#include <utility>
+
 #include "rhino_doc.h"
 
 ON_wString CRhRdkUuid::String(int numChars) const {
@@ -55,13 +57,23 @@ const CRhRdkDocument& CRhRdkDocument::Get(const CRhinoDoc& doc) { return doc.Sta
 
 CRhRdkContent& CRhRdkDocument::StandinAdd(std::unique_ptr<CRhRdkContent> content, bool listed) {
   if (listed) m_list.m_items.push_back(content.get());
+  if (auto* material = dynamic_cast<CRhRdkMaterial*>(content.get()))
+    m_materials.push_back(material);
   m_contents.push_back(std::move(content));
   return *m_contents.back();
 }
 
 const CRhRdkMaterial* CRhRdkDocument::StandinFindMaterial(const ON_UUID& id) const {
-  for (const auto& content : m_contents)
-    if (content->InstanceId() == id)
-      if (auto* material = dynamic_cast<const CRhRdkMaterial*>(content.get())) return material;
+  for (const CRhRdkMaterial* material : m_materials)
+    if (material->InstanceId() == id) return material;
   return nullptr;
+}
+
+const CRhRdkMaterial* CRhRdkDocument::StandinMaterialAt(int index) const {
+  if (index < 0 || index >= StandinMaterialCount()) return nullptr;
+  return m_materials[static_cast<size_t>(index)];
+}
+
+CRhRdkMaterial* CRhRdkDocument::StandinMaterialAt(int index) {
+  return const_cast<CRhRdkMaterial*>(std::as_const(*this).StandinMaterialAt(index));
 }

@@ -75,8 +75,14 @@ class CRhRdkDocument {
   // Adds a content; listed contents appear in the material list.
   CRhRdkContent& StandinAdd(std::unique_ptr<CRhRdkContent> content, bool listed);
   const CRhRdkMaterial* StandinFindMaterial(const ON_UUID& id) const;
+  // The materials among the contents, in the order they were added.
+  int StandinMaterialCount() const { return static_cast<int>(m_materials.size()); }
+  // The material at index, or null past either end.
+  const CRhRdkMaterial* StandinMaterialAt(int index) const;
+  CRhRdkMaterial* StandinMaterialAt(int index);
 
  private:
   std::vector<std::unique_ptr<CRhRdkContent>> m_contents;
+  std::vector<CRhRdkMaterial*> m_materials;
   IRhRdkContentList m_list;
 };

@@ -2,6 +2,9 @@
 
 #include <atomic>
 
+#include "standin_host.h"
+#include "standin_state.h"
+
 namespace {
 
 const CRhinoMaterial& DefaultMaterial() {
@@ -93,6 +96,41 @@ CRhinoInstanceDefinition& CRhinoInstanceDefinitionTable::StandinAdd(
   return *m_definitions.back();
 }
 
+CRhinoInstanceDefinition* CRhinoInstanceDefinitionTable::StandinDefinition(int idef_index) {
+  if (idef_index < 0 || idef_index >= InstanceDefinitionCount()) return nullptr;
+  return m_definitions[static_cast<size_t>(idef_index)].get();
+}
+
+int CRhinoInstanceDefinitionTable::StandinFindByName(const ON_wString& name) const {
+  for (int i = 0; i < InstanceDefinitionCount(); ++i) {
+    const CRhinoInstanceDefinition& definition = *m_definitions[static_cast<size_t>(i)];
+    if (!definition.IsDeleted() && definition.Name() == name) return i;
+  }
+  return -1;
+}
+
+int CRhinoMaterialTable::MaterialCount() const {
+  return m_doc ? m_doc->StandinRdk().StandinMaterialCount() : 0;
+}
+
+const CRhinoMaterial& CRhinoMaterialTable::operator[](int material_index) const {
+  const CRhRdkMaterial* material =
+      m_doc ? m_doc->StandinRdk().StandinMaterialAt(material_index) : nullptr;
+  return material ? material->m_material : DefaultMaterial();
+}
+
+int CRhinoMaterialTable::StandinFindMaterialIndex(const ON_UUID& rdkId) const {
+  for (int i = 0; i < MaterialCount(); ++i)
+    if (m_doc->StandinRdk().StandinMaterialAt(i)->InstanceId() == rdkId) return i;
+  return -1;
+}
+
+int CRhinoMaterialTable::StandinFindMaterialFromName(const ON_wString& name) const {
+  for (int i = 0; i < MaterialCount(); ++i)
+    if (m_doc->StandinRdk().StandinMaterialAt(i)->InstanceName() == name) return i;
+  return -1;
+}
+
 const ON_3dmView* CRhinoDocProperties::NamedView(int index) const {
   if (index < 0 || index >= NamedViewCount()) return nullptr;
   return &m_named_views[static_cast<size_t>(index)];
@@ -102,8 +140,49 @@ namespace {
 std::atomic<unsigned int> g_next_serial_number{1};
 }
 
-CRhinoDoc::CRhinoDoc() : m_serial_number(g_next_serial_number++) { m_layer_table.m_doc = this; }
+CRhinoDoc::CRhinoDoc() : m_serial_number(g_next_serial_number++) {
+  m_layer_table.m_doc = this;
+  m_instance_definition_table.m_doc = this;
+  m_material_table.m_doc = this;
+}
 CRhinoDoc::~CRhinoDoc() = default;
+
+int CRhinoDoc::StatusBarProgressMeterStart(int nLower, int nUpper, const wchar_t* pszLabel, bool,
+                                           bool) {
+  std::lock_guard<std::mutex> lock(m_progress_mutex);
+  if (m_progress_running) return -1;
+  m_progress_running = true;
+  m_progress_pos = nLower;
+  rhino_standin::ProgressMeterEvent event{};
+  event.stage = rhino_standin::ProgressMeterEvent::Stage::kStart;
+  event.lower = nLower;
+  event.upper = nUpper;
+  event.pos = nLower;
+  event.label = pszLabel ? pszLabel : L"";
+  rhino_standin::EmitProgress(event);
+  return 1;
+}
+
+int CRhinoDoc::StatusBarProgressMeterPos(int nPos, bool bAbsolute) {
+  std::lock_guard<std::mutex> lock(m_progress_mutex);
+  if (!m_progress_running) return 0;
+  const int previous = m_progress_pos;
+  m_progress_pos = bAbsolute ? nPos : previous + nPos;
+  rhino_standin::ProgressMeterEvent event{};
+  event.stage = rhino_standin::ProgressMeterEvent::Stage::kPos;
+  event.pos = m_progress_pos;
+  rhino_standin::EmitProgress(event);
+  return previous;
+}
+
+void CRhinoDoc::StatusBarProgressMeterEnd() {
+  std::lock_guard<std::mutex> lock(m_progress_mutex);
+  if (!m_progress_running) return;
+  m_progress_running = false;
+  rhino_standin::ProgressMeterEvent event{};
+  event.stage = rhino_standin::ProgressMeterEvent::Stage::kEnd;
+  rhino_standin::EmitProgress(event);
+}
 
 CRhinoObject& CRhinoDoc::StandinAddObject(std::unique_ptr<CRhinoObject> object) {
   object->StandinSetDocument(this);

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "opennurbs.h"
@@ -31,6 +32,8 @@ class CRhinoLayerTable {
   const CRhinoLayer& operator[](int layer_index) const;
   const CRhinoLayer& CurrentLayer() const { return (*this)[0]; }
   int AddLayer(const ON_Layer& layer, bool bReference = false);
+  // The document that owns the table.
+  CRhinoDoc& Document() const { return *m_doc; }
 
   // --- Stand-in side ---
   CRhinoLayer& StandinLayer(int index) { return *m_layers[static_cast<size_t>(index)]; }
@@ -38,7 +41,7 @@ class CRhinoLayerTable {
   int FindLayerFromId(const ON_UUID& id) const;
   // Index of the first layer with this name, or -1.
   int StandinFindLayerFromName(const ON_wString& name) const;
-  const CRhinoDoc* m_doc = nullptr;
+  CRhinoDoc* m_doc = nullptr;
 
  private:
   std::vector<std::unique_ptr<CRhinoLayer>> m_layers;
@@ -78,11 +81,38 @@ class CRhinoInstanceDefinitionTable {
   int InstanceDefinitionCount() const { return static_cast<int>(m_definitions.size()); }
   // The definition at index, or null.
   const CRhinoInstanceDefinition* operator[](int idef_index) const;
+  // The document that owns the table.
+  CRhinoDoc& Document() const { return *m_doc; }
+
+  // --- Stand-in side ---
   const CRhinoInstanceDefinition* StandinFindById(const ON_UUID& id) const;
   CRhinoInstanceDefinition& StandinAdd(std::unique_ptr<CRhinoInstanceDefinition> definition);
+  // The definition at index, to change it; null past either end.
+  CRhinoInstanceDefinition* StandinDefinition(int idef_index);
+  // Index of the first definition with this name that is not deleted, or -1.
+  int StandinFindByName(const ON_wString& name) const;
+  CRhinoDoc* m_doc = nullptr;
 
  private:
   std::vector<std::unique_ptr<CRhinoInstanceDefinition>> m_definitions;
+};
+
+// The document's materials: a view of its RDK materials, in the order they
+// were added, whether the RDK material list shows them or not.
+class CRhinoMaterialTable {
+ public:
+  int MaterialCount() const;
+  // The material at index; the default material past either end.
+  const CRhinoMaterial& operator[](int material_index) const;
+  // The document that owns the table.
+  CRhinoDoc& Document() const { return *m_doc; }
+
+  // --- Stand-in side ---
+  // Index of the material with this RDK instance id, or -1.
+  int StandinFindMaterialIndex(const ON_UUID& rdkId) const;
+  // Index of the first material whose RDK content has this name, or -1.
+  int StandinFindMaterialFromName(const ON_wString& name) const;
+  CRhinoDoc* m_doc = nullptr;
 };
 
 class CRhinoDocProperties {
@@ -118,6 +148,16 @@ class CRhinoDoc {
   CRhinoLayerTable m_layer_table;
   CRhinoLightTable m_light_table;
   CRhinoInstanceDefinitionTable m_instance_definition_table;
+  CRhinoMaterialTable m_material_table;
+
+  // The status bar's progress meter, one per document. Start gives 1 when it
+  // starts the meter and -1 when one is already running; Pos gives the
+  // previous position and moves by nPos when bAbsolute is false. Pos and End
+  // do nothing while no meter runs. The host is told of each change.
+  int StatusBarProgressMeterStart(int nLower, int nUpper, const wchar_t* pszLabel = nullptr,
+                                  bool bEmbedLabel = true, bool bShowPercent = true);
+  int StatusBarProgressMeterPos(int nPos, bool bAbsolute = true);
+  void StatusBarProgressMeterEnd();
 
   const CRhinoObject* LookupObject(const ON_UUID& id) const;
 
@@ -155,4 +195,9 @@ class CRhinoDoc {
   // definitions times objects.
   std::map<ON_UUID, std::vector<const CRhinoInstanceObject*>, UuidLess> m_references;
   CRhRdkDocument m_rdk;
+  // A worker thread may move the meter: the lock keeps each change and its
+  // report to the host together, so the host hears them in order.
+  std::mutex m_progress_mutex;
+  bool m_progress_running = false;
+  int m_progress_pos = 0;
 };

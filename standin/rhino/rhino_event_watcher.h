@@ -1,6 +1,8 @@
 // Application and document event notifications.
 #pragma once
 
+#include <functional>
+
 #include "rhino_doc.h"
 #include "windows_types.h"
 
@@ -26,6 +28,44 @@ class CRhinoEventWatcher {
   virtual void OnEndOpenDocument(CRhinoDoc&, const wchar_t*, BOOL, BOOL) {}
   virtual void OnAddObject(CRhinoDoc&, CRhinoObject&) {}
   virtual void OnDeleteObject(CRhinoDoc&, CRhinoObject&) {}
+  // An object is about to be replaced: OnDeleteObject(old_object) follows, then
+  // OnAddObject(new_object), or OnUnDeleteObject(new_object) during an undo.
+  virtual void OnReplaceObject(CRhinoDoc& /*doc*/, CRhinoObject& /*old_object*/,
+                               CRhinoObject& /*new_object*/) {}
+  virtual void OnUnDeleteObject(CRhinoDoc& /*doc*/, CRhinoObject& /*object*/) {}
+  // The new attributes are object.Attributes().
+  virtual void OnModifyObjectAttributes(CRhinoDoc& /*doc*/, CRhinoObject& /*object*/,
+                                        const CRhinoObjectAttributes& /*old_attributes*/) {}
+
+  enum layer_event {
+    layer_added,
+    layer_deleted,
+    layer_undeleted,
+    layer_modified,
+    layer_sorted,
+    layer_current
+  };
+  virtual void LayerTableEvent(CRhinoEventWatcher::layer_event /*event*/,
+                               const CRhinoLayerTable& /*layer_table*/, int /*layer_index*/,
+                               const ON_Layer* /*old_settings*/) {}
+
+  enum idef_event { idef_added, idef_deleted, idef_undeleted, idef_modified, idef_sorted };
+  virtual void InstanceDefinitionTableEvent(CRhinoEventWatcher::idef_event /*event*/,
+                                            const CRhinoInstanceDefinitionTable& /*idef_table*/,
+                                            int /*idef_index*/,
+                                            const ON_InstanceDefinition* /*old_settings*/) {}
+
+  enum material_event {
+    material_added,
+    material_deleted,
+    material_undeleted,
+    material_modified,
+    material_sorted,
+    material_current
+  };
+  virtual void MaterialTableEvent(CRhinoEventWatcher::material_event /*event*/,
+                                  const CRhinoMaterialTable& /*material_table*/,
+                                  int /*material_index*/, const ON_Material* /*old_settings*/) {}
 
  private:
   bool m_enabled = false;
@@ -60,6 +100,9 @@ class CRhinoEventWatcherEx {
 
 class CRhinoIsIdle;
 namespace rhino_standin {
+// Calls raise on every registered, enabled watcher, in the order they
+// registered; a watcher may register or unregister others meanwhile.
+void RaiseEvent(const std::function<void(CRhinoEventWatcher&)>& raise);
 // Raises the document-closed event on every registered, enabled watcher.
 void RaiseCloseDocument(CRhinoDoc& doc);
 // Tells every registered, enabled idle watcher that the host is idle; the

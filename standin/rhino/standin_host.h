@@ -1,6 +1,6 @@
 // What the headless host and the tests reach inside the SDK stand-in: the
-// registered plug-in objects, the console and message-box hooks, the loaded
-// module's path. Nothing here is part of the SDK itself.
+// registered plug-in objects, the console, message-box and progress-meter
+// hooks, the loaded module's path. Nothing here is part of the SDK itself.
 #pragma once
 
 #include <functional>
@@ -13,12 +13,25 @@ class CWinApp;
 
 namespace rhino_standin {
 
+// A change of the status bar's progress meter; pos is the meter's position
+// after the change (kPos only), label the text it shows (kStart only).
+struct ProgressMeterEvent {
+  enum class Stage { kStart, kPos, kEnd } stage;
+  int lower = 0;
+  int upper = 0;
+  int pos = 0;
+  std::wstring label;
+};
+
 struct HostHooks {
   // Receives each console text as printed (UTF-8). Default: standard output.
   std::function<void(const std::string&)> print;
   // Answers a message box (text, caption, flags) with a button value.
   // Default: the box goes to standard error and is answered OK (1).
   std::function<int(const std::wstring&, const std::wstring&, unsigned)> messageBox;
+  // Receives each start, move and end of a document's progress meter, on the
+  // thread that made it. Default: nothing is shown.
+  std::function<void(const ProgressMeterEvent&)> progress;
 };
 
 void SetHostHooks(HostHooks hooks);

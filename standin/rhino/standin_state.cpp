@@ -56,6 +56,10 @@ int EmitMessageBox(const std::wstring& text, const std::wstring& caption, unsign
   return 1;
 }
 
+void EmitProgress(const ProgressMeterEvent& event) {
+  if (state().hooks.progress) state().hooks.progress(event);
+}
+
 const VersionTexts& VersionQuartet() { return state().versionQuartet; }
 void SetVersionQuartet(const std::wstring& version) {
   state().versionQuartet = {version, platform::WideToUtf8(version)};
@@ -102,11 +106,15 @@ void RaiseIdle(int count) {
       static_cast<CRhinoIsIdle*>(watcher)->Notify(parameters);
 }
 
-void RaiseCloseDocument(CRhinoDoc& doc) {
+void RaiseEvent(const std::function<void(CRhinoEventWatcher&)>& raise) {
   // A watcher may register or unregister others while it runs: walk a copy.
   const std::vector<CRhinoEventWatcher*> watchers = state().watchers;
   for (CRhinoEventWatcher* watcher : watchers)
-    if (watcher->IsEnabled()) watcher->OnCloseDocument(doc);
+    if (watcher->IsEnabled()) raise(*watcher);
+}
+
+void RaiseCloseDocument(CRhinoDoc& doc) {
+  RaiseEvent([&doc](CRhinoEventWatcher& watcher) { watcher.OnCloseDocument(doc); });
 }
 
 }  // namespace rhino_standin

@@ -11,8 +11,11 @@ class CWinApp;
 
 namespace rhino_standin {
 
+struct ProgressMeterEvent;
+
 void EmitPrint(const std::string& utf8);
 int EmitMessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
+void EmitProgress(const ProgressMeterEvent& event);
 // The host's version, both ways; changed only while no plug-in is loaded.
 struct VersionTexts {
   std::wstring wide;
