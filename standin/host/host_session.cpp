@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include "assimp_importer.h"
 #include "document_reader.h"
@@ -45,12 +46,138 @@ DocumentReadResult ReadAnyDocument(const std::string& path, const std::string& d
 // A host command's own spelling of a name typed in any case; null when the
 // host has no such command.
 const char* HostCommandSpelling(const std::string& typed) {
-  static const char* const kNames[] = {"Exit",  "Wait", "Open",       "Close", "NoView",
-                                       "Orbit", "Zoom", "Projection", "Units", "SaveAs",
-                                       "Hide",  "Show", "Delete",     "Lock"};
+  static const char* const kNames[] = {
+      "Exit",   "Wait", "Open", "Close",  "NoView", "Orbit", "Zoom",     "Projection",   "Units",
+      "SaveAs", "Hide", "Show", "Delete", "Lock",   "Move",  "Material", "EditMaterial", "Undo"};
   for (const char* name : kNames)
     if (SameCommandName(typed, name)) return name;
   return nullptr;
+}
+
+// A finite number written whole, or nothing.
+std::optional<double> ParseNumber(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// A whole number from 0 to 255, or nothing.
+std::optional<int> ParseByte(const std::string& text) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 0 || value > 255) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+// A name typed on the command line as the document holds names.
+std::optional<ON_wString> DocumentText(const std::string& utf8) {
+  const auto wide = platform::Utf8ToWide(utf8);
+  if (!wide) return std::nullopt;
+  return host::OnText(*wide);
+}
+
+using rhino_standin::RaiseEvent;
+
+// What an object shows apart from its geometry: its attributes and the
+// material it wears of its own.
+struct ObjectLook {
+  CRhinoObjectAttributes attributes;
+  ON_UUID material;
+};
+
+ObjectLook LookOf(const CRhinoObject& object) {
+  return {object.Attributes(), object.StandinMaterial()};
+}
+
+void SetLook(CRhinoDoc& doc, CRhinoObject& object, const ObjectLook& look) {
+  const CRhinoObjectAttributes old = object.Attributes();
+  object.StandinAttributes() = look.attributes;
+  object.StandinSetMaterial(look.material);
+  RaiseEvent([&](CRhinoEventWatcher& w) { w.OnModifyObjectAttributes(doc, object, old); });
+}
+
+void SetLayerState(CRhinoDoc& doc, int index, bool visible, bool locked) {
+  CRhinoLayer& layer = doc.m_layer_table.StandinLayer(index);
+  const ON_Layer old(layer);
+  layer.SetVisible(visible);
+  layer.SetLocked(locked);
+  RaiseEvent([&](CRhinoEventWatcher& w) {
+    w.LayerTableEvent(CRhinoEventWatcher::layer_modified, doc.m_layer_table, index, &old);
+  });
+}
+
+void SetObjectDeleted(CRhinoDoc& doc, CRhinoObject& object, bool deleted) {
+  object.StandinSetDeleted(deleted);
+  RaiseEvent([&](CRhinoEventWatcher& w) {
+    if (deleted)
+      w.OnDeleteObject(doc, object);
+    else
+      w.OnUnDeleteObject(doc, object);
+  });
+}
+
+// A deleted definition keeps its place in the table, and its references stay
+// in the document.
+void SetDefinitionDeleted(CRhinoDoc& doc, int index, bool deleted) {
+  CRhinoInstanceDefinitionTable& table = doc.m_instance_definition_table;
+  table.StandinDefinition(index)->SetDeletedModelComponentState(deleted, nullptr);
+  RaiseEvent([&](CRhinoEventWatcher& w) {
+    w.InstanceDefinitionTableEvent(
+        deleted ? CRhinoEventWatcher::idef_deleted : CRhinoEventWatcher::idef_undeleted, table,
+        index, nullptr);
+  });
+}
+
+// Transforms the object's geometry in place; gives back what puts it back as it
+// was, or nothing for an object the host cannot transform.
+std::function<void()> TransformGeometry(CRhinoObject& object, const ON_Xform& xform) {
+  if (auto* meshObject = dynamic_cast<CRhinoMeshObject*>(&object)) {
+    ON_Mesh& mesh = meshObject->m_mesh;
+    ON_Mesh before = mesh;
+    mesh.Transform(xform);
+    return [&mesh, before] { mesh = before; };
+  }
+  if (auto* brep = dynamic_cast<CRhinoBrepObject*>(&object)) {
+    std::vector<CRhinoBrepObject::Face> faces = brep->Faces();
+    const std::vector<CRhinoBrepObject::Face> before = faces;
+    for (CRhinoBrepObject::Face& face : faces) face.mesh.Transform(xform);
+    brep->StandinSetFaces(std::move(faces));  // joins the moved faces again
+    return [brep, before] { brep->StandinSetFaces(before); };
+  }
+  if (auto* instance = dynamic_cast<CRhinoInstanceObject*>(&object)) {
+    const ON_Xform before = instance->m_xform;
+    instance->m_xform = xform * before;
+    return [instance, before] { instance->m_xform = before; };
+  }
+  return nullptr;
+}
+
+// Rhino replaces a transformed object by a new one: the old one is deleted and
+// the new one added, or undeleted when an undo brings it back. Here the two are
+// the same object, changed in place; it is deleted while the watchers hear so.
+void RaiseReplace(CRhinoDoc& doc, CRhinoObject& object, bool undoing) {
+  RaiseEvent([&](CRhinoEventWatcher& w) { w.OnReplaceObject(doc, object, object); });
+  object.StandinSetDeleted(true);
+  RaiseEvent([&](CRhinoEventWatcher& w) { w.OnDeleteObject(doc, object); });
+  object.StandinSetDeleted(false);
+  RaiseEvent([&](CRhinoEventWatcher& w) {
+    if (undoing)
+      w.OnUnDeleteObject(doc, object);
+    else
+      w.OnAddObject(doc, object);
+  });
+}
+
+// Sets a document material's name and settings, keeping its RDK instance id.
+void SetMaterial(CRhinoDoc& doc, int index, const ON_wString& name, const ON_Material& material) {
+  CRhRdkMaterial& content = *doc.StandinRdk().StandinMaterialAt(index);
+  const ON_Material old = content.m_material;
+  content.m_name = name;
+  content.m_material = material;
+  RaiseEvent([&](CRhinoEventWatcher& w) {
+    w.MaterialTableEvent(CRhinoEventWatcher::material_modified, doc.m_material_table, index, &old);
+  });
 }
 
 }  // namespace
@@ -62,6 +189,7 @@ bool HostSession::OpenDocument(const std::string& path, std::string* error) {
     return false;
   }
   for (const std::string& notice : result.notices) std::cout << path << ": " << notice << std::endl;
+  m_undo.clear();
   RhinoApp().StandinOpenDocument(std::move(result.doc));
   if (result.hasView) {
     if (result.view) {
@@ -82,15 +210,18 @@ CRhinoObject* HostSession::FindObject(const std::string& idOrName) const {
   ON_UUID id;
   auto wide = platform::Utf8ToWide(idOrName);
   if (!wide) return nullptr;
+  // A deleted object is out of reach, as in Rhino, until an undo brings it back.
   if (host::TryParseUuid(*wide, &id)) {
-    if (CRhinoObject* object = doc->StandinLookupObject(id)) return object;
+    CRhinoObject* object = doc->StandinLookupObject(id);
+    if (object && !object->IsDeleted()) return object;
   }
   for (int i = 0; i < doc->StandinObjectCount(); ++i) {
     CRhinoObject* object = doc->StandinObjectAt(i);
-    if (host::WideOf(object->Attributes().m_name) == *wide) return object;
+    if (!object->IsDeleted() && host::WideOf(object->Attributes().m_name) == *wide) return object;
   }
   for (int i = 0; i < doc->m_light_table.LightCount(); ++i) {
     auto& light = const_cast<CRhinoLight&>(doc->m_light_table[i]);
+    if (light.IsDeleted()) continue;
     if (light.Id() == id || host::WideOf(light.Attributes().m_name) == *wide) return &light;
   }
   return nullptr;
@@ -128,12 +259,12 @@ bool HostSession::ChangeView(const std::string& name, const std::vector<std::str
       return false;
     }
   } else {
-    char* end = nullptr;
-    const double value = std::strtod(arg.c_str(), &end);
-    if (arg.empty() || *end != '\0' || !std::isfinite(value)) {
+    const std::optional<double> number = ParseNumber(arg);
+    if (!number) {
       std::cerr << name << " takes a number, not '" << arg << "'" << std::endl;
       return false;
     }
+    const double value = *number;
     if (name == "Orbit") {
       // About the target, or the middle of the frustum when no target is set.
       ON_3dPoint pivot = vp.TargetPoint();
@@ -194,7 +325,16 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
     return true;
   }
   if (name == "Close") {
+    m_undo.clear();
     RhinoApp().StandinCloseDocument();
+    return true;
+  }
+  if (name == "Undo") {
+    if (!args.empty()) {
+      std::cerr << "Undo takes no arguments" << std::endl;
+      return false;
+    }
+    Undo();
     return true;
   }
   if (name == "NoView" || name == "Orbit" || name == "Zoom" || name == "Projection")
@@ -222,29 +362,186 @@ bool HostSession::RunHostCommand(const std::string& name, const std::vector<std:
     doc->SetPathName(host::OnText(*path));
     return true;
   }
-  // Hide, Show, Delete or Lock: an object by id or name, else (but Delete) a
-  // layer by name.
-  CRhinoObject* object = args.size() == 1 ? FindObject(args[0]) : nullptr;
-  if (!object) {
-    const auto layerName = args.size() == 1 ? platform::Utf8ToWide(args[0]) : std::nullopt;
-    const int layer = layerName && name != "Delete"
-                          ? doc->m_layer_table.StandinFindLayerFromName(host::OnText(*layerName))
-                          : -1;
-    if (layer < 0) {
-      std::cerr << name << ": no object '" << (args.empty() ? "" : args[0]) << "'" << std::endl;
-      return false;
-    }
-    CRhinoLayer& l = doc->m_layer_table.StandinLayer(layer);
-    l.SetVisible(name != "Hide");
-    l.SetLocked(name == "Lock");
+  if (name == "Move") return Move(*doc, args);
+  if (name == "Material") return AssignMaterial(*doc, args);
+  if (name == "EditMaterial") return EditMaterial(*doc, args);
+  return ChangeState(*doc, name, args);
+}
+
+bool HostSession::ChangeState(CRhinoDoc& doc, const std::string& name,
+                              const std::vector<std::string>& args) {
+  // Hide, Show, Lock: an object by id or name, else a layer by name. Delete: an
+  // object, else a block definition by name.
+  const std::string target = args.size() == 1 ? args[0] : std::string();
+  const std::optional<ON_wString> targetText = DocumentText(target);
+  CRhinoObject* object = args.size() == 1 ? FindObject(target) : nullptr;
+  if (object && name == "Delete") {
+    SetObjectDeleted(doc, *object, true);
+    PushUndo(doc, [&doc, object] { SetObjectDeleted(doc, *object, false); });
     return true;
   }
-  ON_3dmObjectAttributes& a = object->StandinAttributes();
-  if (name == "Hide") a.SetMode(ON::hidden_object);
-  if (name == "Show") a.SetMode(ON::normal_object);
-  if (name == "Lock") a.SetMode(ON::locked_object);
-  if (name == "Delete") object->StandinSetDeleted(true);
+  if (object) {
+    const ObjectLook before = LookOf(*object);
+    ObjectLook after = before;
+    after.attributes.SetMode(name == "Hide"   ? ON::hidden_object
+                             : name == "Lock" ? ON::locked_object
+                                              : ON::normal_object);
+    SetLook(doc, *object, after);
+    PushUndo(doc, [&doc, object, before] { SetLook(doc, *object, before); });
+    return true;
+  }
+  if (name == "Delete") {
+    const int definition =
+        targetText ? doc.m_instance_definition_table.StandinFindByName(*targetText) : -1;
+    if (args.size() != 1 || definition < 0) {
+      std::cerr << "Delete: no object or block definition '" << target << "'" << std::endl;
+      return false;
+    }
+    SetDefinitionDeleted(doc, definition, true);
+    PushUndo(doc, [&doc, definition] { SetDefinitionDeleted(doc, definition, false); });
+    return true;
+  }
+  const int layer = targetText ? doc.m_layer_table.StandinFindLayerFromName(*targetText) : -1;
+  if (args.size() != 1 || layer < 0) {
+    std::cerr << name << ": no object or layer '" << target << "'" << std::endl;
+    return false;
+  }
+  // Hide turns the layer off, Show on and unlocked, Lock locks it and turns it on.
+  const CRhinoLayer& l = doc.m_layer_table[layer];
+  const bool wasVisible = l.IsVisible(), wasLocked = l.IsLocked();
+  SetLayerState(doc, layer, name != "Hide", name == "Lock");
+  PushUndo(doc, [&doc, layer, wasVisible, wasLocked] {
+    SetLayerState(doc, layer, wasVisible, wasLocked);
+  });
   return true;
+}
+
+bool HostSession::Move(CRhinoDoc& doc, const std::vector<std::string>& args) {
+  std::optional<double> d[3];
+  if (args.size() == 4)
+    for (size_t i = 0; i < 3; ++i) d[i] = ParseNumber(args[i + 1]);
+  if (!d[0] || !d[1] || !d[2]) {
+    std::cerr << "Move takes an object and three numbers: Move X DX DY DZ" << std::endl;
+    return false;
+  }
+  CRhinoObject* object = FindObject(args[0]);
+  if (!object) {
+    std::cerr << "Move: no object '" << args[0] << "'" << std::endl;
+    return false;
+  }
+  const ON_Xform xform = ON_Xform::TranslationTransformation(*d[0], *d[1], *d[2]);
+  std::function<void()> restore = TransformGeometry(*object, xform);
+  if (!restore) {
+    std::cerr << "Move: '" << args[0] << "' cannot be moved (meshes, polysurfaces and blocks can)"
+              << std::endl;
+    return false;
+  }
+  RaiseReplace(doc, *object, false);
+  PushUndo(doc, [&doc, object, restore] {
+    restore();
+    RaiseReplace(doc, *object, true);
+  });
+  return true;
+}
+
+bool HostSession::AssignMaterial(CRhinoDoc& doc, const std::vector<std::string>& args) {
+  if (args.size() != 2) {
+    std::cerr << "Material takes an object and a material name: Material X NAME" << std::endl;
+    return false;
+  }
+  CRhinoObject* object = FindObject(args[0]);
+  if (!object) {
+    std::cerr << "Material: no object '" << args[0] << "'" << std::endl;
+    return false;
+  }
+  const std::optional<ON_wString> materialName = DocumentText(args[1]);
+  const int index =
+      materialName ? doc.m_material_table.StandinFindMaterialFromName(*materialName) : -1;
+  if (index < 0) {
+    std::cerr << "Material: no material '" << args[1] << "'" << std::endl;
+    return false;
+  }
+  const ObjectLook before = LookOf(*object);
+  ObjectLook after = before;
+  after.material = doc.StandinRdk().StandinMaterialAt(index)->InstanceId();
+  after.attributes.SetMaterialSource(ON::material_from_object);
+  after.attributes.m_material_index = index;
+  SetLook(doc, *object, after);
+  PushUndo(doc, [&doc, object, before] { SetLook(doc, *object, before); });
+  return true;
+}
+
+bool HostSession::EditMaterial(CRhinoDoc& doc, const std::vector<std::string>& args) {
+  // Options are matched as command names are, as in Rhino's scripts ("_Color").
+  const bool colour = args.size() == 5 && SameCommandName(CommandName(args[1]), "color");
+  const bool rename = args.size() == 3 && SameCommandName(CommandName(args[1]), "name");
+  if (!colour && !rename) {
+    std::cerr << "EditMaterial takes a material name, then color R G B or name NEWNAME"
+              << std::endl;
+    return false;
+  }
+  const std::optional<ON_wString> materialName = DocumentText(args[0]);
+  const int index =
+      materialName ? doc.m_material_table.StandinFindMaterialFromName(*materialName) : -1;
+  if (index < 0) {
+    std::cerr << "EditMaterial: no material '" << args[0] << "'" << std::endl;
+    return false;
+  }
+  const CRhRdkMaterial& content = *doc.StandinRdk().StandinMaterialAt(index);
+  const ON_wString beforeName = content.InstanceName();
+  const ON_Material before = content.m_material;
+  ON_wString name = beforeName;
+  ON_Material material = before;
+  if (colour) {
+    const std::optional<int> r = ParseByte(args[2]), g = ParseByte(args[3]), b = ParseByte(args[4]);
+    if (!r || !g || !b) {
+      std::cerr << "EditMaterial: color takes three whole numbers from 0 to 255" << std::endl;
+      return false;
+    }
+    material.m_diffuse = ON_Color(*r, *g, *b, material.m_diffuse.Alpha());
+    // A physically based material shows its base colour, which keeps its opacity.
+    if (material.IsPhysicallyBased()) {
+      const std::shared_ptr<ON_PhysicallyBasedMaterial> pbr = material.PhysicallyBased();
+      ON_4fColor base(ON_Color(*r, *g, *b));
+      base.SetAlpha(pbr->BaseColor().Alpha());
+      pbr->SetBaseColor(base);
+    }
+  } else {
+    const std::optional<ON_wString> newName = DocumentText(args[2]);
+    if (!newName || newName->IsEmpty()) {
+      std::cerr << "EditMaterial: name takes a new name" << std::endl;
+      return false;
+    }
+    const int holder = doc.m_material_table.StandinFindMaterialFromName(*newName);
+    if (holder >= 0 && holder != index) {
+      std::cerr << "EditMaterial: a material is already named '" << args[2] << "'" << std::endl;
+      return false;
+    }
+    name = *newName;
+    material.SetName(name);
+  }
+  SetMaterial(doc, index, name, material);
+  PushUndo(doc, [&doc, index, beforeName, before] { SetMaterial(doc, index, beforeName, before); });
+  return true;
+}
+
+void HostSession::PushUndo(const CRhinoDoc& doc, std::function<void()> revert) {
+  if (m_undo_doc != doc.RuntimeSerialNumber()) m_undo.clear();
+  m_undo_doc = doc.RuntimeSerialNumber();
+  m_undo.push_back(std::move(revert));
+}
+
+void HostSession::Undo() {
+  // The edits kept belong to the document open when they were made.
+  const CRhinoDoc* doc = RhinoApp().ActiveDoc();
+  if (!doc || doc->RuntimeSerialNumber() != m_undo_doc) m_undo.clear();
+  if (m_undo.empty()) {
+    std::cerr << "Undo: nothing to undo" << std::endl;
+    return;
+  }
+  const std::function<void()> revert = std::move(m_undo.back());
+  m_undo.pop_back();
+  revert();
 }
 
 void HostSession::RaiseIdle() { rhino_standin::RaiseIdle(m_idle_count++); }

@@ -63,6 +63,10 @@ int main(int argc, char** argv) {
                                 unsigned flags) {
     return desktop.ShowMessageBox(text, caption, flags);
   };
+  // The progress meter shows nowhere but in the transcript.
+  hooks.progress = [&transcript](const rhino_standin::ProgressMeterEvent& event) {
+    transcript.Progress(event);
+  };
   rhino_standin::SetHostHooks(hooks);
 
   CRhinoView& view = RhinoApp().StandinCreateView();

@@ -71,3 +71,20 @@ void Transcript::ShellOpen(const std::wstring& verb, const std::wstring& file,
 void Transcript::Command(const std::string& name) {
   Write(Dump({{"kind", "command"}, {"name", name}}));
 }
+
+void Transcript::Progress(const rhino_standin::ProgressMeterEvent& event) {
+  using Stage = rhino_standin::ProgressMeterEvent::Stage;
+  switch (event.stage) {
+    case Stage::kStart:
+      Write(Dump({{"kind", "progress"},
+                  {"stage", "start"},
+                  {"lower", event.lower},
+                  {"upper", event.upper},
+                  {"label", Utf8(event.label)}}));
+      return;
+    case Stage::kPos:
+      Write(Dump({{"kind", "progress"}, {"stage", "pos"}, {"pos", event.pos}}));
+      return;
+    case Stage::kEnd: Write(Dump({{"kind", "progress"}, {"stage", "end"}})); return;
+  }
+}

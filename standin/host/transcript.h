@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "standin_host.h"
+
 class Transcript {
  public:
   ~Transcript();
@@ -16,6 +18,7 @@ class Transcript {
   void FolderBrowser(const std::wstring& title, const std::optional<std::wstring>& answer);
   void ShellOpen(const std::wstring& verb, const std::wstring& file, const std::wstring& params);
   void Command(const std::string& name);
+  void Progress(const rhino_standin::ProgressMeterEvent& event);
 
  private:
   void Write(const std::string& line);

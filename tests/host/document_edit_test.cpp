@@ -1,0 +1,169 @@
+// The host's edits of the open document: what each command line changes, the
+// document events it raises, in Rhino's order, and what Undo raises back.
+#include <gtest/gtest.h>
+
+#include "document_reader.h"
+#include "host_session.h"
+#include "platform/platform.h"
+#include "sdk_values.h"
+
+namespace {
+
+const char* const kDocument = R"({"layers": [{"name": "Default"}, {"name": "Walls"}],
+  "materials": [{"name": "Red", "diffuse": [200, 0, 0]},
+                {"name": "Blue", "rdk": false, "diffuse": [0, 0, 200]}],
+  "objects": [
+    {"name": "box", "layer": "Walls",
+     "mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0,1,2]]}},
+    {"name": "slab", "faces": [
+      {"mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0,1,2]]}},
+      {"mesh": {"vertices": [[0,0,1],[1,0,1],[0,1,1]], "faces": [[0,1,2]]}}]},
+    {"name": "lamp", "instance": {"definition": "1d000001-0000-4000-8000-000000000001",
+                                  "xform": [2,0,0,0, 0,2,0,0, 0,0,2,0, 0,0,0,1]}}],
+  "instance_definitions": [{"id": "1d000001-0000-4000-8000-000000000001", "name": "Lamp"}],
+  "lights": [{"name": "Sun", "kind": "point"}]})";
+
+std::string Text(const ON_wString& s) { return platform::WideToUtf8(host::WideOf(s)); }
+std::string Name(const CRhinoObject& o) { return Text(o.Attributes().m_name); }
+std::string Mode(const ON_3dmObjectAttributes& a) {
+  const char* mode[] = {"normal", "hidden", "locked"};
+  return mode[int(a.Mode())] +
+         std::string(a.MaterialSource() == ON::material_from_object ? " by object" : "");
+}
+std::string Layer(const ON_Layer& l) {
+  return std::string(l.IsVisible() ? "on" : "off") + (l.IsLocked() ? " locked" : "");
+}
+std::string Point(const ON_3dPoint& p) {
+  return std::to_string(int(p.x)) + "," + std::to_string(int(p.y)) + "," + std::to_string(int(p.z));
+}
+std::string Material(const ON_Material& m) {
+  const ON_Color c = m.m_diffuse;
+  return Text(m.Name()) + " " + Point(ON_3dPoint(c.Red(), c.Green(), c.Blue()));
+}
+
+// Writes down each document event: an object by name, a table entry by index
+// with what the event says it was before.
+class Recorder : public CRhinoEventWatcher {
+ public:
+  std::string heard;  // the events, separated by commas
+  void OnAddObject(CRhinoDoc&, CRhinoObject& o) override { Object("add", o, false); }
+  void OnDeleteObject(CRhinoDoc&, CRhinoObject& o) override { Object("delete", o, true); }
+  void OnUnDeleteObject(CRhinoDoc&, CRhinoObject& o) override { Object("undelete", o, false); }
+  void OnReplaceObject(CRhinoDoc&, CRhinoObject& o, CRhinoObject& n) override {
+    Object(&o == &n ? "replace" : "replace by another", o, false);
+  }
+  void OnModifyObjectAttributes(CRhinoDoc&, CRhinoObject& o,
+                                const CRhinoObjectAttributes& old) override {
+    Add("attributes " + Name(o) + " was " + Mode(old));
+  }
+  void LayerTableEvent(layer_event e, const CRhinoLayerTable& t, int i,
+                       const ON_Layer* old) override {
+    Table("layer", e, t.Document(), i, old ? Layer(*old) : "?");
+  }
+  void InstanceDefinitionTableEvent(idef_event e, const CRhinoInstanceDefinitionTable& t, int i,
+                                    const ON_InstanceDefinition* old) override {
+    Table("idef", e, t.Document(), i, old ? "?" : "-");
+  }
+  void MaterialTableEvent(material_event e, const CRhinoMaterialTable& t, int i,
+                          const ON_Material* old) override {
+    Table("material", e, t.Document(), i, old ? Material(*old) : "?");
+  }
+
+ private:
+  void Add(const std::string& event) { heard += (heard.empty() ? "" : ", ") + event; }
+  void Object(const char* what, const CRhinoObject& o, bool deleted) {
+    Add(what + (" " + Name(o)) + (o.IsDeleted() == deleted ? "" : " (wrong state)"));
+  }
+  void Table(const char* table, int e, const CRhinoDoc& doc, int i, const std::string& old) {
+    const char* const kEvents[] = {"added", "deleted", "undeleted", "modified"};
+    const char* other = &doc == RhinoApp().ActiveDoc() ? "" : " (another document)";
+    Add(std::string(table) + " " + kEvents[e] + " " + std::to_string(i) + " was " + old + other);
+  }
+};
+
+// An object's mode, material and where its geometry is; the layer Walls; the
+// definition Lamp; a material ("#0").
+std::string Describe(const std::string& subject) {
+  const CRhinoDoc* doc = RhinoApp().ActiveDoc();
+  if (!doc || subject.empty()) return "";
+  if (subject == "Walls") return Layer(doc->m_layer_table[1]);
+  if (subject == "Lamp") return doc->m_instance_definition_table[0]->IsDeleted() ? "gone" : "kept";
+  if (subject[0] == '#') return Material(doc->m_material_table[subject[1] - '0']);
+  for (int i = 0; i < doc->StandinObjectCount(); ++i) {
+    const CRhinoObject& o = *doc->StandinObjectAt(i);
+    if (Name(o) != subject) continue;
+    const std::string s = Mode(o.Attributes()) + (o.IsDeleted() ? " deleted " : " ") +
+                          Text(o.ObjectMaterial().Name()) + " at ";
+    if (auto* mesh = dynamic_cast<const CRhinoMeshObject*>(&o))
+      return s + Point(mesh->m_mesh.m_V[0]);
+    if (auto* lamp = dynamic_cast<const CRhinoInstanceObject*>(&o))
+      return s + Point(lamp->m_xform * ON_3dPoint::Origin);
+    std::vector<const ON_Mesh*> joined;
+    o.StandinRenderMeshes(&joined);
+    return s + Point(static_cast<const CRhinoBrepObject&>(o).Faces()[1].mesh.m_V[0]) + " " +
+           Point(joined[0]->m_V[3]);
+  }
+  return "none";
+}
+
+TEST(DocumentEditTest, EachEditAndItsUndoRaiseRhinosEventsInOrder) {
+  const struct {
+    std::string line;
+    bool understood;
+    std::string events, subject, state;
+  } rows[] = {
+      {"Hide box", true, "attributes box was normal", "box", "hidden  at 0,0,0"},
+      {"-_undo", true, "attributes box was hidden", "box", "normal  at 0,0,0"},
+      {"Lock Walls", true, "layer modified 1 was on", "Walls", "on locked"},
+      {"Hide Walls", true, "layer modified 1 was on locked", "Walls", "off"},
+      {"Undo", true, "layer modified 1 was off", "Walls", "on locked"},
+      {"Move box 1 2 3", true, "replace box, delete box, add box", "box", "normal  at 1,2,3"},
+      {"Move lamp 0 0 5", true, "replace lamp, delete lamp, add lamp", "lamp", "normal  at 0,0,5"},
+      {"Move slab 4 0 0", true, "replace slab, delete slab, add slab", "slab",
+       "normal  at 4,0,1 4,0,1"},
+      {"Move Sun 1 1 1", false, "", "Sun", "none"},
+      {"Move box 1 2", false, "", "box", "normal  at 1,2,3"},
+      {"Material box Blue", true, "attributes box was normal", "box",
+       "normal by object Blue at 1,2,3"},
+      {"Material box Green", false, "", "box", "normal by object Blue at 1,2,3"},
+      {"EditMaterial Red color 1 2 3", true, "material modified 0 was Red 200,0,0", "#0",
+       "Red 1,2,3"},
+      {"EditMaterial Red name Crimson", true, "material modified 0 was Red 1,2,3", "#0",
+       "Crimson 1,2,3"},
+      {"EditMaterial Blue color 300 0 0", false, "", "#1", "Blue 0,0,200"},
+      {"EditMaterial Blue name Crimson", false, "", "#1", "Blue 0,0,200"},
+      {"Undo", true, "material modified 0 was Crimson 1,2,3", "#0", "Red 1,2,3"},
+      {"Delete box", true, "delete box", "box", "normal by object deleted Blue at 1,2,3"},
+      {"Hide box", false, "", "box", "normal by object deleted Blue at 1,2,3"},
+      {"Delete Lamp", true, "idef deleted 0 was -", "Lamp", "gone"},
+      {"Undo", true, "idef undeleted 0 was -", "Lamp", "kept"},
+      {"Undo", true, "undelete box", "box", "normal by object Blue at 1,2,3"},
+      {"Undo", true, "material modified 0 was Red 1,2,3", "#0", "Red 200,0,0"},
+      {"Undo", true, "attributes box was normal by object", "box", "normal  at 1,2,3"},
+      {"Undo", true, "replace slab, delete slab, undelete slab", "slab", "normal  at 0,0,1 0,0,1"},
+      {"Undo", true, "replace lamp, delete lamp, undelete lamp", "lamp", "normal  at 0,0,0"},
+      {"Undo", true, "replace box, delete box, undelete box", "box", "normal  at 0,0,0"},
+      {"Undo", true, "layer modified 1 was on locked", "Walls", "on"},
+      {"Undo", true, "", "Walls", "on"},  // nothing left
+      {"Move box 1 2 3", true, "replace box, delete box, add box", "box", "normal  at 1,2,3"},
+      {"Close", true, "", "", ""},
+      {"Undo", true, "", "", ""},  // closing forgot the move
+  };
+  DocumentReadResult read = ReadDocumentText(kDocument, "edit.orvexdoc.json", L"/edit");
+  ASSERT_TRUE(read.doc) << read.error;
+  RhinoApp().StandinOpenDocument(std::move(read.doc));
+  PluginModule plugin;
+  Transcript transcript;
+  HostSession session(plugin, transcript, "millimeters");
+  Recorder recorder;
+  recorder.Register();
+  recorder.Enable();
+  for (const auto& row : rows) {
+    recorder.heard.clear();
+    EXPECT_EQ(session.Run(row.line), row.understood) << row.line;
+    EXPECT_EQ(recorder.heard, row.events) << row.line;
+    EXPECT_EQ(Describe(row.subject), row.state) << row.line;
+  }
+}
+
+}  // namespace
