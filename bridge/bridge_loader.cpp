@@ -96,13 +96,21 @@ bool CheckResult(BridgeHandle& handle, int code) {
   return false;
 }
 
-bool Connect(BridgeHandle& handle) {
-  const std::optional<int> code =
-      ORVEX_BRIDGE(handle, Connect).WhenMissing(messages::Message::ConnectExportMissing)();
-  if (!code) return false;
-  platform::SleepMilliseconds(ConnectWaitMs());
+std::optional<int> ConnectAndWait(const BridgeHandle& handle) {
+  const std::optional<int> code = ORVEX_BRIDGE(handle, Connect).WhenMissing(std::nullopt)();
+  if (code) platform::SleepMilliseconds(ConnectWaitMs());
+  return code;
+}
+
+bool CheckConnectResult(BridgeHandle& handle, const std::optional<int>& code) {
+  if (!code) {
+    messages::Show(messages::Message::ConnectExportMissing);
+    return false;
+  }
   return CheckResult(handle, *code);
 }
+
+bool Connect(BridgeHandle& handle) { return CheckConnectResult(handle, ConnectAndWait(handle)); }
 
 void Disconnect(BridgeHandle& handle) {
   if (!handle.module) Load(handle);

@@ -2,6 +2,7 @@
 // folder; turns the bridge's result codes into messages.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "bridge/bridge_api.h"
@@ -32,6 +33,12 @@ bool CheckResult(BridgeHandle& handle, int code);
 
 // Connect, a fixed wait of 1500 ms, then the result check. Does not load.
 bool Connect(BridgeHandle& handle);
+// The first half of Connect, which shows nothing and so may run on any thread:
+// the call and the wait; nullopt when the export is missing (no wait then).
+std::optional<int> ConnectAndWait(const BridgeHandle& handle);
+// The second half, on the command thread: the missing-export message or the
+// result check.
+bool CheckConnectResult(BridgeHandle& handle, const std::optional<int>& code);
 
 // Thin wrappers: Disconnect and HasConnected load an empty handle first.
 void Disconnect(BridgeHandle& handle);

@@ -11,6 +11,8 @@
 #include "bridge/bridge_handle.h"
 #include "export/mesh_buffers.h"
 
+struct ChangeSet;
+
 class ModelExporter {
  public:
   // The exporter loads its own bridge handle at once.
@@ -28,6 +30,14 @@ class ModelExporter {
   // False when there is no model or the bridge does not connect.
   bool SendModelUpdate(const CRhinoDoc* doc);
 
+  // Sends what changed into the existing model (sync/changes_update.cpp), once
+  // the bridge is connected: the elements of changed objects again, or their
+  // withdrawal when they are no longer shown; the materials element when a
+  // material changed; the changed block definitions. Then optimise, start
+  // the transfer and disconnect. False when there is no model or the bridge
+  // has not connected.
+  bool SendChanges(const CRhinoDoc& doc, const ChangeSet& changes);
+
   // Destroys the renderer's model, if there is one, and forgets it.
   void DestroyModel();
 
@@ -44,7 +54,9 @@ class ModelExporter {
 
   // --- Elements ---
   void SendMaterialsElement(const CRhinoDoc* doc);
+  // Every object a send shows; then those given, in their order.
   void SendObjectElements(const CRhinoDoc& doc);
+  void SendObjectElements(const CRhinoDoc& doc, const ON_SimpleArray<const CRhinoObject*>& objects);
   void SendObjectRefElement(const CRhinoObjRef& ref);
   void SendBlockDefinitions(const CRhinoDoc& doc);
   void SendBlockDefinition(const ON_SimpleArray<const CRhinoInstanceObject*>& references,

@@ -3,16 +3,33 @@
 #include "export/element_id.h"
 #include "export/model_exporter.h"
 #include "export/object_filters.h"
+#include "export/progress_meter.h"
 #include "material/material_key.h"
 #include "plugin/sdk_helpers.h"
 
+namespace {
+
+// Told on the host's status bar while objects go to the renderer.
+constexpr const wchar_t* kProgressLabel = L"Sending to Orvex Render";
+
+}  // namespace
+
 void ModelExporter::SendObjectElements(const CRhinoDoc& doc) {
-  const BridgeHandle& bridge = *m_bridge;
   CRhinoObjectIterator it(doc, kSendStates, kSendCategories);
-  ON_SimpleArray<const CRhinoObject*> deferred;
+  ON_SimpleArray<const CRhinoObject*> objects;
   for (const CRhinoObject* object = it.First(); object; object = it.Next()) {
     // Block instances reach the renderer with their definitions.
-    if (object->ObjectType() == ON::instance_reference) continue;
+    if (object->ObjectType() != ON::instance_reference) objects.Append(object);
+  }
+  SendObjectElements(doc, objects);
+}
+
+void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
+                                       const ON_SimpleArray<const CRhinoObject*>& objects) {
+  const BridgeHandle& bridge = *m_bridge;
+  ProgressMeter progress(&doc, objects.Count(), kProgressLabel);
+  ON_SimpleArray<const CRhinoObject*> deferred;
+  for (const CRhinoObject* object : Items(objects)) {
     if (!object->HasSubobjectMaterials()) {
       deferred.Append(object);
       continue;
@@ -39,6 +56,7 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc) {
     }
     ORVEX_BRIDGE_CALL(bridge, EndElement);
     for (CRhinoObject* sub : Items(subObjects)) delete sub;
+    progress.Step();
   }
 
   ON_ClassArray<CRhinoObjRef> refs;
@@ -46,7 +64,10 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc) {
   RhinoGetRenderMeshes(deferred, refs, true, false);
   // The list has served; its memory goes back before the meshes are converted.
   deferred = ON_SimpleArray<const CRhinoObject*>();
-  for (const CRhinoObjRef& ref : Items(refs)) SendObjectRefElement(ref);
+  for (const CRhinoObjRef& ref : Items(refs)) {
+    SendObjectRefElement(ref);
+    progress.Step();
+  }
 }
 
 void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref) {

@@ -17,6 +17,9 @@ ConverterContext::ConverterContext() {
   lightExporter = std::make_unique<LightExporter>(lightBridge.get());
   eventWatcher.Register();
   eventWatcher.Enable(true);
+  liveSync = std::make_unique<LiveSync>();
+  liveSyncIdle = std::make_unique<LiveSyncIdle>(ON_UuidFromString(plugin_identity::kId));
+  liveSyncIdle->Register();
 }
 
 ConverterContext::~ConverterContext() {

@@ -7,6 +7,7 @@
 #include "RhinoSdk.h"
 #include "bridge/bridge_handle.h"
 #include "sync/event_watcher.h"
+#include "sync/live_sync.h"
 #include "sync/view_sync.h"
 
 class ModelExporter;
@@ -31,6 +32,10 @@ class ConverterContext {
   std::unique_ptr<BridgeHandle> lightBridge;
   std::unique_ptr<LightExporter> lightExporter;
   CEventWatcher eventWatcher;
+  // Sends each edit of the linked document while it is on; the host's idle
+  // time drives it.
+  std::unique_ptr<LiveSync> liveSync;
+  std::unique_ptr<LiveSyncIdle> liveSyncIdle;
 
   // The linked document: set by Start, cleared by Stop. It is kept with what
   // the view-sync threads share, which follows it.
@@ -50,5 +55,6 @@ LinkFlags& TheLinkFlags();
 
 // Links the command's document to the renderer and sends the whole model.
 bool StartFlow(ConverterContext& context, CRhinoDoc* doc);
-// Unlinks: destroys the renderer model and stops camera synchronisation.
+// Unlinks: finishes a live update under way, destroys the renderer model and
+// stops camera synchronisation and live sync.
 bool StopFlow(ConverterContext& context);

@@ -1,6 +1,6 @@
 // The module's static objects, defined in one place so that they are built in
 // this order at load (and destroyed in reverse at unload): the plug-in object,
-// the eight commands in registration order, the application object.
+// the ten commands in registration order, the application object.
 #include "plugin/commands/commands.h"
 #include "plugin/orvexconv_app.h"
 #include "plugin/orvexconv_plugin.h"
@@ -15,6 +15,8 @@ static CCommandOrvexConverterViewSyncOn theViewSyncOnCommand;
 static CCommandOrvexConverterViewSyncOff theViewSyncOffCommand;
 static CCommandOrvexConverterSendScenes theSendScenesCommand;
 static CCommandOrvexConverterSendLights theSendLightsCommand;
+static CCommandOrvexConverterLiveSyncOn theLiveSyncOnCommand;
+static CCommandOrvexConverterLiveSyncOff theLiveSyncOffCommand;
 
 static COrvexConvApp theApp;
 

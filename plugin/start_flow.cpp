@@ -27,6 +27,8 @@ bool StartFlow(ConverterContext& context, CRhinoDoc* doc) {
   context.modelExporter->SendFullModel(doc);
 
   context.SetDocument(doc);
+  context.liveSync->SwitchOff();
+  context.eventWatcher.ClearChanges();
   StartViewSyncThread(context.viewSync);
   flags.connected = 1;
   flags.viewSyncOn = 1;

@@ -5,6 +5,11 @@
 
 bool StopFlow(ConverterContext& context) {
   if (!CheckConnected()) return false;
+  // An update under way ends before the model goes, so nothing reaches the
+  // renderer after it; what is still pending the next Start sends in full.
+  context.liveSync->FinishUnderWay(context, true);
+  context.liveSync->SwitchOff();
+  context.eventWatcher.ClearChanges();
   // The view-sync thread ends at its next check and sends nothing more from
   // here on, so no camera reaches the renderer after its model is gone; it no
   // longer reads the document either.

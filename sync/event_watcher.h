@@ -1,11 +1,47 @@
-// Ends the link when a document closes.
+// Watches the host's documents: ends the link when a document closes, and
+// while linked records what changes in the linked document, for live sync.
 #pragma once
 
+#include <chrono>
+
 #include "RhinoSdk.h"
+#include "sync/change_set.h"
 
 class CEventWatcher : public CRhinoEventWatcher {
  public:
   ~CEventWatcher() override = default;
   // Closing any document unlinks, whether or not it is the linked one.
   void OnCloseDocument(CRhinoDoc& doc) override;
+
+  // Object events: the object's id (and a block instance's definition).
+  void OnAddObject(CRhinoDoc& doc, CRhinoObject& object) override;
+  void OnDeleteObject(CRhinoDoc& doc, CRhinoObject& object) override;
+  void OnUnDeleteObject(CRhinoDoc& doc, CRhinoObject& object) override;
+  void OnReplaceObject(CRhinoDoc& doc, CRhinoObject& old_object, CRhinoObject& new_object) override;
+  void OnModifyObjectAttributes(CRhinoDoc& doc, CRhinoObject& object,
+                                const CRhinoObjectAttributes& old_attributes) override;
+  // Table events: the layer, the definition, the materials.
+  void LayerTableEvent(CRhinoEventWatcher::layer_event event, const CRhinoLayerTable& layer_table,
+                       int layer_index, const ON_Layer* old_settings) override;
+  void InstanceDefinitionTableEvent(CRhinoEventWatcher::idef_event event,
+                                    const CRhinoInstanceDefinitionTable& idef_table, int idef_index,
+                                    const ON_InstanceDefinition* old_settings) override;
+  void MaterialTableEvent(CRhinoEventWatcher::material_event event,
+                          const CRhinoMaterialTable& material_table, int material_index,
+                          const ON_Material* old_settings) override;
+
+  // The changes recorded since they were last taken, and when the last one
+  // came. On the command thread only, as the events are.
+  const ChangeSet& Changes() const { return m_changes; }
+  std::chrono::steady_clock::time_point LastChange() const { return m_last_change; }
+  ChangeSet TakeChanges();
+  void ClearChanges() { m_changes = ChangeSet(); }
+
+ private:
+  // The change set, when the document is the linked one; else null.
+  ChangeSet* Recording(const CRhinoDoc& doc);
+  void RecordObject(const CRhinoDoc& doc, const CRhinoObject& object);
+
+  ChangeSet m_changes;
+  std::chrono::steady_clock::time_point m_last_change;
 };

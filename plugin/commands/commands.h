@@ -1,4 +1,4 @@
-// The eight commands of the plug-in. Each run checks the link state, calls the
+// The ten commands of the plug-in. Each run checks the link state, calls the
 // flow that does the work, prints a console line and reports a usage event.
 // Every run returns success: failures reach the user as messages.
 #pragma once
@@ -25,5 +25,7 @@ ORVEX_DECLARE_COMMAND(OrvexConverterViewSyncOn, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1
 ORVEX_DECLARE_COMMAND(OrvexConverterViewSyncOff, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C06")
 ORVEX_DECLARE_COMMAND(OrvexConverterSendScenes, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C07")
 ORVEX_DECLARE_COMMAND(OrvexConverterSendLights, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C08")
+ORVEX_DECLARE_COMMAND(OrvexConverterLiveSyncOn, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C09")
+ORVEX_DECLARE_COMMAND(OrvexConverterLiveSyncOff, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C0A")
 
 #undef ORVEX_DECLARE_COMMAND

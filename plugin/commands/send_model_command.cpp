@@ -7,6 +7,10 @@
 CRhinoCommand::result CCommandOrvexConverterSendModel::RunCommand(const CRhinoCommandContext&) {
   ConverterContext& converter = TheConverterContext();
   if (!CheckConnected()) return success;
+  // A live update under way ends first; a failed one has ended the link.
+  if (!converter.liveSync->FinishUnderWay(converter, false)) return success;
+  // Everything goes again: nothing is left pending.
+  converter.eventWatcher.ClearChanges();
   if (!converter.modelExporter->SendModelUpdate(converter.Document())) {
     StopFlow(converter);  // a failed update ends the link
     return success;

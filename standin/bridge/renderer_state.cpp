@@ -54,9 +54,24 @@ void RendererState::SetModelFilePath(const std::string& documentPath) {
   modelFilePath_ = documentPath;
 }
 
+// The code of the call-th Connect (from 0) in a list such as "0,0,3".
+static std::optional<int> CodeFromList(const char* name, int call) {
+  const char* text = std::getenv(name);
+  if (text == nullptr || *text == '\0') return std::nullopt;
+  std::optional<int> code;
+  for (int i = 0; i <= call && *text != '\0'; ++i) {
+    char* end = nullptr;
+    code = static_cast<int>(std::strtol(text, &end, 10));
+    if (end == text) return std::nullopt;
+    text = *end == ',' ? end + 1 : end;
+  }
+  return code;
+}
+
 int RendererState::Connect() {
-  const int result = IntFromEnvironment("ORVEX_BRIDGE_CONNECT_CODE").value_or(0);
   std::lock_guard<std::mutex> lock(mutex_);
+  const int result = CodeFromList("ORVEX_BRIDGE_CONNECT_CODES", connectCalls_++)
+                         .value_or(IntFromEnvironment("ORVEX_BRIDGE_CONNECT_CODE").value_or(0));
   connected_ = result == 0;
   return result;
 }

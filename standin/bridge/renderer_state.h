@@ -39,7 +39,9 @@ class RendererState {
   // 1 while no folder has been accepted, else 0; ORVEX_BRIDGE_START_CODE replaces the result.
   int StartLink(const std::string& documentPath);
   void SetModelFilePath(const std::string& documentPath);
-  // 0, or ORVEX_BRIDGE_CONNECT_CODE; connected when the result is 0.
+  // 0, or ORVEX_BRIDGE_CONNECT_CODE; or the n-th code that
+  // ORVEX_BRIDGE_CONNECT_CODES lists (comma-separated) for the n-th call, its
+  // last code for every call after. Connected when the result is 0.
   int Connect();
   // Whether the last Connect returned 0 (and no DisConnect since); ORVEX_BRIDGE_HAS_CONNECTED
   // (0 or 1) replaces the answer.
@@ -84,6 +86,7 @@ class RendererState {
   std::string startLinkPath_;
   std::string modelFilePath_;
   bool connected_ = false;
+  int connectCalls_ = 0;
   BridgeModel nextModel_ = 1;
   std::map<BridgeModel, Model> models_;
   // The element between BeginElement and EndElement, held by its place in its

@@ -1,4 +1,4 @@
-// The eight commands of the plug-in, by the names the host runs them under.
+// The ten commands of the plug-in, by the names the host runs them under.
 #pragma once
 
 inline constexpr const char* kStart = "OrvexConverterStart";
@@ -9,3 +9,5 @@ inline constexpr const char* kSendScenes = "OrvexConverterSendScenes";
 inline constexpr const char* kViewSyncOn = "OrvexConverterViewSyncOn";
 inline constexpr const char* kViewSyncOff = "OrvexConverterViewSyncOff";
 inline constexpr const char* kWebsite = "OrvexConverterWebsite";
+inline constexpr const char* kLiveSyncOn = "OrvexConverterLiveSyncOn";
+inline constexpr const char* kLiveSyncOff = "OrvexConverterLiveSyncOff";

@@ -1,0 +1,114 @@
+// Live sync on the large document (2,000 mesh objects, 200 block definitions):
+// one object moved, as the host reports a move, and the update that follows
+// when the host is idle, through the plug-in's own idle handler, connect
+// thread and incremental send into the real bridge stand-in.
+//
+// BM_LiveUpdateShare: the update's own work (the connect wait is 0 here)
+// against a model update of the same document, which sends everything; goal
+// 2%. BM_LiveUpdateLatency: from the first idle once the edits have been
+// quiet for the 100 ms that gathers a burst into one update, to the renderer
+// holding the change; goal 5 ms (the ratio is the latency over 5 ms).
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <thread>
+
+#include "bench/bench_document.h"
+#include "export/model_exporter.h"
+#include "plugin/converter_context.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+struct LiveFixture {
+  ConverterContext* context = nullptr;
+  CRhinoDoc* doc = nullptr;
+  CRhinoMeshObject* moved = nullptr;
+};
+
+// The document open in the host, linked, live sync on.
+LiveFixture& TheLiveFixture() {
+  static LiveFixture* fixture = [] {
+    setenv("ORVEX_BRIDGE_START_CODE", "0", 1);
+    auto* f = new LiveFixture;
+    bench::LargeDocument document = bench::BuildLargeDocument();
+    f->moved = static_cast<CRhinoMeshObject*>(document.meshObjects[1000]);
+    f->doc = RhinoApp().StandinOpenDocument(std::move(document.doc));
+    f->context = &TheConverterContext();
+    if (StartFlow(*f->context, f->doc)) f->context->liveSync->SwitchOn();
+    return f;
+  }();
+  return *fixture;
+}
+
+// Moves the object by 1 unit along X, with the events the host raises.
+void MoveOne(LiveFixture& f) {
+  f.moved->m_mesh.Translate(ON_3dVector(1, 0, 0));
+  rhino_standin::RaiseEvent([&](CRhinoEventWatcher& w) {
+    w.OnReplaceObject(*f.doc, *f.moved, *f.moved);
+    w.OnDeleteObject(*f.doc, *f.moved);
+    w.OnAddObject(*f.doc, *f.moved);
+  });
+}
+
+// Lets the edits go quiet, then idles until the update has been sent; the
+// seconds from the first idle to the end, or a negative number when no
+// update came within a second or it sent other than one mesh.
+double UpdateSeconds(LiveFixture& f) {
+  const std::uint32_t meshes = f.context->modelExporter->MeshCounter();
+  std::this_thread::sleep_for(std::chrono::milliseconds(101));
+  const auto start = Clock::now();
+  int count = 0;
+  do {
+    rhino_standin::RaiseIdle(count++);
+    if (Clock::now() - start > std::chrono::seconds(1)) return -1;
+  } while (f.context->liveSync->UpdateUnderWay() || !f.context->eventWatcher.Changes().Empty());
+  const double seconds = Seconds(Clock::now() - start);
+  return f.context->modelExporter->MeshCounter() == meshes + 1 ? seconds : -1;
+}
+
+void BM_LiveUpdateShare(benchmark::State& state) {
+  LiveFixture& f = TheLiveFixture();
+  double liveSeconds = 0, updateSeconds = 0;
+  for (auto _ : state) {
+    MoveOne(f);
+    const double live = UpdateSeconds(f);
+    if (live < 0) return state.SkipWithError("no update of exactly one mesh");
+    const auto start = Clock::now();
+    f.context->modelExporter->SendModelUpdate(f.doc);
+    const double update = Seconds(Clock::now() - start);
+    liveSeconds += live;
+    updateSeconds += update;
+    state.SetIterationTime(live);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["live_ms"] = 1e3 * liveSeconds / n;
+  state.counters["model_update_ms"] = 1e3 * updateSeconds / n;
+  state.counters["ratio"] = liveSeconds / updateSeconds;
+  state.counters["goal_ratio"] = 0.02;
+}
+
+void BM_LiveUpdateLatency(benchmark::State& state) {
+  LiveFixture& f = TheLiveFixture();
+  double seconds = 0;
+  for (auto _ : state) {
+    MoveOne(f);
+    const double live = UpdateSeconds(f);
+    if (live < 0) return state.SkipWithError("no update of exactly one mesh");
+    seconds += live;
+    state.SetIterationTime(live);
+  }
+  const double ms = 1e3 * seconds / static_cast<double>(state.iterations());
+  state.counters["latency_ms"] = ms;
+  state.counters["ratio"] = ms / 5.0;
+  state.counters["goal_ratio"] = 1.0;
+}
+
+}  // namespace
+
+BENCHMARK(BM_LiveUpdateShare)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LiveUpdateLatency)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
