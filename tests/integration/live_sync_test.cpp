@@ -2,7 +2,6 @@
 // edited with the host's commands, and what each update sent.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,23 +36,24 @@ const std::map<std::string, std::string> kNames = {
     {"3c000001-0000-4000-8000-000000000001", "chair"},
     {"00000000-0000-0000-0000-000000000000", "materials"}};
 
-// The calls of each update after the link's full send, one list per Connect.
-std::vector<std::vector<json>> UpdateCalls(const HostRun& run) {
-  std::vector<std::vector<json>> updates;
-  int connects = 0;
+// The calls of each send, one list per Connect: the link's full send, then
+// each update.
+std::vector<std::vector<json>> SendCalls(const HostRun& run) {
+  std::vector<std::vector<json>> sends;
   for (const json& call : run.calls) {
-    if (call["fn"] == "Connect" && ++connects > 1) updates.emplace_back();
-    if (!updates.empty()) updates.back().push_back(call);
+    if (call["fn"] == "Connect") sends.emplace_back();
+    if (!sends.empty()) sends.back().push_back(call);
   }
-  return updates;
+  return sends;
 }
 
 // What each update did to elements: "+name" for BeginElement, "-name" for DeleteElement.
 std::vector<std::vector<std::string>> Updates(const HostRun& run) {
   std::vector<std::vector<std::string>> updates;
-  for (const std::vector<json>& calls : UpdateCalls(run)) {
+  const auto sends = SendCalls(run);
+  for (auto calls = sends.begin() + 1; calls < sends.end(); ++calls) {
     updates.emplace_back();
-    for (const json& call : calls)
+    for (const json& call : *calls)
       if (call["fn"] == "BeginElement" || call["fn"] == "DeleteElement")
         updates.back().push_back((call["fn"] == "BeginElement" ? "+" : "-") +
                                  kNames.at(call["id"].get<std::string>()));
@@ -90,7 +90,6 @@ TEST(LiveSyncTest, EachEditReachesTheRendererAsOnlyWhatItTouched) {
       {"Undo", {"+slab"}},
       {"Hide Walls", {"-slab"}},
       {"Show Walls", {"+slab"}},
-      {"Lock post", {"+post"}},
       {"Material post Plaster", {"+post"}},
       {"Move chair-1 0 100 0", {"+chair"}},
       {"EditMaterial Oak color 10 20 30", {"-materials", "+materials"}},
@@ -111,17 +110,15 @@ TEST(LiveSyncTest, EachEditReachesTheRendererAsOnlyWhatItTouched) {
   EXPECT_EQ(run.CallNames().back(), "DestroyModel");
 
   // Each live connect ran off the command thread, the sends on it.
-  const auto calls = UpdateCalls(run);
-  EXPECT_NE(Last(calls[0], "Connect")["thread"], Last(calls[0], "BeginElement")["thread"]);
-  EXPECT_EQ(run.Calls("Connect")[0]["thread"], Last(calls[0], "BeginElement")["thread"]);
+  const auto calls = SendCalls(run);  // [0]: the full send
+  EXPECT_NE(Last(calls[1], "Connect")["thread"], Last(calls[1], "BeginElement")["thread"]);
+  EXPECT_EQ(calls[0][0]["thread"], Last(calls[1], "BeginElement")["thread"]);
   // The slab's first vertex, the origin, moved 10 mm along X: 1 cm along the
   // renderer's second axis (it exchanges X and Y).
-  EXPECT_EQ(Last(calls[0], "AddMesh")["positions"], json::parse("[0, 1, 0, 0, 101, 0, 100, 1, 0]"));
+  EXPECT_EQ(Last(calls[1], "AddMesh")["positions"], json::parse("[0, 1, 0, 0, 101, 0, 100, 1, 0]"));
   // The chair's placement moved 100 mm along Y: one number of the full send's
   // placement changed, by 10 cm.
-  const std::vector<json> fullSend(run.calls.begin(),
-                                   std::find(run.calls.begin(), run.calls.end(), calls[0][0]));
-  const std::vector<double> before = Last(fullSend, "AddInstance")["transform"];
+  const std::vector<double> before = Last(calls[0], "AddInstance")["transform"];
   const std::vector<double> moved = Last(calls[9], "AddInstance")["transform"];
   for (size_t i = 0; i < 16; ++i) EXPECT_EQ(moved[i] - before[i], i == 12 ? 10.0 : 0.0) << i;
   // The post's key once it wears Plaster, and once Plaster is renamed.
@@ -131,11 +128,10 @@ TEST(LiveSyncTest, EachEditReachesTheRendererAsOnlyWhatItTouched) {
   // The full send's progress: two objects, the meter moved to each, then ended.
   const std::vector<json> progress = run.Events("progress");
   ASSERT_GE(progress.size(), 4u);
-  EXPECT_EQ(progress[0], json::parse(R"({"kind": "progress", "stage": "start", "lower": 0,
-                       "upper": 2, "label": "Sending to Orvex Render"})"));
-  EXPECT_EQ(progress[1], json::parse(R"({"kind": "progress", "stage": "pos", "pos": 1})"));
-  EXPECT_EQ(progress[2], json::parse(R"({"kind": "progress", "stage": "pos", "pos": 2})"));
-  EXPECT_EQ(progress[3], json::parse(R"({"kind": "progress", "stage": "end"})"));
+  EXPECT_EQ(json(std::vector<json>(progress.begin(), progress.begin() + 4)), json::parse(R"([
+      {"kind": "progress", "stage": "start", "lower": 0, "upper": 2, "label": "Sending to Orvex Render"},
+      {"kind": "progress", "stage": "pos", "pos": 1}, {"kind": "progress", "stage": "pos", "pos": 2},
+      {"kind": "progress", "stage": "end"}])"));
 }
 
 // Faults and awkward timing, each in a run of its own.
@@ -186,8 +182,8 @@ TEST(LiveSyncTest, FaultsAndTimingHaveTheirOutcome) {
     EXPECT_EQ(run.BoxTexts(), c.boxes);
     if (c.postY == 0) continue;
     bool found = false;
-    const auto updates = UpdateCalls(run);
-    for (const json& call : updates.back())
+    const auto sends = SendCalls(run);
+    for (const json& call : sends.back())
       found = found || (call["fn"] == "AddMesh" && call["positions"][1] == c.postY);
     EXPECT_TRUE(found) << "no mesh with its first vertex at " << c.postY;
   }
