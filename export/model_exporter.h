@@ -49,6 +49,9 @@ class ModelExporter {
  private:
   // Every send starts here: the unit scale of the document, worked out once.
   void BeginSend(const CRhinoDoc* doc);
+  // The model update's elements: the materials element, the withdrawal of
+  // every hidden or deleted object, every object and block definition.
+  void SendEverythingAgain(const CRhinoDoc* doc);
   // Opens the model's transfer (or prints "model is null") and disconnects.
   void FinishSend();
 

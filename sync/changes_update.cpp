@@ -60,12 +60,19 @@ void Widen(const CRhinoDoc& doc, ChangeSet& changes) {
 }  // namespace
 
 bool ModelExporter::SendChanges(const CRhinoDoc& doc, const ChangeSet& changed) {
+  const double lastScale = m_scale;
   BeginSend(&doc);
   if (m_model == 0) {
     messages::Show(messages::Message::NoModelToUpdate);
     return false;
   }
   if (!bridge::HasConnected(*m_bridge)) return false;
+  // New units change every length the model holds: everything goes again.
+  if (!(m_scale == lastScale)) {
+    SendEverythingAgain(&doc);
+    FinishSend();
+    return true;
+  }
   ChangeSet changes = changed;
   Widen(doc, changes);
   if (changes.materials) SendMaterialsElement(&doc);

@@ -16,6 +16,12 @@ bool ModelExporter::SendModelUpdate(const CRhinoDoc* doc) {
   }
   if (!bridge::Connect(*m_bridge)) return false;
   if (!bridge::HasConnected(*m_bridge)) return false;
+  SendEverythingAgain(doc);
+  FinishSend();
+  return true;
+}
+
+void ModelExporter::SendEverythingAgain(const CRhinoDoc* doc) {
   SendMaterialsElement(doc);
   if (doc) {
     // Withdraw every object that is now hidden or deleted, sent before or not.
@@ -28,6 +34,4 @@ bool ModelExporter::SendModelUpdate(const CRhinoDoc* doc) {
     SendObjectElements(*doc);
     SendBlockDefinitions(*doc);
   }
-  FinishSend();
-  return true;
 }

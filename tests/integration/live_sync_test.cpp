@@ -166,6 +166,9 @@ TEST(LiveSyncTest, FaultsAndTimingHaveTheirOutcome) {
       {"connect refused", {"Move post 7 0 0", "Wait 400", kLiveSyncOn, kStart, "Wait 100"}, "20",
        "0,3,0", {{}, {"-materials", "+materials", "+slab", "+post", "+chair"}}, "",
        {"Please install the latest version of Orvex Render"}, 0.7},
+      // New units: the update sends every length again, in centimetres as ever.
+      {"units changed", {"Units meters", "Move post 1 0 0", "Wait 400"}, "20", "",
+       {{"-materials", "+materials", "+slab", "+post", "+chair"}}, "DisConnect", {}, 100.0},
       // Closing the document waits for the update, then destroys the model.
       {"document closed during an update", {"Move post 1 0 0", "Wait 200", "Close"}, "400", "",
        {{"+post"}}, "DestroyModel", {}},
