@@ -73,11 +73,7 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
 void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref) {
   const CRhinoObject* object = ref.Object();
   if (!object) return;
-  // An object whose material has no name wears its layer's material.
-  const ON_Material& material = object->ObjectMaterial();
-  const ON_wString key = material.Name().IsEmpty()
-                             ? material::MaterialKey(object->ObjectLayer().LayerMaterial())
-                             : material::MaterialKey(material);
+  const ON_wString key = material::MaterialKey(WornMaterial(*object));
   const BridgeText id(UuidToText(object->Id()));
   ORVEX_BRIDGE_CALL(*m_bridge, BeginElement, m_model, id.c_str());
   if (const ON_Mesh* mesh = ref.Mesh()) SendMesh(*mesh, true, key);

@@ -10,3 +10,10 @@ inline constexpr CRhinoObjectIterator::object_state kSendStates =
 inline constexpr CRhinoObjectIterator::object_state kAllStates = CRhinoObjectIterator::all_objects;
 inline constexpr CRhinoObjectIterator::object_category kSendCategories =
     CRhinoObjectIterator::active_and_reference_objects;
+
+// The material an object is sent wearing: its own when that has a name, else
+// its layer's.
+inline const ON_Material& WornMaterial(const CRhinoObject& object) {
+  const ON_Material& own = object.ObjectMaterial();
+  return own.Name().IsEmpty() ? object.ObjectLayer().LayerMaterial() : own;
+}

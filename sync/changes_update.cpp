@@ -13,17 +13,10 @@
 
 namespace {
 
-// The RDK id of the material an object renders with.
-ON_UUID WornMaterial(const CRhinoObject& object) {
-  const ON_Material& own = object.ObjectMaterial();
-  return own.Name().IsEmpty() ? object.ObjectLayer().LayerMaterial().RdkMaterialInstanceId()
-                              : own.RdkMaterialInstanceId();
-}
-
 // Whether a layer or material change reaches this object.
 bool Touched(const CRhinoObject& object, const ChangeSet& changes) {
   return changes.layers.count(object.ObjectLayer().Id()) > 0 ||
-         changes.rekeyedMaterials.count(WornMaterial(object)) > 0;
+         changes.rekeyedMaterials.count(WornMaterial(object).RdkMaterialInstanceId()) > 0;
 }
 
 const CRhinoInstanceDefinition* FindDefinition(const CRhinoDoc& doc, const ON_UUID& id) {

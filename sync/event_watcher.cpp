@@ -39,11 +39,6 @@ void CEventWatcher::OnUnDeleteObject(CRhinoDoc& doc, CRhinoObject& object) {
   RecordObject(doc, object);
 }
 
-// The delete and the add (or undelete) that follow record the new object.
-void CEventWatcher::OnReplaceObject(CRhinoDoc& doc, CRhinoObject& old_object, CRhinoObject&) {
-  RecordObject(doc, old_object);
-}
-
 void CEventWatcher::OnModifyObjectAttributes(CRhinoDoc& doc, CRhinoObject& object,
                                              const CRhinoObjectAttributes&) {
   RecordObject(doc, object);

@@ -13,11 +13,12 @@ class CEventWatcher : public CRhinoEventWatcher {
   // Closing any document unlinks, whether or not it is the linked one.
   void OnCloseDocument(CRhinoDoc& doc) override;
 
-  // Object events: the object's id (and a block instance's definition).
+  // Object events: the object's id (and a block instance's definition). A
+  // replace (a geometry edit) needs none of its own: the delete and the add,
+  // or undelete, that always follow it record the object.
   void OnAddObject(CRhinoDoc& doc, CRhinoObject& object) override;
   void OnDeleteObject(CRhinoDoc& doc, CRhinoObject& object) override;
   void OnUnDeleteObject(CRhinoDoc& doc, CRhinoObject& object) override;
-  void OnReplaceObject(CRhinoDoc& doc, CRhinoObject& old_object, CRhinoObject& new_object) override;
   void OnModifyObjectAttributes(CRhinoDoc& doc, CRhinoObject& object,
                                 const CRhinoObjectAttributes& old_attributes) override;
   // Table events: the layer, the definition, the materials.

@@ -67,7 +67,7 @@ bool LiveSync::FinishUnderWay(ConverterContext& context, bool stopping) {
   if (m_update->thread.joinable()) m_update->thread.join();
   const std::optional<int> code = m_update->code;
   m_update.reset();
-  bool sent =
+  const bool sent =
       bridge::CheckConnectResult(m_bridge, code) && context.Document() &&
       context.modelExporter->SendChanges(*context.Document(), context.eventWatcher.TakeChanges());
   if (sent) return true;

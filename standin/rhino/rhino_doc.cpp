@@ -119,12 +119,6 @@ const CRhinoMaterial& CRhinoMaterialTable::operator[](int material_index) const 
   return material ? material->m_material : DefaultMaterial();
 }
 
-int CRhinoMaterialTable::StandinFindMaterialIndex(const ON_UUID& rdkId) const {
-  for (int i = 0; i < MaterialCount(); ++i)
-    if (m_doc->StandinRdk().StandinMaterialAt(i)->InstanceId() == rdkId) return i;
-  return -1;
-}
-
 int CRhinoMaterialTable::StandinFindMaterialFromName(const ON_wString& name) const {
   for (int i = 0; i < MaterialCount(); ++i)
     if (m_doc->StandinRdk().StandinMaterialAt(i)->InstanceName() == name) return i;
@@ -147,19 +141,29 @@ CRhinoDoc::CRhinoDoc() : m_serial_number(g_next_serial_number++) {
 }
 CRhinoDoc::~CRhinoDoc() = default;
 
+namespace {
+
+void ReportProgress(rhino_standin::ProgressMeterEvent::Stage stage, int pos, int lower = 0,
+                    int upper = 0, const wchar_t* label = nullptr) {
+  rhino_standin::ProgressMeterEvent event{};
+  event.stage = stage;
+  event.lower = lower;
+  event.upper = upper;
+  event.pos = pos;
+  event.label = label ? label : L"";
+  rhino_standin::EmitProgress(event);
+}
+
+}  // namespace
+
 int CRhinoDoc::StatusBarProgressMeterStart(int nLower, int nUpper, const wchar_t* pszLabel, bool,
                                            bool) {
   std::lock_guard<std::mutex> lock(m_progress_mutex);
   if (m_progress_running) return -1;
   m_progress_running = true;
   m_progress_pos = nLower;
-  rhino_standin::ProgressMeterEvent event{};
-  event.stage = rhino_standin::ProgressMeterEvent::Stage::kStart;
-  event.lower = nLower;
-  event.upper = nUpper;
-  event.pos = nLower;
-  event.label = pszLabel ? pszLabel : L"";
-  rhino_standin::EmitProgress(event);
+  ReportProgress(rhino_standin::ProgressMeterEvent::Stage::kStart, nLower, nLower, nUpper,
+                 pszLabel);
   return 1;
 }
 
@@ -168,10 +172,7 @@ int CRhinoDoc::StatusBarProgressMeterPos(int nPos, bool bAbsolute) {
   if (!m_progress_running) return 0;
   const int previous = m_progress_pos;
   m_progress_pos = bAbsolute ? nPos : previous + nPos;
-  rhino_standin::ProgressMeterEvent event{};
-  event.stage = rhino_standin::ProgressMeterEvent::Stage::kPos;
-  event.pos = m_progress_pos;
-  rhino_standin::EmitProgress(event);
+  ReportProgress(rhino_standin::ProgressMeterEvent::Stage::kPos, m_progress_pos);
   return previous;
 }
 
@@ -179,9 +180,7 @@ void CRhinoDoc::StatusBarProgressMeterEnd() {
   std::lock_guard<std::mutex> lock(m_progress_mutex);
   if (!m_progress_running) return;
   m_progress_running = false;
-  rhino_standin::ProgressMeterEvent event{};
-  event.stage = rhino_standin::ProgressMeterEvent::Stage::kEnd;
-  rhino_standin::EmitProgress(event);
+  ReportProgress(rhino_standin::ProgressMeterEvent::Stage::kEnd, m_progress_pos);
 }
 
 CRhinoObject& CRhinoDoc::StandinAddObject(std::unique_ptr<CRhinoObject> object) {

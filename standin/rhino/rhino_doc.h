@@ -108,8 +108,6 @@ class CRhinoMaterialTable {
   CRhinoDoc& Document() const { return *m_doc; }
 
   // --- Stand-in side ---
-  // Index of the material with this RDK instance id, or -1.
-  int StandinFindMaterialIndex(const ON_UUID& rdkId) const;
   // Index of the first material whose RDK content has this name, or -1.
   int StandinFindMaterialFromName(const ON_wString& name) const;
   CRhinoDoc* m_doc = nullptr;

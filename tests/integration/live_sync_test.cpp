@@ -97,10 +97,11 @@ TEST(LiveSyncTest, EachEditReachesTheRendererAsOnlyWhatItTouched) {
       {"Delete chair", {"-chair"}},
       {"Undo", {"+chair"}},
   };
-  std::vector<std::string> edits;
+  std::vector<std::string> edits = {kLiveSyncOn};  // on already
   for (const auto& step : steps) edits.insert(edits.end(), {step.first, "Wait 400"});
   // Off: edits wait for the next send; Stop is the link's last word.
-  edits.insert(edits.end(), {kLiveSyncOff, "Move post 5 0 0", "Wait 400", kStop});
+  edits.insert(edits.end(),
+               {kLiveSyncOff, "Move post 5 0 0", "Wait 400", kLiveSyncOff, kStop, kLiveSyncOn});
   const HostRun run = RunLive(edits);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const auto updates = Updates(run);
@@ -108,6 +109,10 @@ TEST(LiveSyncTest, EachEditReachesTheRendererAsOnlyWhatItTouched) {
   for (size_t i = 0; i < steps.size(); ++i)
     EXPECT_EQ(updates[i], steps[i].second) << "after " << steps[i].first;
   EXPECT_EQ(run.CallNames().back(), "DestroyModel");
+  // The commands' rules: already on, already off, unlinked.
+  size_t at = 0;
+  for (const char* line : {"Live sync on!", "Live sync off!", "Not Connected!"})
+    EXPECT_NE(at = run.out.find(line, at), std::string::npos) << line;
 
   // Each live connect ran off the command thread, the sends on it.
   const auto calls = SendCalls(run);  // [0]: the full send
