@@ -58,6 +58,11 @@ export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 wineserver -p  # one server for the whole run, ended by the trap
 wineboot --init >/dev/null 2>&1
+# Wine's own processes (services, the desktop) start with the first program and end with the
+# last one, keeping the output of the program that started them. Were a test to start them,
+# CTest would wait for that test's output to close until they all end, often for minutes. A
+# program of our own, silent, keeps them running from here to the end of the run.
+wine ping -n 86400 127.0.0.1 >/dev/null 2>&1 &
 echo "wine prefix made ($(wine --version))"
 
 # run_host PLATFORM HOST: the demo's session on the example document, its bridge calls
