@@ -8,6 +8,9 @@
 # full: adds clang (fuzzing), mingw-w64 (the Windows checks) and clang-format.
 # windows: mingw-w64 (posix threads), wine and GoogleTest's sources, for the Windows build
 #       (scripts/setup_windows_sources.sh then brings the libraries Debian has no mingw build of);
+#       wine's commands (wine, wineboot, winepath, wineserver) are in the package wine, and its
+#       preloader keeps the low addresses every Windows process needs free: without it about one
+#       start in a thousand fails in silence ("failed to map the shared user data", exit code 1);
 #       the 32-bit linker (a 32-bit bridge for the tests) and the zh_CN.UTF-8 locale (wine takes
 #       the system language from it).
 # viewer: f3d, a VTK glTF viewer, offscreen under xvfb, and Pillow to read its pictures
@@ -30,7 +33,8 @@ case "$profile" in
     ;;
   windows)
     packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 wine64
-      googletest libeigen3-dev libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev locales)
+      wine wine64-preloader googletest libeigen3-dev libcpp-httplib-dev nlohmann-json3-dev
+      libtinygltf-dev locales)
     ;;
   viewer) packages=(f3d xvfb xauth python3-pil) ;;
   *) echo "setup.sh: unknown profile: $profile (demo, test, full, windows or viewer)" >&2; exit 2 ;;
