@@ -203,7 +203,7 @@ LargeDocument BuildLargeDocument(const LargeDocumentShape& shape) {
     const ON_UUID id = definition->Id();
     doc.m_instance_definition_table.StandinAdd(std::move(definition));
     result.sentMeshes.push_back(SentMeshOf(mesh));
-    result.sentMeshes.back().exchange = false;
+    result.sentMeshes.back().axes = common::MeshAxes::kModel;
     result.triangles += TriangleFaces(mesh);
     for (int r = 0; r < shape.referencesPerDefinition; ++r) {
       const ON_Xform place =

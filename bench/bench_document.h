@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "RhinoSdk.h"
+#include "common/renderer_frame.h"
 
 namespace bench {
 
@@ -35,7 +36,8 @@ struct LargeDocumentShape {
 // texture coordinates per vertex, three indices per triangle.
 struct SentMesh {
   const ON_Mesh* mesh = nullptr;
-  bool exchange = true;  // an object's mesh; false: a block definition's
+  // An object's mesh in renderer axes; a block definition's in model axes.
+  common::MeshAxes axes = common::MeshAxes::kRenderer;
   std::size_t positionBytes = 0;
   std::size_t normalBytes = 0;
   std::size_t uvBytes = 0;

@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "bench/bench_document.h"
-#include "export/model_exporter.h"
-#include "plugin/converter_context.h"
+#include "plugin/the_link.h"
+#include "renderer_link/model_update.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 struct LiveFixture {
-  ConverterContext* context = nullptr;
+  renderer_link::Link* link = nullptr;
   CRhinoDoc* doc = nullptr;
   CRhinoMeshObject* moved = nullptr;
 };
@@ -38,8 +38,8 @@ LiveFixture& TheLiveFixture() {
     bench::LargeDocument document = bench::BuildLargeDocument();
     f->moved = static_cast<CRhinoMeshObject*>(document.meshObjects[1000]);
     f->doc = RhinoApp().StandinOpenDocument(std::move(document.doc));
-    f->context = &TheConverterContext();
-    if (StartFlow(*f->context, f->doc)) f->context->liveSync->SwitchOn();
+    f->link = &plugin::TheLink();
+    if (f->link->Start(f->doc)) f->link->SwitchLiveSyncOn();
     return f;
   }();
   return *fixture;
@@ -59,16 +59,16 @@ void MoveOne(LiveFixture& f) {
 // seconds from the first idle to the end, or a negative number when no
 // update came within a second or it sent other than one mesh.
 double UpdateSeconds(LiveFixture& f) {
-  const std::uint32_t meshes = f.context->modelExporter->MeshCounter();
+  const std::uint32_t meshes = f.link->Exporter().MeshCounter();
   std::this_thread::sleep_for(std::chrono::milliseconds(101));
   const auto start = Clock::now();
   int count = 0;
   do {
     rhino_standin::RaiseIdle(count++);
     if (Clock::now() - start > std::chrono::seconds(1)) return -1;
-  } while (f.context->liveSync->UpdateUnderWay() || !f.context->eventWatcher.Changes().Empty());
+  } while (f.link->Live().UpdateUnderWay() || !f.link->Watcher().Changes().Empty());
   const double seconds = Seconds(Clock::now() - start);
-  return f.context->modelExporter->MeshCounter() == meshes + 1 ? seconds : -1;
+  return f.link->Exporter().MeshCounter() == meshes + 1 ? seconds : -1;
 }
 
 void BM_LiveUpdateShare(benchmark::State& state) {
@@ -79,7 +79,7 @@ void BM_LiveUpdateShare(benchmark::State& state) {
     const double live = UpdateSeconds(f);
     if (live < 0) return state.SkipWithError("no update of exactly one mesh");
     const auto start = Clock::now();
-    f.context->modelExporter->SendModelUpdate(f.doc);
+    renderer_link::UpdateModel(f.link->RendererBridge(), f.link->Exporter(), f.doc);
     const double update = Seconds(Clock::now() - start);
     liveSeconds += live;
     updateSeconds += update;

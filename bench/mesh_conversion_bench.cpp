@@ -15,9 +15,19 @@
 #include <vector>
 
 #include "bench/bench_document.h"
-#include "export/mesh_buffers.h"
+#include "common/renderer_frame.h"
+#include "model_export/mesh_buffers.h"
 
 namespace {
+
+using model_export::kQuadSplitRun;
+using model_export::MeshBuffers;
+
+// An object's mesh, as a send converts it.
+bool ConvertMesh(const ON_Mesh& mesh, double scale, MeshBuffers& buffers) {
+  return model_export::ConvertMesh(mesh, common::RendererFrame(scale), common::MeshAxes::kRenderer,
+                                   buffers);
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -98,7 +108,7 @@ void BM_MeshConversionWarm(benchmark::State& state) {
     std::memset(outputs.back().get(), 1, bytes);
   }
   MeshBuffers buffers;
-  ConvertMesh(mesh, kScale, true, buffers);  // buffers sized as by an earlier mesh
+  ConvertMesh(mesh, kScale, buffers);  // buffers sized as by an earlier mesh
   ON_Mesh host;
   double copySeconds = 0, convertSeconds = 0, hostSeconds = 0;
   for (auto _ : state) {
@@ -106,7 +116,7 @@ void BM_MeshConversionWarm(benchmark::State& state) {
     for (int i = 0; i < 4; ++i) std::memcpy(outputs[i].get(), input.data[i], input.bytes[i]);
     benchmark::ClobberMemory();
     const auto t1 = Clock::now();
-    const bool sent = ConvertMesh(mesh, kScale, true, buffers);
+    const bool sent = ConvertMesh(mesh, kScale, buffers);
     benchmark::DoNotOptimize(sent);
     benchmark::ClobberMemory();
     const auto t2 = Clock::now();
@@ -139,7 +149,7 @@ void BM_MeshConversionCold(benchmark::State& state) {
     const auto t1 = Clock::now();
     {
       MeshBuffers buffers;
-      const bool sent = ConvertMesh(mesh, kScale, true, buffers);
+      const bool sent = ConvertMesh(mesh, kScale, buffers);
       benchmark::DoNotOptimize(sent);
       benchmark::ClobberMemory();
       triangles = buffers.indices.size() / 3;

@@ -20,14 +20,17 @@
 #include <vector>
 
 #include "bench/bench_document.h"
-#include "bridge/bridge_exports.h"
-#include "bridge/bridge_loader.h"
-#include "bridge/bridge_text.h"
-#include "export/mesh_buffers.h"
-#include "export/model_exporter.h"
-#include "export/unit_scale.h"
+#include "bench/bench_exporter.h"
+#include "common/renderer_frame.h"
+#include "model_export/mesh_buffers.h"
+#include "renderer_link/renderer_answers.h"
 
 namespace {
+
+using model_export::ConvertMesh;
+using model_export::kIdentityTransform;
+using model_export::MeshBuffers;
+using model_export::MeshName;
 
 using Clock = std::chrono::steady_clock;
 
@@ -35,9 +38,9 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 
 struct Fixture {
   bench::LargeDocument document;
-  std::unique_ptr<ModelExporter> exporter;
+  std::unique_ptr<bench::Exporter> exporter;
   // The benchmark's own handle on the bridge library the exporter loads.
-  BridgeHandle bridge;
+  bridge::Bridge bridge;
   std::unique_ptr<char[]> copyTarget;
 };
 
@@ -45,8 +48,8 @@ Fixture& TheFixture() {
   static Fixture* fixture = [] {
     auto* f = new Fixture;
     f->document = bench::BuildLargeDocument();
-    f->exporter = std::make_unique<ModelExporter>();
-    bridge::Load(f->bridge);
+    f->exporter = std::make_unique<bench::Exporter>();
+    f->bridge.TakeUp();
     const std::size_t bytes = f->document.SentBytes();
     f->copyTarget.reset(new char[bytes]);
     std::memset(f->copyTarget.get(), 1, bytes);
@@ -87,10 +90,10 @@ void PlainCopy(const Fixture& f, const std::vector<bool>* leftOut = nullptr,
 // host's look-up of each block definition's references (GetReferences), which
 // the send makes once per definition.
 double ConversionSeconds(const bench::LargeDocument& d, MeshBuffers& buffers) {
-  const double scale = UnitScale(d.doc.get());
+  const common::RendererFrame frame(d.doc.get());
   const auto start = Clock::now();
   for (const bench::SentMesh& m : d.sentMeshes) {
-    const bool sent = ConvertMesh(*m.mesh, scale, m.exchange, buffers);
+    const bool sent = ConvertMesh(*m.mesh, frame, m.axes, buffers);
     benchmark::DoNotOptimize(sent);
   }
   return Seconds(Clock::now() - start);
@@ -110,13 +113,10 @@ double ReferenceLookUpSeconds(const CRhinoDoc& doc) {
 // The bridge stand-in's own share: the same mesh buffers, elements and
 // placements handed to it directly (conversion untimed), into a model of its
 // own that is destroyed afterwards.
-double BridgeSeconds(const bench::LargeDocument& d, BridgeHandle& bridge, MeshBuffers& buffers) {
-  const double scale = UnitScale(d.doc.get());
-  const BridgeModel model = ORVEX_BRIDGE_CALL(bridge, CreateModel).value_or(0);
-  const auto beginElement = ORVEX_BRIDGE(bridge, BeginElement);
-  const auto endElement = ORVEX_BRIDGE(bridge, EndElement);
-  const auto addMesh = ORVEX_BRIDGE(bridge, AddMesh);
-  const auto addInstance = ORVEX_BRIDGE(bridge, AddInstance);
+double BridgeSeconds(const bench::LargeDocument& d, const bridge::Bridge& bridge,
+                     MeshBuffers& buffers) {
+  const common::RendererFrame frame(d.doc.get());
+  const BridgeModel model = bridge.CreateModel();
   const std::size_t objects = d.meshObjects.size();
   const std::size_t referencesPerDefinition =
       (d.placements - objects) / std::max<std::size_t>(1, d.sentMeshes.size() - objects);
@@ -124,24 +124,25 @@ double BridgeSeconds(const bench::LargeDocument& d, BridgeHandle& bridge, MeshBu
   std::uint32_t number = 0;
   for (std::size_t i = 0; i < d.sentMeshes.size(); ++i) {
     const bench::SentMesh& m = d.sentMeshes[i];
-    ConvertMesh(*m.mesh, scale, m.exchange, buffers);
-    const BridgeText id(std::to_wstring(i));
-    const BridgeText name(MeshName(number++));
-    const BridgeText key(L"Material 1_1000");
+    ConvertMesh(*m.mesh, frame, m.axes, buffers);
+    const bridge::Text id(std::to_wstring(i));
+    const bridge::Text name(MeshName(number++));
+    const bridge::Text key(L"Material 1_1000");
     const auto start = Clock::now();
-    beginElement(model, id.c_str());
-    addMesh(model, name.c_str(), buffers.positions.data(),
-            static_cast<int>(buffers.positions.size()), buffers.normals.data(),
-            static_cast<int>(buffers.normals.size()), buffers.uvs.data(),
-            static_cast<int>(buffers.uvs.size()), static_cast<const float*>(nullptr), 0,
-            buffers.indices.data(), static_cast<int>(buffers.indices.size()));
-    const std::size_t placements = m.exchange ? 1 : referencesPerDefinition;
+    bridge.BeginElement(model, id);
+    bridge.AddMesh(model, name, buffers.positions.data(),
+                   static_cast<int>(buffers.positions.size()), buffers.normals.data(),
+                   static_cast<int>(buffers.normals.size()), buffers.uvs.data(),
+                   static_cast<int>(buffers.uvs.size()), buffers.indices.data(),
+                   static_cast<int>(buffers.indices.size()));
+    const std::size_t placements =
+        m.axes == common::MeshAxes::kRenderer ? 1 : referencesPerDefinition;
     for (std::size_t p = 0; p < placements; ++p)
-      addInstance(model, name.c_str(), key.c_str(), kIdentityTransform);
-    endElement();
+      bridge.AddInstance(model, name, key, kIdentityTransform);
+    bridge.EndElement();
     seconds += Seconds(Clock::now() - start);
   }
-  ORVEX_BRIDGE_CALL(bridge, DestroyModel, model);
+  bridge.DestroyModel(model);
   return seconds;
 }
 
@@ -194,7 +195,7 @@ void BM_ModelUpdate(benchmark::State& state) {
   Fixture& f = TheFixture();
   const bench::LargeDocument& d = f.document;
   const auto connectStart = Clock::now();
-  bridge::Connect(f.bridge);
+  renderer_link::ConnectRenderer(f.bridge);
   const double connectSeconds = Seconds(Clock::now() - connectStart);
   f.exporter->SendFullModel(d.doc.get());
   std::vector<bool> hidden(d.sentMeshes.size(), false);
@@ -211,7 +212,7 @@ void BM_ModelUpdate(benchmark::State& state) {
     PlainCopy(f, &hidden, d.placements - hiddenCount);
     const auto t1 = Clock::now();
     const double cpu0 = ThreadCpuSeconds();
-    updated = f.exporter->SendModelUpdate(d.doc.get()) && updated;
+    updated = f.exporter->UpdateModel(d.doc.get()) && updated;
     cpuSeconds += ThreadCpuSeconds() - cpu0;
     const auto t2 = Clock::now();
     copySeconds += Seconds(t1 - t0);

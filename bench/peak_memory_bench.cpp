@@ -10,9 +10,8 @@
 #include <memory>
 
 #include "bench/bench_document.h"
+#include "bench/bench_exporter.h"
 #include "bench/heap_accounting.h"
-#include "bridge/bridge_exports.h"
-#include "export/model_exporter.h"
 
 namespace {
 
@@ -20,7 +19,7 @@ void BM_FullSendPeakMemory(benchmark::State& state) {
   const std::int64_t beforeDocument = heap::Now().plugInLive;
   const bench::LargeDocument d = bench::BuildLargeDocument();
   const std::int64_t documentBytes = heap::Now().plugInLive - beforeDocument;
-  ModelExporter exporter;
+  bench::Exporter exporter;
   if (!heap::StartAttribution("/OrvexPlugin.so")) {
     state.SkipWithError("the bridge library is not loaded");
     return;

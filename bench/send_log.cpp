@@ -11,8 +11,7 @@
 
 #include "RhinoSdk.h"
 #include "bench/bench_document.h"
-#include "bridge/bridge_exports.h"
-#include "export/model_exporter.h"
+#include "bench/bench_exporter.h"
 #include "standin_host.h"
 
 namespace {
@@ -21,7 +20,7 @@ int g_boxes = 0;
 
 // A full send, then an update after hiding one object, deleting another and
 // showing a hidden one again.
-void SendAndUpdate(ModelExporter& exporter, CRhinoDoc& doc) {
+void SendAndUpdate(bench::Exporter& exporter, CRhinoDoc& doc) {
   exporter.SendFullModel(&doc);
   const int count = doc.StandinObjectCount();
   for (int i = 0; i < count; ++i) {
@@ -31,7 +30,7 @@ void SendAndUpdate(ModelExporter& exporter, CRhinoDoc& doc) {
     if (i == 1) object->StandinSetDeleted(true);
     if (object->IsHidden() && i != 0) object->StandinAttributes().SetMode(ON::normal_object);
   }
-  exporter.SendModelUpdate(&doc);
+  exporter.UpdateModel(&doc);
   exporter.DestroyModel();
 }
 
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
   };
   rhino_standin::SetHostHooks(std::move(hooks));
 
-  ModelExporter exporter;
+  bench::Exporter exporter;
   for (ON::LengthUnitSystem units :
        {ON::LengthUnitSystem::Meters, ON::LengthUnitSystem::Millimeters,
         ON::LengthUnitSystem::Unset}) {  // unset: the scale that is not a number

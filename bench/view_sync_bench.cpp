@@ -21,11 +21,14 @@
 #include <vector>
 
 #include "RhinoSdk.h"
-#include "bridge/bridge_loader.h"
+#include "bridge/library_location.h"
 #include "platform/platform.h"
-#include "sync/view_sync.h"
+#include "renderer_link/view_sync.h"
 
 namespace {
+
+using renderer_link::ViewSyncIdle;
+using renderer_link::ViewSyncShared;
 
 using Clock = std::chrono::steady_clock;
 using CameraSendsFn = std::int64_t (*)(std::int64_t* lastSendNs);
@@ -83,7 +86,7 @@ class RunningViewSync {
     m_idle.Register();
     m_shared->SetDocument(&f.doc);
     const std::int64_t before = f.Sends();
-    StartViewSyncThread(m_shared);
+    renderer_link::StartViewSyncThread(m_shared, m_bridge);
     // The first pass sends at once.
     m_started = WaitUntil([&] { return f.Sends() > before; }, std::chrono::seconds(2));
   }
@@ -97,6 +100,8 @@ class RunningViewSync {
  private:
   std::shared_ptr<ViewSyncShared> m_shared;
   ViewSyncIdle m_idle;
+  // Not taken up: the thread takes up its own handle, loading the library.
+  bridge::Bridge m_bridge;
   bool m_started = false;
 };
 

@@ -41,3 +41,23 @@ using AddSceneFn = void (*)(const BridgeChar* id, const BridgeChar* name, const 
 using StartSendScenesFn = void (*)(const BridgeChar* documentPath);
 using SetCameraTransformFovFn = void (*)(const float* camera9, float fov);
 }  // namespace bridge_api
+
+namespace bridge {
+
+// What StartLinkOrvexRender and Connect answer.
+enum class ResultCode : int {
+  kLinked = 0,
+  kRendererNotFound = 1,  // the renderer's installation folder is not known
+  kRendererNotOpen = 2,
+  kVersionOutdated = 3,
+  kRendererBusy = 4,
+  kRendererUpdating = 5,
+  kCancelledByUser = 6,
+  kUnknownIssue = 7,  // also the plug-in's own answer when the call could not be made
+  kNetworkError = 8,
+};
+
+// Codes outside 0..8 are failures the bridge gives no words for.
+constexpr bool IsKnownResultCode(int code) { return code >= 0 && code <= 8; }
+
+}  // namespace bridge

@@ -8,11 +8,15 @@
 #include "bridge/bridge_api.h"
 #include "platform/native.h"
 
-class BridgeText {
+namespace bridge {
+
+class Text {
  public:
-  explicit BridgeText(std::wstring_view text) : m_text(platform::WideToUtf16Units(text)) {}
+  explicit Text(std::wstring_view text) : m_text(platform::WideToUtf16Units(text)) {}
   const BridgeChar* c_str() const { return m_text.c_str(); }
 
  private:
   std::basic_string<BridgeChar> m_text;
 };
+
+}  // namespace bridge

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "bridge/library_location.h"
 #include "platform/native.h"
 #include "platform/platform.h"
 
@@ -35,6 +36,21 @@ void WriteFolderFile(const std::wstring& path, const std::wstring& folder) {
   std::ofstream file(platform::FilePath(path), std::ios::binary | std::ios::trunc);
   const std::string utf8 = platform::WideToUtf8(folder);
   file.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
+}
+
+std::optional<std::wstring> StoredInstallationFolder() {
+  bool opened = false;
+  std::optional<std::wstring> folder = ReadFolderFile(FolderFilePath(PlugInFolder()), &opened);
+  if (!opened) return std::nullopt;
+  return folder;
+}
+
+bool CanStoreInstallationFolder(const std::wstring& folder) {
+  return DecodeFolderLine(platform::WideToUtf8(folder)).has_value();
+}
+
+void StoreInstallationFolder(const std::wstring& folder) {
+  WriteFolderFile(FolderFilePath(PlugInFolder()), folder);
 }
 
 }  // namespace bridge

@@ -20,4 +20,12 @@ std::optional<std::wstring> ReadFolderFile(const std::wstring& path, bool* opene
 // Replaces the file's content with the folder as UTF-8, with no line end.
 void WriteFolderFile(const std::wstring& path, const std::wstring& folder);
 
+// The folder stored beside this plug-in; nullopt when there is none.
+std::optional<std::wstring> StoredInstallationFolder();
+// Whether the folder file can hold the folder so that the next load reads it
+// back: a character beyond one 16-bit unit cannot be.
+bool CanStoreInstallationFolder(const std::wstring& folder);
+// Stores the folder for every later load.
+void StoreInstallationFolder(const std::wstring& folder);
+
 }  // namespace bridge

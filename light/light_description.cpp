@@ -1,5 +1,6 @@
 #include "light/light_description.h"
 
+#include "common/renderer_frame.h"
 #include "record_text/markup_escape.h"
 
 namespace light {
@@ -29,15 +30,19 @@ std::wstring TypeText(LightType type) {
 
 namespace {
 
-// The position's renderer form (y, x, z) and the closing "1.0".
-std::wstring PositionRow(const ON_3dPoint& position) {
-  return NumberText(position.y) + L"," + NumberText(position.x) + L"," + NumberText(position.z) +
-         L",1.0";
+std::wstring Row(const ON_3dVector& v) {
+  return NumberText(v.x) + L"," + NumberText(v.y) + L"," + NumberText(v.z);
 }
 
+// The position in the renderer's axes and the closing "1.0".
+std::wstring PositionRow(const ON_3dPoint& position) {
+  return Row(ON_3dVector(common::RendererAxes(position))) + L",1.0";
+}
+
+// A column of the rotation in the renderer's axes and "0.0".
 std::wstring RotationRow(const Eigen::Matrix3d& r, int column) {
-  return NumberText(r(1, column)) + L"," + NumberText(r(0, column)) + L"," +
-         NumberText(r(2, column)) + L",0.0,";
+  return Row(common::RendererAxes(ON_3dVector(r(0, column), r(1, column), r(2, column)))) +
+         L",0.0,";
 }
 
 const wchar_t kBrightnessAndClose[] = L"<Brightness>40</Brightness></LightSource>";

@@ -6,13 +6,16 @@
 #include <string>
 
 #include "RhinoSdk.h"
-#include "bridge/bridge_handle.h"
+#include "bridge/bridge.h"
+#include "common/renderer_frame.h"
+
+namespace light {
 
 class LightExporter {
  public:
-  // The exporter calls the bridge through this handle; it does not own it. A
-  // null handle behaves as a bridge without the export.
-  explicit LightExporter(BridgeHandle* bridge);
+  // The exporter sends through the link's bridge, which outlives it. A bridge
+  // whose library is not loaded lacks the export.
+  explicit LightExporter(const bridge::Bridge& bridge);
 
   // Describes the document's whole light set and sends it with the document's
   // path. A document without a qualifying light sends the empty text. Without
@@ -26,7 +29,7 @@ class LightExporter {
   // The layer group and light source records of the last send.
   const std::wstring& Text() const { return m_text; }
   // Centimetres per model unit of the last send (1.0 before any, and without a document).
-  double Scale() const { return m_scale; }
+  double Scale() const { return m_frame.Scale(); }
 
  private:
   void StartSend(const CRhinoDoc* doc);
@@ -37,6 +40,8 @@ class LightExporter {
   std::wstring m_text;
   // Layer id texts whose group record has been written in this send.
   std::map<std::wstring, bool> m_writtenLayers;
-  BridgeHandle* m_bridge;
-  double m_scale = 1.0;
+  const bridge::Bridge& m_bridge;
+  common::RendererFrame m_frame{1.0};
 };
+
+}  // namespace light

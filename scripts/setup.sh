@@ -2,7 +2,9 @@
 # Installs the Debian packages a job needs; those already installed are skipped, and
 # apt-get runs only when something is missing.
 #   scripts/setup.sh [demo|test|full|windows|viewer]   (default: test)
-# demo: what the host, the plug-in and the stand-ins need to build and run.
+# demo: what the host, the plug-in and the stand-ins need to build and run, and the
+#       compiler cache every preset builds through (ccache, kept in ~/.cache/ccache,
+#       shared by every clone on the machine).
 # test: adds GoogleTest, the test models, the benchmarks' library and Node for the glTF
 #       validator (scripts/setup_validator.sh).
 # full: adds clang (fuzzing), mingw-w64 (the Windows checks) and clang-format.
@@ -19,7 +21,7 @@ set -euo pipefail
 profile="${1:-test}"
 
 packages=(
-  build-essential cmake ninja-build pkg-config python3 git uuid-dev
+  build-essential cmake ninja-build ccache pkg-config python3 git uuid-dev
   libeigen3-dev libssl-dev libcpp-httplib-dev nlohmann-json3-dev libtinygltf-dev
   libpugixml-dev libassimp-dev
 )
@@ -32,7 +34,7 @@ case "$profile" in
     [ "$profile" = full ] && packages+=(clang-format clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64)
     ;;
   windows)
-    packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 wine64
+    packages=(cmake ninja-build ccache g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 wine64
       wine wine64-preloader googletest libeigen3-dev libcpp-httplib-dev nlohmann-json3-dev
       libtinygltf-dev locales)
     ;;

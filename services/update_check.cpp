@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <string>
 
+#include "common/messages.h"
 #include "platform/platform.h"
-#include "plugin/messages.h"
 #include "services/service_settings.h"
 
 namespace services {
@@ -61,7 +61,7 @@ void RunUpdateCheck(const UpdateCheckSettings& settings) {
   try {
     const std::optional<UpdateReply> reply = FetchUpdateReply(settings);
     if (!reply || !ReplyOffersNewVersion(*reply)) return;
-    if (messages::Show(messages::Message::NewVersionPublished) != messages::kButtonOk) return;
+    if (common::ShowMessage(common::Message::NewVersionPublished) != common::kButtonOk) return;
     platform::ShellOpen(L"open", L"explorer.exe", settings.downloadUrl);
   } catch (...) {
     // Every failure of the check is silent; loading goes on.

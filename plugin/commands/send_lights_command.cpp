@@ -1,11 +1,10 @@
-#include "light/light_exporter.h"
 #include "plugin/commands/command_steps.h"
 #include "plugin/commands/commands.h"
-#include "plugin/converter_context.h"
+#include "plugin/the_link.h"
 
 CRhinoCommand::result CCommandOrvexConverterSendLights::RunCommand(const CRhinoCommandContext&) {
-  ConverterContext& converter = TheConverterContext();
-  if (!CheckConnected()) return success;
-  converter.lightExporter->SendLights(converter.Document());
-  return Succeeded("sync_light");
+  renderer_link::Link& link = plugin::TheLink();
+  if (!link.CheckLinked()) return success;
+  link.SendLights();
+  return plugin::Succeeded("sync_light");
 }

@@ -1,8 +1,8 @@
 #include "plugin/commands/command_steps.h"
 #include "plugin/commands/commands.h"
-#include "plugin/converter_context.h"
+#include "plugin/the_link.h"
 
 CRhinoCommand::result CCommandOrvexConverterStop::RunCommand(const CRhinoCommandContext&) {
-  if (!StopFlow(TheConverterContext())) return success;
-  return Succeeded("stop");
+  if (!plugin::TheLink().Stop()) return success;
+  return plugin::Succeeded("stop");
 }

@@ -1,31 +1,29 @@
+#include "common/messages.h"
 #include "plugin/commands/command_steps.h"
 #include "plugin/commands/commands.h"
-#include "plugin/converter_context.h"
-#include "plugin/messages.h"
-#include "sync/view_sync.h"
+#include "plugin/the_link.h"
+
+using plugin::Succeeded;
+using plugin::TheLink;
 
 CRhinoCommand::result CCommandOrvexConverterViewSyncOn::RunCommand(const CRhinoCommandContext&) {
-  ConverterContext& converter = TheConverterContext();
-  LinkFlags& flags = TheLinkFlags();
-  if (!CheckConnected()) return success;
-  if (flags.viewSyncOn) {
-    messages::PrintConsole("View sync on!\n");
+  renderer_link::Link& link = TheLink();
+  if (!link.CheckLinked()) return success;
+  if (link.ViewSyncIsOn()) {
+    common::PrintConsole("View sync on!\n");
     return success;
   }
-  StartViewSyncThread(converter.viewSync);
-  flags.viewSyncOn = 1;
+  link.StartViewSync();
   return Succeeded("viewOn");
 }
 
 CRhinoCommand::result CCommandOrvexConverterViewSyncOff::RunCommand(const CRhinoCommandContext&) {
-  ConverterContext& converter = TheConverterContext();
-  LinkFlags& flags = TheLinkFlags();
-  if (!CheckConnected()) return success;
-  if (!flags.viewSyncOn) {
-    messages::PrintConsole("View sync off!\n");
+  renderer_link::Link& link = TheLink();
+  if (!link.CheckLinked()) return success;
+  if (!link.ViewSyncIsOn()) {
+    common::PrintConsole("View sync off!\n");
     return success;
   }
-  converter.viewSync->StopThreads();
-  flags.viewSyncOn = 0;
+  link.StopViewSync();
   return Succeeded("viewOff");
 }

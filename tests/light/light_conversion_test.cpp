@@ -11,6 +11,7 @@
 
 namespace {
 
+using light::LightExporter;
 using light_test::AddLayer;
 using light_test::AddLight;
 using light_test::ElementText;
@@ -41,7 +42,8 @@ class LightConversion : public ::testing::Test {
 
   std::unique_ptr<CRhinoDoc> doc;
   int layer = 0;
-  LightExporter exporter{nullptr};
+  bridge::Bridge notLoaded;
+  LightExporter exporter{notLoaded};
 };
 
 TEST_F(LightConversion, PointLightInAMetreDocument) {

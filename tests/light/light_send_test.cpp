@@ -18,6 +18,7 @@
 
 namespace {
 
+using light::LightExporter;
 using light_test::AddLayer;
 using light_test::AddLight;
 using light_test::MakeDocument;
@@ -39,9 +40,9 @@ class LightSend : public ::testing::Test {
     // The bridge reads ORVEX_BRIDGE_LOG once, when it is loaded; it is removed
     // again once both libraries are in, so that only they log.
     callLog = std::make_unique<test_support::ProcessCallLog>("orvex-light-send");
-    bridge.module = platform::LoadLibraryFromPath(Wide(ORVEX_TEST_BRIDGE_LIBRARY));
-    bridgeWithoutLights.module =
-        platform::LoadLibraryFromPath(Wide(ORVEX_TEST_BRIDGE_WITHOUT_SEND_LIGHTS));
+    mainBridge = bridge::Bridge(platform::LoadLibraryFromPath(Wide(ORVEX_TEST_BRIDGE_LIBRARY)));
+    bridgeWithoutLights =
+        bridge::Bridge(platform::LoadLibraryFromPath(Wide(ORVEX_TEST_BRIDGE_WITHOUT_SEND_LIGHTS)));
     unsetenv("ORVEX_BRIDGE_LOG");
   }
 
@@ -49,8 +50,8 @@ class LightSend : public ::testing::Test {
   static void TearDownTestSuite() { callLog.reset(); }
 
   void SetUp() override {
-    ASSERT_NE(bridge.module, nullptr) << ORVEX_TEST_BRIDGE_LIBRARY;
-    ASSERT_NE(bridgeWithoutLights.module, nullptr) << ORVEX_TEST_BRIDGE_WITHOUT_SEND_LIGHTS;
+    ASSERT_TRUE(mainBridge.IsLoaded()) << ORVEX_TEST_BRIDGE_LIBRARY;
+    ASSERT_TRUE(bridgeWithoutLights.IsLoaded()) << ORVEX_TEST_BRIDGE_WITHOUT_SEND_LIGHTS;
     seen = callLog->Size();
     doc = MakeDocument(ON::LengthUnitSystem::Meters, L"/projects/Studio.3dm");
   }
@@ -98,8 +99,8 @@ class LightSend : public ::testing::Test {
   }
 
   static inline std::unique_ptr<test_support::ProcessCallLog> callLog;
-  static inline BridgeHandle bridge;
-  static inline BridgeHandle bridgeWithoutLights;
+  static inline bridge::Bridge mainBridge;
+  static inline bridge::Bridge bridgeWithoutLights;
 
   test_support::RecordingHost host;
   size_t seen = 0;
@@ -115,7 +116,7 @@ TEST_F(LightSend, EachLayerGroupStandsBeforeItsFirstLight) {
   AddLight(*doc, ON::light_style::world_linear_light, l1, kC, L"C");
   AddLight(*doc, ON::light_style::world_rectangular_light, l3, kD, L"D");
 
-  LightExporter exporter(&bridge);
+  LightExporter exporter(mainBridge);
   exporter.SendLights(doc.get());
   const json call = OneSend();
   EXPECT_EQ(call.value("path", ""), "/projects/Studio.3dm");
@@ -135,7 +136,7 @@ TEST_F(LightSend, DirectionalAndAmbientLightsGiveNoRecordAndNoGroup) {
   AddLight(*doc, ON::light_style::ambient_light, l2, kC, L"Sky");
   AddLight(*doc, ON::light_style::world_point_light, l3, kD, L"Lamp");
 
-  LightExporter exporter(&bridge);
+  LightExporter exporter(mainBridge);
   exporter.SendLights(doc.get());
   EXPECT_EQ(Records(OneSend().value("xml", "")),
             (std::vector<std::string>{"group 0 Studio.3dm", Group(kL3, "Lamps"),
@@ -154,7 +155,7 @@ TEST_F(LightSend, DeletedAndInactiveLightsAreSkippedSwitchedOffOnesAreSent) {
   AddLight(*doc, ON::light_style::world_point_light, l1, kC, L"Off").m_light.Enable(false);
   AddLight(*doc, ON::light_style::world_point_light, l2, kD, L"OnHiddenLayer");
 
-  LightExporter exporter(&bridge);
+  LightExporter exporter(mainBridge);
   exporter.SendLights(doc.get());
   EXPECT_EQ(Records(OneSend().value("xml", "")),
             (std::vector<std::string>{"group 0 Studio.3dm", Group(kL1, "L1"), Light(kC, kL1, "Off"),
@@ -162,7 +163,7 @@ TEST_F(LightSend, DeletedAndInactiveLightsAreSkippedSwitchedOffOnesAreSent) {
 }
 
 TEST_F(LightSend, NoQualifyingLightSendsTheEmptyText) {
-  LightExporter exporter(&bridge);
+  LightExporter exporter(mainBridge);
   exporter.SendLights(doc.get());  // an empty light table
   json call = OneSend();
   EXPECT_EQ(call.value("path", "?"), "/projects/Studio.3dm");
@@ -181,7 +182,7 @@ TEST_F(LightSend, NoQualifyingLightSendsTheEmptyText) {
 TEST_F(LightSend, AnUnsavedDocumentHasAnEmptyGroupName) {
   doc->SetPathName(L"");
   AddLight(*doc, ON::light_style::world_point_light, AddLayer(*doc, kL1, L"L1"), kA, L"A");
-  LightExporter exporter(&bridge);
+  LightExporter exporter(mainBridge);
   exporter.SendLights(doc.get());
   const json call = OneSend();
   EXPECT_EQ(call.value("path", "?"), "");
@@ -197,7 +198,7 @@ TEST_F(LightSend, NamesWithMarkupAndBeyondAsciiArriveIntact) {
   doc->SetPathName(L"/projects/R&D <draft>/Büro & Co.3dm");
   const int l1 = AddLayer(*doc, kL1, L"Lichter <für> & Ö");
   AddLight(*doc, ON::light_style::world_point_light, l1, kA, L"灯 & <lamp>");
-  LightExporter exporter(&bridge);
+  LightExporter exporter(mainBridge);
   exporter.SendLights(doc.get());
   const json call = OneSend();
   EXPECT_EQ(call.value("path", "?"), "/projects/R&D <draft>/Büro & Co.3dm");
@@ -208,7 +209,7 @@ TEST_F(LightSend, NamesWithMarkupAndBeyondAsciiArriveIntact) {
 
 TEST_F(LightSend, ABridgeWithoutTheExportShowsItsMessageAndSendsNothing) {
   AddLight(*doc, ON::light_style::world_point_light, AddLayer(*doc, kL1, L"L1"), kA, L"A");
-  LightExporter exporter(&bridgeWithoutLights);
+  LightExporter exporter(bridgeWithoutLights);
   exporter.SendLights(doc.get());
   ASSERT_EQ(host.Boxes().size(), 1u);
   EXPECT_EQ(host.Boxes()[0].text, L"Get dll func error");
@@ -226,7 +227,7 @@ TEST_F(LightSend, ABridgeWithoutTheExportShowsItsMessageAndSendsNothing) {
 }
 
 TEST_F(LightSend, WithoutADocumentNothingIsSent) {
-  LightExporter exporter(&bridge);
+  LightExporter exporter(mainBridge);
   AddLight(*doc, ON::light_style::world_point_light, AddLayer(*doc, kL1, L"L1"), kA, L"A");
   doc->SetModelUnits(ON_UnitSystem(ON::LengthUnitSystem::Millimeters));
   exporter.SendLights(doc.get());
@@ -240,9 +241,10 @@ TEST_F(LightSend, WithoutADocumentNothingIsSent) {
   EXPECT_TRUE(exporter.Text().empty());
 }
 
-TEST_F(LightSend, AMissingBridgeHandleCountsAsAMissingExport) {
+TEST_F(LightSend, ABridgeWithoutItsLibraryCountsAsAMissingExport) {
   AddLight(*doc, ON::light_style::world_point_light, AddLayer(*doc, kL1, L"L1"), kA, L"A");
-  LightExporter exporter(nullptr);
+  const bridge::Bridge notLoaded;
+  LightExporter exporter(notLoaded);
   exporter.SendLights(doc.get());
   ASSERT_EQ(host.Boxes().size(), 1u);
   EXPECT_EQ(host.Boxes()[0].text, L"Get dll func error");

@@ -22,14 +22,12 @@
 #include <vector>
 
 #include "RhinoSdk.h"
-#include "bridge/bridge_exports.h"
-#include "bridge/bridge_loader.h"
-#include "bridge/bridge_text.h"
+#include "bridge/bridge.h"
 #include "document_reader.h"
 #include "platform/platform.h"
 #include "plugin/commands/commands.h"
-#include "plugin/converter_context.h"
-#include "sync/view_sync.h"
+#include "plugin/the_link.h"
+#include "renderer_link/renderer_answers.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/wait_until.h"
@@ -107,11 +105,10 @@ void OpenDocument() {
 // handle of its own: a SetOrvexRenderPath call with a path no folder has.
 class LogMark {
  public:
-  LogMark() { bridge::Load(m_handle); }
+  LogMark() { m_handle.TakeUp(); }
   void Write(const std::string& mark) {
-    const auto setPath = ORVEX_BRIDGE(m_handle, SetOrvexRenderPath);
-    ASSERT_TRUE(setPath.Found());
-    setPath(BridgeText(platform::AnsiToWide(kPrefix + mark)).c_str());
+    ASSERT_TRUE(m_handle.Has(bridge::Function::kSetOrvexRenderPath));
+    m_handle.SetOrvexRenderPath(platform::AnsiToWide(kPrefix + mark));
   }
   static bool IsMark(const json& call, std::string* mark) {
     if (call["fn"] != "SetOrvexRenderPath") return false;
@@ -123,7 +120,7 @@ class LogMark {
 
  private:
   static constexpr const char* kPrefix = "stress-mark:";
-  BridgeHandle m_handle;
+  bridge::Bridge m_handle;
 };
 
 enum class Action {
@@ -163,12 +160,12 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
   const auto command = [](CRhinoCommand& c) {
     c.RunCommand(CRhinoCommandContext(RhinoApp().ActiveDoc()));
   };
-  const std::shared_ptr<ViewSyncShared> viewSync = TheConverterContext().viewSync;
+  const std::shared_ptr<renderer_link::ViewSyncShared> viewSync = plugin::TheLink().ViewSync();
   // Once the link and its view-sync state have settled, exactly the expected
   // number of view-sync threads runs: one while linked with view sync on, else none.
   const auto settle = [&]() {
-    const LinkFlags& flags = TheLinkFlags();
-    const int expected = flags.connected && flags.viewSyncOn ? 1 : 0;
+    const renderer_link::Link& link = plugin::TheLink();
+    const int expected = link.IsLinked() && link.ViewSyncIsOn() ? 1 : 0;
     ++settles;
     return test_support::WaitUntil([&] { return viewSync->threadsRunning.load() == expected; },
                                    std::chrono::seconds(10), std::chrono::microseconds(500));
@@ -178,7 +175,7 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
     if (!RhinoApp().ActiveDoc() && random() % 4 != 0) OpenDocument();
     std::shuffle(order.begin(), order.end(), random);
     for (const Action action : order) {
-      const bool wasLinked = TheLinkFlags().connected;
+      const bool wasLinked = plugin::TheLink().IsLinked();
       switch (action) {
         case Action::kStart: {
           // Mostly with a document: a closed one is opened again first.
@@ -186,7 +183,7 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
           mark.Write("start:" + std::to_string(startLinked.size()));
           const bool hadDocument = RhinoApp().ActiveDoc() != nullptr;
           command(start);
-          startLinked.push_back(!wasLinked && TheLinkFlags().connected);
+          startLinked.push_back(!wasLinked && plugin::TheLink().IsLinked());
           ++starts;
           if (!hadDocument) ++refusedStarts;
           break;
@@ -209,7 +206,7 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
         case Action::kCloseDocument: RhinoApp().StandinCloseDocument(); break;
       }
       rhino_standin::RaiseIdle(0);  // as the host is after each command
-      if (wasLinked && !TheLinkFlags().connected) {
+      if (wasLinked && !plugin::TheLink().IsLinked()) {
         mark.Write("end");
         ++linksEnded;
         // Half the time the next action follows at once, while the ended
@@ -224,7 +221,7 @@ TEST(LinkStressTest, ThousandCyclesInRandomOrderLeaveNoThreadAndNoLateCamera) {
                             << " view-sync threads";
     }
   }
-  if (TheLinkFlags().connected) {
+  if (plugin::TheLink().IsLinked()) {
     command(stop);
     mark.Write("end");
     ++linksEnded;
@@ -312,7 +309,7 @@ TEST(LinkStressTest, LiveSyncEditsAndCommandsInRandomOrderNeverOutliveTheModel) 
     }
     rhino_standin::RaiseIdle(0);
   }
-  if (TheLinkFlags().connected) stop.RunCommand(CRhinoCommandContext(RhinoApp().ActiveDoc()));
+  if (plugin::TheLink().IsLinked()) stop.RunCommand(CRhinoCommandContext(RhinoApp().ActiveDoc()));
 
   std::set<int> destroyed;
   int liveUpdates = 0, connectsOpen = 0, commandThread = -1;
@@ -343,10 +340,10 @@ TEST_P(ConnectWaitTest, WaitIsTheNamedMillisecondsOrTheFullWait) {
   double ms = 0;
   {
     const test_support::ScopedEnv wait("ORVEX_CONNECT_WAIT_MS", value);
-    BridgeHandle handle;
-    ASSERT_TRUE(bridge::Load(handle));
+    bridge::Bridge handle;
+    ASSERT_TRUE(handle.TakeUp());
     const auto begin = Clock::now();
-    EXPECT_TRUE(bridge::Connect(handle));
+    EXPECT_TRUE(renderer_link::ConnectRenderer(handle));
     ms = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
   }
   EXPECT_GE(ms, expectedMs - 1.0);

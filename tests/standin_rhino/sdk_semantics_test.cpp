@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "RhinoSdk.h"
-#include "tests/export/test_meshes.h"
+#include "tests/model_export/test_meshes.h"
 
-using export_test::AppendQuad;
-using export_test::AppendTriangle;
-using export_test::NewUuid;
+using model_export_test::AppendQuad;
+using model_export_test::AppendTriangle;
+using model_export_test::NewUuid;
 
 TEST(MeshTest, QuadsSplitAlongTheShorterDiagonalInPlaceAndAtTheEnd) {
   ON_Mesh mesh;

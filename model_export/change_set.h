@@ -1,0 +1,33 @@
+// What changed in the linked document since the renderer last heard of it.
+#pragma once
+
+#include <set>
+
+#include "RhinoSdk.h"
+
+namespace model_export {
+
+struct UuidOrder {
+  bool operator()(const ON_UUID& a, const ON_UUID& b) const { return ON_UuidCompare(a, b) < 0; }
+};
+using UuidSet = std::set<ON_UUID, UuidOrder>;
+
+struct ChangeSet {
+  // Objects added, deleted, undeleted, replaced or with new attributes.
+  UuidSet objects;
+  // Layers changed: every object on them counts as changed.
+  UuidSet layers;
+  // Block definitions changed, or whose references changed.
+  UuidSet definitions;
+  // RDK ids of materials whose key changed: the objects that wear them are
+  // sent again.
+  UuidSet rekeyedMaterials;
+  // A material was added, deleted or changed: the materials element again.
+  bool materials = false;
+
+  bool Empty() const {
+    return objects.empty() && layers.empty() && definitions.empty() && !materials;
+  }
+};
+
+}  // namespace model_export

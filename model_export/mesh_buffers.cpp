@@ -1,0 +1,603 @@
+#include "model_export/mesh_buffers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#define ORVEX_MESH_SSE2 1
+#include <emmintrin.h>
+#else
+#define ORVEX_MESH_SSE2 0
+#endif
+
+static_assert(sizeof(ON_3fPoint) == 3 * sizeof(float) && sizeof(ON_3fVector) == 3 * sizeof(float),
+              "vertices and normals are read as packed floats");
+
+namespace model_export {
+namespace {
+
+using common::MeshAxes;
+
+// The number of elements of an SDK array, as a size.
+template <class T>
+inline std::size_t Size(const ON_SimpleArray<T>& array) {
+  return static_cast<std::size_t>(array.Count());
+}
+
+// A face is a triangle when its third vertex number is repeated as its fourth,
+// as the host decides it; tested here, since the host's own test is a call into
+// its library for every face.
+inline bool IsTriangle(const ON_MeshFace& face) { return face.vi[2] == face.vi[3]; }
+
+// A coordinate after the uniform scale, in double precision as the host's
+// scaling does.
+inline float Scaled(float coordinate, double scale) {
+  return static_cast<float>(static_cast<double>(coordinate) * scale);
+}
+
+// A buffer larger than this is written around the cache, as a plain copy of
+// that size is: it cannot stay in a core's own cache until the bridge reads
+// it, and writing around the cache saves reading it in first.
+constexpr std::size_t kStreamingBytes = std::size_t{4} << 20;
+
+inline bool Streams(std::size_t bytes) { return ORVEX_MESH_SSE2 && bytes > kStreamingBytes; }
+
+// Makes the buffers written around the cache visible to every later reader.
+inline void EndStreaming() {
+#if ORVEX_MESH_SSE2
+  _mm_sfence();
+#endif
+}
+
+// The room past the last triangle that writing the triangles may use.
+constexpr std::size_t kIndexSlack = 1;
+
+static_assert(sizeof(ON_MeshFace) == 4 * sizeof(int), "a face is read as four numbers");
+
+template <bool kStream>
+inline void StoreIndex(int* at, int value) {
+#if ORVEX_MESH_SSE2
+  if constexpr (kStream) {
+    _mm_stream_si32(at, value);
+    return;
+  }
+#endif
+  *at = value;
+}
+
+#if ORVEX_MESH_SSE2
+// Stores four floats, at a 16-byte boundary and around the cache when
+// streaming.
+template <bool kStream>
+inline void StoreFour(float* at, __m128 v) {
+  if constexpr (kStream)
+    _mm_stream_ps(at, v);
+  else
+    _mm_storeu_ps(at, v);
+}
+#endif
+
+// The triangles among `count` faces, one face at a time, each number stored
+// on its own; see WriteTrianglesTo.
+template <bool kStream>
+std::size_t WriteTrianglesSingly(const ON_MeshFace* faces, std::size_t count, unsigned limit,
+                                 bool stopAtQuad, int*& out) {
+  std::size_t i = 0;
+  for (; i < count; ++i) {
+    const ON_MeshFace& face = faces[i];
+    if (!IsTriangle(face)) {
+      if (stopAtQuad) break;
+      continue;
+    }
+    const int a = face.vi[0], b = face.vi[1], c = face.vi[2];
+    StoreIndex<kStream>(out, a);
+    StoreIndex<kStream>(out + 1, b);
+    StoreIndex<kStream>(out + 2, c);
+    // A negative number, read unsigned, lies past every vertex list.
+    const bool inside = (static_cast<unsigned>(a) < limit) & (static_cast<unsigned>(b) < limit) &
+                        (static_cast<unsigned>(c) < limit);
+    out += inside ? 3 : 0;
+  }
+  return i;
+}
+
+#if ORVEX_MESH_SSE2
+// The triangles among `count` faces, one 16-byte store each: the room written
+// to holds one number more than the triangles need (kIndexSlack).
+std::size_t WriteTrianglesUnaligned(const ON_MeshFace* faces, std::size_t count, unsigned limit,
+                                    bool stopAtQuad, int*& out) {
+  const __m128i none = _mm_set1_epi32(-1);
+  const __m128i past = _mm_set1_epi32(static_cast<int>(limit));
+  std::size_t i = 0;
+  for (; i < count; ++i) {
+    const ON_MeshFace& face = faces[i];
+    if (!IsTriangle(face)) {
+      if (stopAtQuad) break;
+      continue;
+    }
+    const __m128i numbers = _mm_loadu_si128(reinterpret_cast<const __m128i*>(face.vi));
+    const __m128i inside =
+        _mm_and_si128(_mm_cmpgt_epi32(numbers, none), _mm_cmplt_epi32(numbers, past));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), numbers);
+    out += (_mm_movemask_ps(_mm_castsi128_ps(inside)) & 7) == 7 ? 3 : 0;
+  }
+  return i;
+}
+
+// Every lane set when a face is a triangle whose numbers all lie inside the
+// vertex list (a triangle repeats its third number in the fourth place).
+inline __m128i SendableTriangle(__m128i face, __m128i none, __m128i past) {
+  const __m128i triangle = _mm_cmpeq_epi32(face, _mm_shuffle_epi32(face, _MM_SHUFFLE(2, 3, 1, 0)));
+  const __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(face, none), _mm_cmplt_epi32(face, past));
+  return _mm_and_si128(triangle, inside);
+}
+
+// The triangles among `count` faces, written around the cache: four sendable
+// triangles in a row as three whole 16-byte stores, the others one by one.
+// Writing around the cache is held up by the number of stores more than by
+// the bytes, and a store of each number on its own takes four times as many.
+std::size_t WriteTrianglesPacked(const ON_MeshFace* faces, std::size_t count, unsigned limit,
+                                 bool stopAtQuad, int*& out) {
+  const __m128i none = _mm_set1_epi32(-1);
+  const __m128i past = _mm_set1_epi32(static_cast<int>(limit));
+  std::size_t i = 0;
+  while (i + 4 <= count) {
+    // One triangle moves the output by 12 bytes: at most three bring it to a
+    // 16-byte boundary.
+    const std::size_t take = (reinterpret_cast<std::uintptr_t>(out) & 15) != 0 ? 1 : 4;
+    if (take == 4) {
+      const auto* at = reinterpret_cast<const __m128i*>(faces + i);
+      const __m128i f0 = _mm_loadu_si128(at), f1 = _mm_loadu_si128(at + 1);
+      const __m128i f2 = _mm_loadu_si128(at + 2), f3 = _mm_loadu_si128(at + 3);
+      const __m128i all = _mm_and_si128(
+          _mm_and_si128(SendableTriangle(f0, none, past), SendableTriangle(f1, none, past)),
+          _mm_and_si128(SendableTriangle(f2, none, past), SendableTriangle(f3, none, past)));
+      if (_mm_movemask_epi8(all) == 0xFFFF) {
+        // a0 a1 a2 b0 | b1 b2 c0 c1 | c2 d0 d1 d2
+        const __m128 a = _mm_castsi128_ps(f0), b = _mm_castsi128_ps(f1);
+        const __m128 c = _mm_castsi128_ps(f2), d = _mm_castsi128_ps(f3);
+        const __m128 a2b0 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 2, 2));
+        const __m128 c2d0 = _mm_shuffle_ps(c, d, _MM_SHUFFLE(0, 0, 2, 2));
+        float* const to = reinterpret_cast<float*>(out);
+        StoreFour<true>(to, _mm_shuffle_ps(a, a2b0, _MM_SHUFFLE(2, 0, 1, 0)));
+        StoreFour<true>(to + 4, _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 0, 2, 1)));
+        StoreFour<true>(to + 8, _mm_shuffle_ps(c2d0, d, _MM_SHUFFLE(2, 1, 2, 0)));
+        out += 12;
+        i += 4;
+        continue;
+      }
+    }
+    const std::size_t walked = WriteTrianglesSingly<true>(faces + i, take, limit, stopAtQuad, out);
+    i += walked;
+    if (walked < take) return i;
+  }
+  return i + WriteTrianglesSingly<true>(faces + i, count - i, limit, stopAtQuad, out);
+}
+#endif
+
+// Writes the triangles among `count` faces from `out` on, advancing it; see
+// WriteTriangles. Without kStream the room written to may hold one number
+// more than the triangles need (kIndexSlack).
+template <bool kStream>
+std::size_t WriteTrianglesTo(const ON_MeshFace* faces, std::size_t count, unsigned limit,
+                             bool stopAtQuad, int*& out) {
+#if ORVEX_MESH_SSE2
+  if constexpr (kStream)
+    return WriteTrianglesPacked(faces, count, limit, stopAtQuad, out);
+  else
+    return WriteTrianglesUnaligned(faces, count, limit, stopAtQuad, out);
+#else
+  return WriteTrianglesSingly<kStream>(faces, count, limit, stopAtQuad, out);
+#endif
+}
+
+// Writes the vertex numbers of the triangles among `count` faces whose three
+// numbers lie inside the vertex list, in stored order and winding. With
+// stopAtQuad the walk ends at the first quad; otherwise quads are passed
+// over. Returns the number of faces walked.
+std::size_t WriteTriangles(const ON_MeshFace* faces, std::size_t count, int vertexCount,
+                           bool stopAtQuad, IndexBuffer& indices) {
+  indices.clear();
+  indices.resize(3 * count + kIndexSlack);
+  int* out = indices.data();
+  const unsigned limit = static_cast<unsigned>(vertexCount);
+  std::size_t walked = 0;
+  if (Streams(3 * count * sizeof(int))) {
+    walked = WriteTrianglesTo<true>(faces, count, limit, stopAtQuad, out);
+    EndStreaming();
+  } else {
+    walked = WriteTrianglesTo<false>(faces, count, limit, stopAtQuad, out);
+  }
+  indices.resize(static_cast<std::size_t>(out - indices.data()));
+  return walked;
+}
+
+// Below this magnitude a coordinate is valid under any validity test of the
+// host: the tests reject only the unset values (near the float maximum) and
+// non-finite numbers. The passes that assume valid coordinates check against
+// it in a way that compiles to vector instructions, and hand a mesh with any
+// coordinate outside it to the host's own test.
+constexpr float kSurelyValid = 1e37f;
+
+// Below this magnitude a coordinate is surely valid and stays so once scaled
+// by `scale`. (An unset scale, NaN, is not judged: it flows into every
+// coordinate.)
+inline float SurelyValidBelow(double scale) {
+  return scale > 1.0 && std::isfinite(scale) ? static_cast<float>(kSurelyValid / scale)
+                                             : kSurelyValid;
+}
+
+inline bool SurelyValid(float x, float y, float z, float limit) {
+  return (std::fabs(x) < limit) & (std::fabs(y) < limit) & (std::fabs(z) < limit);
+}
+
+// Whether a vertex is sent as it stands. It must be valid on the mesh's own
+// coordinates, since scaling could turn an unset value into a plausible one,
+// and, for a finite scale, still valid once scaled, since scaling can take a
+// large coordinate out of the float range. An unset scale (NaN) flows into
+// every coordinate instead.
+inline bool Sendable(const ON_3fPoint& p, double scale) {
+  if (!p.IsValid()) return false;
+  if (!std::isfinite(scale)) return true;
+  return ON_IsValidFloat(Scaled(p.x, scale)) && ON_IsValidFloat(Scaled(p.y, scale)) &&
+         ON_IsValidFloat(Scaled(p.z, scale));
+}
+
+// How a pass over surely valid triples writes each (x, y, z).
+enum class Triple {
+  kExchangedScaled,  // positions in renderer axes: (y, x, z) scaled
+  kScaled,           // positions in model axes: (x, y, z) scaled
+  kExchanged,        // normals in renderer axes: (y, x, z)
+  kNegated,          // normals in model axes: (-x, -y, -z)
+};
+
+constexpr bool Exchanges(Triple t) {
+  return t == Triple::kExchangedScaled || t == Triple::kExchanged;
+}
+constexpr bool Scales(Triple t) { return t == Triple::kExchangedScaled || t == Triple::kScaled; }
+
+template <Triple kTriple>
+inline void WriteTriple(float x, float y, float z, double scale, float* out) {
+  if constexpr (kTriple == Triple::kNegated) {
+    out[0] = -x;
+    out[1] = -y;
+    out[2] = -z;
+  } else {
+    const float sx = Scales(kTriple) ? Scaled(x, scale) : x;
+    const float sy = Scales(kTriple) ? Scaled(y, scale) : y;
+    const float sz = Scales(kTriple) ? Scaled(z, scale) : z;
+    if constexpr (Exchanges(kTriple)) {
+      common::StoreInRendererAxes(sx, sy, sz, out);
+    } else {
+      out[0] = sx;
+      out[1] = sy;
+      out[2] = sz;
+    }
+  }
+}
+
+#if ORVEX_MESH_SSE2
+// Four triples held in three registers: (x0 y0 z0 x1) (y1 z1 x2 y2) (z2 x3 y3 z3).
+// Exchanges x and y in each triple: StoreInRendererAxes, four at once.
+inline void ExchangeFour(__m128& a, __m128& b, __m128& c) {
+  const __m128 z0x1y1z1 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 0, 3, 2));
+  const __m128 x1x1z1z1 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 1, 3, 3));
+  const __m128 y0x0z0y1 = _mm_shuffle_ps(a, z0x1y1z1, _MM_SHUFFLE(2, 0, 0, 1));
+  const __m128 x1z1y2x2 = _mm_shuffle_ps(x1x1z1z1, b, _MM_SHUFFLE(2, 3, 2, 0));
+  c = _mm_shuffle_ps(c, c, _MM_SHUFFLE(3, 1, 2, 0));
+  a = y0x0z0y1;
+  b = x1z1y2x2;
+}
+
+// Each float widened, multiplied by the scale in double precision and
+// narrowed: the same operations, with the same rounding, as Scaled.
+inline __m128 ScaleFour(__m128 v, __m128d scale) {
+  const __m128d low = _mm_mul_pd(_mm_cvtps_pd(v), scale);
+  const __m128d high = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(v, v)), scale);
+  return _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
+}
+#endif
+
+// Writes `count` triples read from `in` as kTriple says, for triples whose
+// coordinates all lie below `bound` in magnitude. False (with the output of
+// no use) when one does not. kStream: `out` lies at a 16-byte boundary and is
+// written around the cache. With a `copy`, every triple is also copied there
+// as it stands, whatever the pass finds.
+template <Triple kTriple, bool kStream>
+bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, float bound,
+                             float* out, float* copy = nullptr) {
+  std::size_t i = 0;
+  bool surely = true;
+#if ORVEX_MESH_SSE2
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  const __m128 limit = _mm_set1_ps(bound);
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  const __m128d wide = _mm_set1_pd(scale);
+  __m128 doubtful = _mm_setzero_ps();
+  for (; i + 4 <= count; i += 4, in += 12, out += 12) {
+    __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + 4), c = _mm_loadu_ps(in + 8);
+    if (copy != nullptr) {
+      _mm_storeu_ps(copy, a);
+      _mm_storeu_ps(copy + 4, b);
+      _mm_storeu_ps(copy + 8, c);
+      copy += 12;
+    }
+    // Not below the limit, or not a number at all.
+    doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(a, magnitude), limit));
+    doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(b, magnitude), limit));
+    doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(c, magnitude), limit));
+    if constexpr (kTriple == Triple::kNegated) {
+      a = _mm_xor_ps(a, sign);
+      b = _mm_xor_ps(b, sign);
+      c = _mm_xor_ps(c, sign);
+    } else {
+      if constexpr (Exchanges(kTriple)) ExchangeFour(a, b, c);
+      if constexpr (Scales(kTriple)) {
+        a = ScaleFour(a, wide);
+        b = ScaleFour(b, wide);
+        c = ScaleFour(c, wide);
+      }
+    }
+    StoreFour<kStream>(out, a);
+    StoreFour<kStream>(out + 4, b);
+    StoreFour<kStream>(out + 8, c);
+  }
+  surely = _mm_movemask_ps(doubtful) == 0;
+  (void)sign;
+  (void)wide;
+#endif
+  for (; i < count; ++i, in += 3, out += 3) {
+    if (copy != nullptr) {
+      copy[0] = in[0];
+      copy[1] = in[1];
+      copy[2] = in[2];
+      copy += 3;
+    }
+    surely &= SurelyValid(in[0], in[1], in[2], bound);
+    WriteTriple<kTriple>(in[0], in[1], in[2], scale, out);
+  }
+  return surely;
+}
+
+// Positions in the order of the axis mode, scaled; a vertex that is not
+// Sendable gets the scaled origin. Returns the number of those. With a
+// `copy`, the vertices are also copied there as they stand.
+template <MeshAxes kAxes, bool kStream>
+std::size_t WritePositions(const ON_3fPoint* vertices, std::size_t count, double scale, float* out,
+                           float* copy = nullptr) {
+  constexpr Triple kTriple =
+      kAxes == MeshAxes::kRenderer ? Triple::kExchangedScaled : Triple::kScaled;
+  if (count == 0) return 0;
+  if (WriteSurelyValidTriples<kTriple, kStream>(&vertices->x, count, scale, SurelyValidBelow(scale),
+                                                out, copy))
+    return 0;
+  const float origin = Scaled(0.0f, scale);
+  std::size_t invalid = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const ON_3fPoint& p = vertices[i];
+    if (Sendable(p, scale)) {
+      WriteTriple<kTriple>(p.x, p.y, p.z, scale, out + 3 * i);
+    } else {
+      ++invalid;
+      out[3 * i] = out[3 * i + 1] = out[3 * i + 2] = origin;
+    }
+  }
+  return invalid;
+}
+
+// Normals in the order of the axis mode; a missing one, or one that fails the
+// host's validity test, is (0, 0, 1).
+template <MeshAxes kAxes, bool kStream>
+void WriteNormals(const ON_3fVector* normals, std::size_t given, std::size_t count, float* out) {
+  constexpr Triple kTriple = kAxes == MeshAxes::kRenderer ? Triple::kExchanged : Triple::kNegated;
+  const std::size_t present = std::min(given, count);
+  if (present > 0 &&
+      !WriteSurelyValidTriples<kTriple, kStream>(&normals->x, present, 1.0, kSurelyValid, out)) {
+    for (std::size_t i = 0; i < present; ++i) {
+      const ON_3fVector& n = normals[i];
+      if (n.IsValid()) {
+        WriteTriple<kTriple>(n.x, n.y, n.z, 1.0, out + 3 * i);
+      } else {
+        out[3 * i] = 0.0f;
+        out[3 * i + 1] = 0.0f;
+        out[3 * i + 2] = 1.0f;
+      }
+    }
+  }
+  for (std::size_t i = present; i < count; ++i) {
+    out[3 * i] = 0.0f;
+    out[3 * i + 1] = 0.0f;
+    out[3 * i + 2] = 1.0f;
+  }
+}
+
+// Texture coordinates (u, -v); a missing one is (0, 0).
+template <bool kStream>
+void WriteUvs(const ON_2fPoint* uvs, std::size_t given, std::size_t count, float* out) {
+  const std::size_t present = std::min(given, count);
+  std::size_t i = 0;
+#if ORVEX_MESH_SSE2
+  const __m128 flipV = _mm_castsi128_ps(_mm_set_epi32(INT32_MIN, 0, INT32_MIN, 0));
+  for (; i + 2 <= present; i += 2) {
+    StoreFour<kStream>(out + 2 * i, _mm_xor_ps(_mm_loadu_ps(&uvs[i].x), flipV));
+  }
+#endif
+  for (; i < present; ++i) {
+    out[2 * i] = uvs[i].x;
+    out[2 * i + 1] = -uvs[i].y;
+  }
+  std::fill(out + 2 * present, out + 2 * count, 0.0f);
+}
+
+// Leaves out every triangle that uses an invalid vertex, keeping the order.
+void DropTrianglesOfInvalidVertices(const ON_3fPoint* vertices, std::size_t count, double scale,
+                                    MeshBuffers& buffers) {
+  std::vector<unsigned char>& usable = buffers.usable;
+  usable.resize(count);
+  for (std::size_t i = 0; i < count; ++i) usable[i] = Sendable(vertices[i], scale) ? 1 : 0;
+  int* in = buffers.indices.data();
+  int* const end = in + buffers.indices.size();
+  int* out = in;
+  for (; in != end; in += 3) {
+    if (!usable[static_cast<std::size_t>(in[0])] || !usable[static_cast<std::size_t>(in[1])] ||
+        !usable[static_cast<std::size_t>(in[2])])
+      continue;
+    out[0] = in[0];
+    out[1] = in[1];
+    out[2] = in[2];
+    out += 3;
+  }
+  buffers.indices.resize(static_cast<std::size_t>(out - buffers.indices.data()));
+}
+
+// The three per-vertex buffers, sized already. Returns the number of invalid
+// vertices.
+template <bool kStream>
+std::size_t WriteVertexBuffersOf(const ON_Mesh& mesh, double scale, MeshAxes axes,
+                                 MeshBuffers& buffers, float* copy) {
+  const std::size_t count = Size(mesh.m_V);
+  const std::size_t normals = Size(mesh.m_N);
+  const bool renderer = axes == MeshAxes::kRenderer;
+  if (renderer)
+    WriteNormals<MeshAxes::kRenderer, kStream>(mesh.m_N.Array(), normals, count,
+                                               buffers.normals.data());
+  else
+    WriteNormals<MeshAxes::kModel, kStream>(mesh.m_N.Array(), normals, count,
+                                            buffers.normals.data());
+  WriteUvs<kStream>(mesh.m_T.Array(), Size(mesh.m_T), count, buffers.uvs.data());
+  // The positions come last: the copy of the vertices they may write is then
+  // still in the cache when the host's quad split reads it.
+  float* const positions = buffers.positions.data();
+  return renderer ? WritePositions<MeshAxes::kRenderer, kStream>(mesh.m_V.Array(), count, scale,
+                                                                 positions, copy)
+                  : WritePositions<MeshAxes::kModel, kStream>(mesh.m_V.Array(), count, scale,
+                                                              positions, copy);
+}
+
+// The three per-vertex buffers, one entry per vertex of the mesh, and with a
+// `copy` (room for every vertex) a copy of its vertices as they stand.
+// Returns the number of invalid vertices, whose triangles are still to be
+// left out.
+std::size_t WriteVertexBuffers(const ON_Mesh& mesh, double scale, MeshAxes axes,
+                               MeshBuffers& buffers, float* copy = nullptr) {
+  const std::size_t count = Size(mesh.m_V);
+  buffers.positions.clear();
+  buffers.positions.resize(3 * count);
+  buffers.normals.clear();
+  buffers.normals.resize(3 * count);
+  buffers.uvs.clear();
+  buffers.uvs.resize(2 * count);
+
+  // Buffers from the allocator start at a 16-byte boundary, which the
+  // streaming stores need.
+  const bool stream = Streams(3 * count * sizeof(float));
+  const std::size_t invalid = stream
+                                  ? WriteVertexBuffersOf<true>(mesh, scale, axes, buffers, copy)
+                                  : WriteVertexBuffersOf<false>(mesh, scale, axes, buffers, copy);
+  if (stream) EndStreaming();
+  return invalid;
+}
+
+// The triangles of a mesh with quads, from its first quad on (the triangles
+// before it are written already): the host splits the quads on the copy of
+// the vertices in `buffers.triangulated`, written already, and a run of
+// faces at a time. A run splits as its faces would within the whole list,
+// each quad on its own, so the triangles come in the same order: every face
+// in its place, a quad as its first triangle, then the second triangles of
+// all quads in face order.
+void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers) {
+  const ON_MeshFace* const faces = mesh.m_F.Array();
+  const std::size_t faceCount = Size(mesh.m_F);
+  ON_Mesh& copy = buffers.triangulated;
+  ON_SimpleArray<ON_MeshFace>& run = copy.m_F;
+  run.Empty();
+  run.Reserve(2 * kQuadSplitRun);
+
+  // Room for every face from the first quad on to be a quad: two triangles.
+  // The first triangles fill the room from the front; the second ones go to
+  // where they stand when every face is a quad, and move down to follow the
+  // first ones when fewer were written.
+  const std::size_t rest = faceCount - firstQuad;
+  IndexBuffer& indices = buffers.indices;
+  const std::size_t written = indices.size();
+  indices.resize(written + 6 * rest + 2 * kIndexSlack);
+  const unsigned limit = static_cast<unsigned>(mesh.m_V.Count());
+  const bool stream = Streams(3 * rest * sizeof(int));
+  int* out = indices.data() + written;
+  // Written around the cache, a triangle takes exactly its three numbers;
+  // otherwise one more is written, which the second triangles must not lose.
+  int* const seconds = out + 3 * rest + (stream ? 0 : kIndexSlack);
+  int* secondsOut = seconds;
+  for (std::size_t start = firstQuad; start < faceCount; start += kQuadSplitRun) {
+    const std::size_t count = std::min(kQuadSplitRun, faceCount - start);
+    run.SetCount(0);
+    run.Append(static_cast<int>(count), faces + start);
+    // The host keeps its counts of quads and triangles until the number of
+    // faces changes: a run as long as the last one would otherwise read as
+    // holding no quad, and not be split.
+    copy.CountQuads();
+    // Faces the host cannot split (a number outside the vertex list, a
+    // repeated vertex) stay quads, which the walk below passes over.
+    copy.ConvertQuadsToTriangles();
+    // A quad with two corners at one point becomes one triangle in place, with
+    // nothing appended, so the run ends where the host says.
+    const ON_MeshFace* const split = run.Array();
+    const std::size_t seconds = Size(run) - count;
+    if (stream) {
+      WriteTrianglesTo<true>(split, count, limit, false, out);
+      WriteTrianglesTo<true>(split + count, seconds, limit, false, secondsOut);
+    } else {
+      WriteTrianglesTo<false>(split, count, limit, false, out);
+      WriteTrianglesTo<false>(split + count, seconds, limit, false, secondsOut);
+    }
+  }
+  if (stream) EndStreaming();
+  const std::size_t secondCount = static_cast<std::size_t>(secondsOut - seconds);
+  if (out != seconds) std::memmove(out, seconds, secondCount * sizeof(int));
+  indices.resize(static_cast<std::size_t>(out - indices.data()) + secondCount);
+}
+
+}  // namespace
+
+bool ConvertMesh(const ON_Mesh& mesh, const common::RendererFrame& frame, MeshAxes axes,
+                 MeshBuffers& buffers) {
+  const double scale = frame.Scale();
+  const std::size_t faceCount = Size(mesh.m_F);
+  if (faceCount == 0) return false;
+  const std::size_t walked =
+      WriteTriangles(mesh.m_F.Array(), faceCount, mesh.m_V.Count(), true, buffers.indices);
+  const bool quads = walked < faceCount;
+  // The host splits the quads on a copy of the vertices, which the pass over
+  // the positions writes as it reads them.
+  ON_3fPointArray& copy = buffers.triangulated.m_V;
+  if (quads) {
+    copy.Reserve(Size(mesh.m_V));
+    copy.SetCount(mesh.m_V.Count());
+  }
+  const std::size_t invalid = WriteVertexBuffers(
+      mesh, scale, axes, buffers, quads ? reinterpret_cast<float*>(copy.Array()) : nullptr);
+  if (quads) SplitQuads(mesh, walked, buffers);
+  if (invalid > 0) DropTrianglesOfInvalidVertices(mesh.m_V.Array(), Size(mesh.m_V), scale, buffers);
+  return !buffers.indices.empty();
+}
+
+bool BridgeCountsFit(std::size_t vertices, std::size_t indices) {
+  constexpr std::size_t kLargest = static_cast<std::size_t>(std::numeric_limits<int>::max());
+  return vertices <= kLargest / 3 && indices <= kLargest;
+}
+
+std::wstring MeshName(std::uint32_t number) {
+  wchar_t digits[10];
+  wchar_t* first = digits + 10;
+  do {
+    *--first = static_cast<wchar_t>(L'0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  return std::wstring(first, digits + 10);
+}
+
+}  // namespace model_export

@@ -1,0 +1,95 @@
+// A render mesh as the four flat buffers the bridge receives: positions,
+// normals, texture coordinates and triangle indices.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "RhinoSdk.h"
+#include "common/renderer_frame.h"
+
+namespace model_export {
+
+// An allocator whose value-less construction leaves a number unset: growing a
+// buffer to its final size does not first write zeros over it, since the
+// conversion writes every element itself.
+template <class T>
+struct UnsetOnGrowth : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UnsetOnGrowth<U>;
+  };
+  UnsetOnGrowth() = default;
+  template <class U>
+  UnsetOnGrowth(const UnsetOnGrowth<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+using FloatBuffer = std::vector<float, UnsetOnGrowth<float>>;
+using IndexBuffer = std::vector<int, UnsetOnGrowth<int>>;
+
+struct MeshBuffers {
+  FloatBuffer positions;  // 3 per vertex
+  FloatBuffer normals;    // 3 per vertex
+  FloatBuffer uvs;        // 2 per vertex
+  IndexBuffer indices;    // 3 per triangle, zero-based vertex numbers
+
+  // Working storage of the conversion, kept from mesh to mesh so that a send
+  // allocates only when a mesh is larger than every mesh before it.
+  ON_Mesh triangulated;               // vertices and a run of faces of a mesh with quads
+  std::vector<unsigned char> usable;  // per vertex, when some vertex is invalid
+
+  // Gives all the memory back.
+  void Release() { *this = MeshBuffers(); }
+};
+
+// Faces handed to the host's quad split at a time: few enough that they and
+// the triangles they become stay in a core's own cache while they are read.
+inline constexpr std::size_t kQuadSplitRun = 4096;
+
+// The placement of a mesh that is already in world coordinates.
+inline constexpr float kIdentityTransform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// The conversion of one render mesh for sending, into the buffers (emptied
+// first). Its quads are split into triangles by the host (on a copy of its
+// vertices and faces; a mesh without quads is read as it stands), and its
+// positions scaled by the frame's unit scale (centimetres per model unit). In
+// renderer axes: positions (y, x, z) and normals (y, x, z); in model axes:
+// positions (x, y, z) and normals (-x, -y, -z). Texture coordinates are
+// (u, -v) in both modes. The three per-vertex buffers always hold exactly one
+// entry per vertex, in vertex order:
+// - a vertex that fails its validity test keeps its number with the position
+//   (0, 0, 0), and every triangle that uses it is left out. Validity is judged
+//   on the mesh's own coordinates, before scaling, and for a finite scale
+//   again after it: a vertex that the scale takes out of the float range is
+//   invalid too;
+// - a missing normal, or one that fails its validity test, is (0, 0, 1);
+// - a missing texture coordinate is (0, 0).
+// Triangles are written in stored order and winding; a triangle with a vertex
+// number outside the vertex list is left out. False, with the buffers of no
+// use, when no triangle is left to send.
+bool ConvertMesh(const ON_Mesh& mesh, const common::RendererFrame& frame, common::MeshAxes axes,
+                 MeshBuffers& buffers);
+
+// Whether the bridge, which takes every count as a 32-bit integer, can be
+// told the sizes of the buffers of a mesh of `vertices` vertices (positions
+// and normals hold three numbers each) and `indices` triangle indices.
+bool BridgeCountsFit(std::size_t vertices, std::size_t indices);
+
+// The name of mesh number n: its decimal text.
+std::wstring MeshName(std::uint32_t number);
+
+}  // namespace model_export

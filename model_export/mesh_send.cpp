@@ -1,0 +1,35 @@
+#include "common/sdk_text.h"
+#include "model_export/mesh_buffers.h"
+#include "model_export/model_exporter.h"
+
+namespace model_export {
+
+bool ModelExporter::SendMesh(const ON_Mesh& mesh, common::MeshAxes axes,
+                             const ON_wString& materialKey) {
+  MeshBuffers& buffers = m_mesh_buffers;
+  if (!ConvertMesh(mesh, m_frame, axes, buffers)) return false;
+  // Counts that wrap would hand the renderer a wrong size for its copy; such
+  // a mesh is left out, as one with nothing to send is, and said so.
+  const std::size_t vertices = buffers.positions.size() / 3;
+  if (!BridgeCountsFit(vertices, buffers.indices.size())) {
+    RhinoApp().Print(L"mesh too large to send: %llu vertices, %llu triangles\n",
+                     static_cast<unsigned long long>(vertices),
+                     static_cast<unsigned long long>(buffers.indices.size() / 3));
+    return false;
+  }
+
+  // The number is spent once the mesh goes out, whether or not the bridge
+  // has the exports to take it.
+  const bridge::Text name(MeshName(m_mesh_counter++));
+  m_bridge.AddMesh(m_model, name, buffers.positions.data(),
+                   static_cast<int>(buffers.positions.size()), buffers.normals.data(),
+                   static_cast<int>(buffers.normals.size()), buffers.uvs.data(),
+                   static_cast<int>(buffers.uvs.size()), buffers.indices.data(),
+                   static_cast<int>(buffers.indices.size()));
+  if (axes == common::MeshAxes::kRenderer)
+    m_bridge.AddInstance(m_model, name, bridge::Text(common::WideText(materialKey)),
+                         kIdentityTransform);
+  return true;
+}
+
+}  // namespace model_export

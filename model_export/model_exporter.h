@@ -1,0 +1,90 @@
+// Builds the renderer's picture of the linked document through the bridge:
+// a model filled with the materials element, one element per object and one
+// per block definition; brought up to date whole or by what changed.
+#pragma once
+
+#include <cstdint>
+
+#include "RhinoSdk.h"
+#include "bridge/bridge.h"
+#include "common/renderer_frame.h"
+#include "model_export/change_set.h"
+#include "model_export/mesh_buffers.h"
+
+namespace model_export {
+
+class ModelExporter {
+ public:
+  // The exporter sends through the link's bridge, which outlives it.
+  explicit ModelExporter(const bridge::Bridge& bridge);
+  ModelExporter(const ModelExporter&) = delete;
+  ModelExporter& operator=(const ModelExporter&) = delete;
+
+  // The full send of a new link (full_send.cpp): create a model, send the
+  // materials element, the object elements and the block definitions,
+  // optimise, start the transfer, disconnect. Steps never stop early.
+  void SendFullModel(const CRhinoDoc* doc);
+
+  // Whether there is a model to bring up to date; shows "null ptr of model"
+  // when there is none.
+  bool CheckModelToUpdate() const;
+
+  // Brings the existing model up to date with the document as it stands
+  // (model_update.cpp), once the link has connected the bridge: replace the
+  // materials element, withdraw hidden and deleted objects, send everything
+  // again. False when there is no model or the bridge has not connected.
+  bool SendModelUpdate(const CRhinoDoc* doc);
+
+  // Sends what changed into the existing model (changes_update.cpp), once the
+  // link has connected the bridge: the elements of changed objects again, or
+  // their withdrawal when they are no longer shown; the materials element
+  // when a material changed; the changed block definitions. Then optimise,
+  // start the transfer and disconnect. False when there is no model or the
+  // bridge has not connected.
+  bool SendChanges(const CRhinoDoc& doc, const ChangeSet& changes);
+
+  // Destroys the renderer's model, if there is one, and forgets it.
+  void DestroyModel();
+
+  std::uint32_t MeshCounter() const { return m_mesh_counter; }
+  // Centimetres per model unit of the send in progress or the last one.
+  double Scale() const { return m_frame.Scale(); }
+  BridgeModel Model() const { return m_model; }
+
+ private:
+  // Every send starts here: the document's renderer frame, worked out once.
+  void BeginSend(const CRhinoDoc* doc);
+  // The model update's elements: the materials element, the withdrawal of
+  // every hidden or deleted object, every object and block definition.
+  void SendEverythingAgain(const CRhinoDoc* doc);
+  // Opens the model's transfer (or prints "model is null") and disconnects.
+  void FinishSend();
+
+  // --- Elements ---
+  void SendMaterialsElement(const CRhinoDoc* doc);
+  // Every object a send shows; then those given, in their order.
+  void SendObjectElements(const CRhinoDoc& doc);
+  void SendObjectElements(const CRhinoDoc& doc, const ON_SimpleArray<const CRhinoObject*>& objects);
+  void SendObjectRefElement(const CRhinoObjRef& ref);
+  void SendBlockDefinitions(const CRhinoDoc& doc);
+  void SendBlockDefinition(const ON_SimpleArray<const CRhinoInstanceObject*>& references,
+                           const CRhinoInstanceDefinition& definition);
+  void WithdrawElement(const ON_UUID& id);
+
+  // --- Meshes ---
+  // Converts and sends one render mesh under the next mesh name. In renderer
+  // axes it is placed at once, by the identity, wearing materialKey; in model
+  // axes it waits for its block's placements. False when the mesh had no
+  // triangles.
+  bool SendMesh(const ON_Mesh& mesh, common::MeshAxes axes, const ON_wString& materialKey);
+
+  const bridge::Bridge& m_bridge;
+  std::uint32_t m_mesh_counter = 0;
+  common::RendererFrame m_frame{1.0};
+  BridgeModel m_model = 0;
+  // The buffers of the mesh being sent, reused from mesh to mesh within a
+  // send and given back when the send ends.
+  MeshBuffers m_mesh_buffers;
+};
+
+}  // namespace model_export

@@ -1,0 +1,82 @@
+#include "common/element_id.h"
+#include "common/sdk_text.h"
+#include "material/material_key.h"
+#include "model_export/model_exporter.h"
+#include "model_export/object_filters.h"
+#include "model_export/progress_meter.h"
+
+namespace model_export {
+namespace {
+
+using common::Items;
+using common::MeshAxes;
+
+// Told on the host's status bar while objects go to the renderer.
+constexpr const wchar_t* kProgressLabel = L"Sending to Orvex Render";
+
+}  // namespace
+
+void ModelExporter::SendObjectElements(const CRhinoDoc& doc) {
+  CRhinoObjectIterator it(doc, kSendStates, kSendCategories);
+  ON_SimpleArray<const CRhinoObject*> objects;
+  for (const CRhinoObject* object = it.First(); object; object = it.Next()) {
+    // Block instances reach the renderer with their definitions.
+    if (object->ObjectType() != ON::instance_reference) objects.Append(object);
+  }
+  SendObjectElements(doc, objects);
+}
+
+void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
+                                       const ON_SimpleArray<const CRhinoObject*>& objects) {
+  ProgressMeter progress(&doc, objects.Count(), kProgressLabel);
+  ON_SimpleArray<const CRhinoObject*> deferred;
+  for (const CRhinoObject* object : Items(objects)) {
+    if (!object->HasSubobjectMaterials()) {
+      deferred.Append(object);
+      continue;
+    }
+
+    // One element, one mesh per sub-object; a sub-object whose material has
+    // no name is sent with an empty key.
+    m_bridge.BeginElement(m_model, bridge::Text(common::UuidToText(object->Id())));
+    ON_SimpleArray<CRhinoObject*> subObjects;
+    ON_SimpleArray<const CRhinoObject*> parts;
+    // An object that cannot be exploded is its own one part.
+    if (object->GetSubObjects(subObjects) == 0) parts.Append(object);
+    for (CRhinoObject* sub : Items(subObjects)) parts.Append(sub);
+    ON_ClassArray<CRhinoObjRef> refs;
+    RhinoGetRenderMeshes(parts, refs, true, false);
+    for (const CRhinoObjRef& ref : Items(refs)) {
+      const ON_Mesh* mesh = ref.Mesh();
+      if (!mesh || !ref.Object()) continue;
+      const ON_Material& material = ref.Object()->ObjectMaterial();
+      const ON_wString key =
+          material.Name().IsEmpty() ? ON_wString() : material::MaterialKey(material);
+      SendMesh(*mesh, MeshAxes::kRenderer, key);
+    }
+    m_bridge.EndElement();
+    for (CRhinoObject* sub : Items(subObjects)) delete sub;
+    progress.Step();
+  }
+
+  ON_ClassArray<CRhinoObjRef> refs;
+  refs.Reserve(deferred.Count());  // one mesh per object, as a rule
+  RhinoGetRenderMeshes(deferred, refs, true, false);
+  // The list has served; its memory goes back before the meshes are converted.
+  deferred = ON_SimpleArray<const CRhinoObject*>();
+  for (const CRhinoObjRef& ref : Items(refs)) {
+    SendObjectRefElement(ref);
+    progress.Step();
+  }
+}
+
+void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref) {
+  const CRhinoObject* object = ref.Object();
+  if (!object) return;
+  const ON_wString key = material::MaterialKey(WornMaterial(*object));
+  m_bridge.BeginElement(m_model, bridge::Text(common::UuidToText(object->Id())));
+  if (const ON_Mesh* mesh = ref.Mesh()) SendMesh(*mesh, MeshAxes::kRenderer, key);
+  m_bridge.EndElement();
+}
+
+}  // namespace model_export

@@ -1,0 +1,12 @@
+#include "plugin/the_link.h"
+
+#include "plugin/plugin_identity.h"
+
+namespace plugin {
+
+renderer_link::Link& TheLink() {
+  static renderer_link::Link link(ON_UuidFromString(plugin_identity::kId));
+  return link;
+}
+
+}  // namespace plugin

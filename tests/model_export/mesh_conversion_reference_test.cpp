@@ -1,0 +1,198 @@
+// The mesh conversion against the conversion written plainly: the whole mesh
+// copied and split by the host, then every entry appended in turn and the
+// positions scaled. Random meshes of every size, with invalid vertices and
+// normals, short normal and texture coordinate lists, quads among triangles
+// and vertex numbers outside the list; large ones take the conversion's
+// vector, run-at-a-time and written-around-the-cache paths, and one set of
+// buffers serves meshes of changing sizes, as in a send. Buffers must agree
+// bit for bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "model_export/mesh_buffers.h"
+#include "tests/model_export/test_meshes.h"
+
+namespace {
+
+using common::MeshAxes;
+using model_export::MeshBuffers;
+
+struct Plain {
+  std::vector<float> positions, normals, uvs;
+  std::vector<int> indices;
+};
+
+// The renderer's axes exchange x and y; the model's keep them.
+MeshAxes AxesOf(bool exchange) { return exchange ? MeshAxes::kRenderer : MeshAxes::kModel; }
+
+Plain PlainConversion(const ON_Mesh& mesh, double scale, bool exchange) {
+  ON_Mesh copy(mesh);
+  copy.ConvertQuadsToTriangles();
+  Plain out;
+  const int v = copy.m_V.Count();
+  std::vector<bool> valid(static_cast<size_t>(v));
+  for (int i = 0; i < v; ++i) {
+    const ON_3fPoint& p = copy.m_V[i];
+    auto scaled = [&](float c) { return static_cast<float>(static_cast<double>(c) * scale); };
+    const bool ok = p.IsValid() && (std::isnan(scale) ||
+                                    (ON_IsValidFloat(scaled(p.x)) && ON_IsValidFloat(scaled(p.y)) &&
+                                     ON_IsValidFloat(scaled(p.z))));
+    valid[static_cast<size_t>(i)] = ok;
+    const float x = ok ? p.x : 0.0f, y = ok ? p.y : 0.0f, z = ok ? p.z : 0.0f;
+    for (float c : {exchange ? y : x, exchange ? x : y, z})
+      out.positions.push_back(static_cast<float>(static_cast<double>(c) * scale));
+    const ON_3fVector* n = copy.m_N.At(i);
+    if (!n || !n->IsValid()) {
+      out.normals.insert(out.normals.end(), {0.0f, 0.0f, 1.0f});
+    } else if (exchange) {
+      out.normals.insert(out.normals.end(), {n->y, n->x, n->z});
+    } else {
+      out.normals.insert(out.normals.end(), {-n->x, -n->y, -n->z});
+    }
+    const ON_2fPoint* t = copy.m_T.At(i);
+    out.uvs.push_back(t ? t->x : 0.0f);
+    out.uvs.push_back(t ? -t->y : 0.0f);
+  }
+  for (int fi = 0; fi < copy.m_F.Count(); ++fi) {
+    const ON_MeshFace& f = copy.m_F[fi];
+    if (!f.IsTriangle()) continue;
+    bool usable = true;
+    for (int k = 0; k < 3; ++k)
+      usable = usable && f.vi[k] >= 0 && f.vi[k] < v && valid[static_cast<size_t>(f.vi[k])];
+    if (usable) out.indices.insert(out.indices.end(), f.vi, f.vi + 3);
+  }
+  return out;
+}
+
+template <class A, class B>
+bool SameBits(const A& a, const B& b) {
+  return a.size() == b.size() &&
+         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
+}
+
+void ExpectSame(const Plain& expected, const MeshBuffers& actual, const char* what) {
+  EXPECT_TRUE(SameBits(expected.positions, actual.positions)) << what << ": positions";
+  EXPECT_TRUE(SameBits(expected.normals, actual.normals)) << what << ": normals";
+  EXPECT_TRUE(SameBits(expected.uvs, actual.uvs)) << what << ": texture coordinates";
+  EXPECT_TRUE(SameBits(expected.indices, actual.indices)) << what << ": indices";
+}
+
+struct MeshShape {
+  int vertices = 0;
+  int faces = 0;
+  double quadShare = 0;     // of the faces
+  double invalidShare = 0;  // of the vertices and of the normals
+  double strayShare = 0;    // of the faces: a vertex number outside the list
+};
+
+ON_Mesh RandomMesh(std::mt19937& random, const MeshShape& shape) {
+  std::uniform_real_distribution<float> coordinate(-1000.0f, 1000.0f);
+  std::uniform_real_distribution<double> share(0.0, 1.0);
+  const float kOdd[] = {std::numeric_limits<float>::quiet_NaN(),
+                        std::numeric_limits<float>::infinity(),
+                        ON_UNSET_FLOAT,
+                        ON_UNSET_POSITIVE_FLOAT,
+                        3e38f,
+                        -2e37f};
+  std::uniform_int_distribution<int> odd(0, 5);
+  auto value = [&] {
+    return share(random) < shape.invalidShare ? kOdd[odd(random)] : coordinate(random);
+  };
+  ON_Mesh mesh;
+  for (int i = 0; i < shape.vertices; ++i) {
+    const bool bad = share(random) < shape.invalidShare;
+    mesh.m_V.Append(bad ? ON_3fPoint(coordinate(random), value(), kOdd[odd(random)])
+                        : ON_3fPoint(coordinate(random), coordinate(random), coordinate(random)));
+  }
+  // Normal and texture coordinate lists that are full, short, long or missing.
+  std::uniform_int_distribution<int> listLength(0, shape.vertices + 3);
+  const int normals = share(random) < 0.5 ? shape.vertices : listLength(random);
+  for (int i = 0; i < normals; ++i)
+    mesh.m_N.Append(share(random) < shape.invalidShare
+                        ? ON_3fVector(value(), kOdd[odd(random)], 0)
+                        : ON_3fVector(coordinate(random), coordinate(random), coordinate(random)));
+  const int uvs = share(random) < 0.5 ? shape.vertices : listLength(random);
+  for (int i = 0; i < uvs; ++i) mesh.m_T.Append(ON_2fPoint(coordinate(random), value()));
+  std::uniform_int_distribution<int> vertex(0, std::max(0, shape.vertices - 1));
+  std::uniform_int_distribution<int> stray(-3, shape.vertices + 3);
+  for (int f = 0; f < shape.faces; ++f) {
+    int vi[4];
+    for (int& n : vi) n = share(random) < shape.strayShare ? stray(random) : vertex(random);
+    if (share(random) < shape.quadShare && vi[2] != vi[3])
+      model_export_test::AppendQuad(mesh, vi[0], vi[1], vi[2], vi[3]);
+    else
+      model_export_test::AppendTriangle(mesh, vi[0], vi[1], vi[2]);
+  }
+  return mesh;
+}
+
+constexpr double kScales[] = {100.0, 0.1, 2.54, std::numeric_limits<double>::quiet_NaN()};
+
+TEST(MeshConversionReference, SmallRandomMeshesMatchBitForBit) {
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> size(0, 24);
+  MeshBuffers buffers;  // one set for all, as in a send
+  for (int round = 0; round < 3000; ++round) {
+    MeshShape shape;
+    shape.vertices = size(random);
+    shape.faces = size(random);
+    shape.quadShare = (round % 4) / 3.0;
+    shape.invalidShare = round % 3 == 0 ? 0.0 : 0.15;
+    shape.strayShare = round % 5 == 0 ? 0.1 : 0.0;
+    const ON_Mesh mesh = RandomMesh(random, shape);
+    const double scale = kScales[round % 4];
+    const bool exchange = round % 2 == 0;
+    SCOPED_TRACE(round);
+    const Plain expected = PlainConversion(mesh, scale, exchange);
+    ASSERT_EQ(
+        model_export::ConvertMesh(mesh, common::RendererFrame(scale), AxesOf(exchange), buffers),
+        !expected.indices.empty());
+    if (!expected.indices.empty()) ExpectSame(expected, buffers, "ConvertMesh");
+    if (HasFailure()) return;
+  }
+}
+
+TEST(MeshConversionReference, LargeMeshesOfChangingSizesMatchBitForBit) {
+  std::mt19937 random(23);
+  MeshBuffers buffers;
+  // Over 4 MiB of positions, many runs of faces for the quad split, and
+  // sizes that grow, shrink and grow again in the same buffers.
+  const MeshShape shapes[] = {
+      {400000, 300000, 0.5, 0.0, 0.0},
+      {3000, 9000, 1.0, 0.0, 0.0},
+      {420000, 200000, 0.0, 0.0, 0.0},
+      {400000, 250000, 0.3, 0.001, 0.001},
+      {50000, 4096 * 3 + 1, 1.0, 0.0, 0.01},
+      {430000, 500000, 0.02, 0.0, 0.0},
+      // Over 4 MiB of indices from the first quad on, every face a quad and
+      // then with faces left out.
+      {200000, 380000, 1.0, 0.0, 0.0},
+      {360000, 400000, 0.5, 0.0005, 0.001},
+      // Over 4 MiB of indices and no quad, or a handful far apart: the whole
+      // face list, or nearly, in the pass written around the cache.
+      {300000, 400000, 0.0, 0.0, 0.0},
+      {300000, 400000, 0.0, 0.0005, 0.001},
+      {300000, 400000, 0.00002, 0.0, 0.0},
+  };
+  int round = 0;
+  for (const MeshShape& shape : shapes) {
+    const ON_Mesh mesh = RandomMesh(random, shape);
+    const double scale = kScales[round % 4];
+    const bool exchange = round % 2 == 1;
+    SCOPED_TRACE(round++);
+    const Plain expected = PlainConversion(mesh, scale, exchange);
+    ASSERT_TRUE(
+        model_export::ConvertMesh(mesh, common::RendererFrame(scale), AxesOf(exchange), buffers));
+    ExpectSame(expected, buffers, "ConvertMesh");
+  }
+  buffers.Release();
+  EXPECT_EQ(buffers.positions.capacity(), 0u);
+  EXPECT_EQ(buffers.triangulated.m_V.Capacity(), 0);
+}
+
+}  // namespace
