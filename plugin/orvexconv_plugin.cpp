@@ -6,11 +6,11 @@
 #include "services/update_check.h"
 
 COrvexConvPlugIn::COrvexConvPlugIn()
-    : m_plugin_version(platform::AnsiToWide(plugin_identity::kVersion).c_str()) {}
+    : m_plugin_version(platform::AnsiToWide(plugin::identity::kVersion).c_str()) {}
 
-GUID COrvexConvPlugIn::PlugInID() const { return ON_UuidFromString(plugin_identity::kId); }
+GUID COrvexConvPlugIn::PlugInID() const { return ON_UuidFromString(plugin::identity::kId); }
 
-const wchar_t* COrvexConvPlugIn::PlugInName() const { return plugin_identity::kName; }
+const wchar_t* COrvexConvPlugIn::PlugInName() const { return plugin::identity::kName; }
 
 const wchar_t* COrvexConvPlugIn::PlugInVersion() const { return m_plugin_version; }
 

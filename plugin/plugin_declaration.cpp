@@ -3,7 +3,7 @@
 #include "plugin/plugin_identity.h"
 #include "plugin/resource_ids.h"
 
-using namespace plugin_identity;
+using namespace plugin::identity;
 
 const wchar_t* RhinoPlugInName() { return kName; }
 const wchar_t* RhinoPlugInId() { return kId; }

@@ -3,7 +3,7 @@
 
 #include "services/update_check.h"
 
-namespace plugin_identity {
+namespace plugin::identity {
 
 inline constexpr const wchar_t* kName = L"OrvexConv";
 inline constexpr const wchar_t* kId = L"7C3A91F2-5B0E-4D8A-9F61-2E4B8D0C7A53";
@@ -18,4 +18,4 @@ inline constexpr const wchar_t* kEmail = L"support@orvexrender.invalid";
 inline constexpr const wchar_t* kWebsite = L"https://www.orvexrender.invalid";
 inline constexpr const wchar_t* kUpdateUrl = L"https://www.orvexrender.invalid/download";
 
-}  // namespace plugin_identity
+}  // namespace plugin::identity

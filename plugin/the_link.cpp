@@ -5,7 +5,7 @@
 namespace plugin {
 
 renderer_link::Link& TheLink() {
-  static renderer_link::Link link(ON_UuidFromString(plugin_identity::kId));
+  static renderer_link::Link link(ON_UuidFromString(plugin::identity::kId));
   return link;
 }
 
