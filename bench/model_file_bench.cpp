@@ -1,4 +1,4 @@
-// The reading of a real .3dm file (v5_teacup.3dm of the shared samples, 4 MB):
+// The reading of a real .3dm file (v5_teacup.3dm of the samples in tests/data/3dm/, 4 MB):
 // openNURBS's own reading, ONX_Model::Read, against the host's ReadModelFile,
 // which reads the file the same way and turns it into the SDK stand-in's
 // document. Both are timed in every iteration, each going first in turn, so
@@ -31,7 +31,7 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 
 const std::string& ModelFilePath() {
   static const std::string path =
-      (fs::path(ORVEX_SOURCE_DIR) / "../shared/3dm/v5_teacup.3dm").lexically_normal().string();
+      (fs::path(ORVEX_SOURCE_DIR) / "tests/data/3dm/v5_teacup.3dm").lexically_normal().string();
   return path;
 }
 

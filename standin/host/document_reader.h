@@ -1,4 +1,6 @@
 // Reads a document file (*.orvexdoc.json) into the SDK stand-in's document.
+// The file is read into its description (document_file_parser.h), then the
+// document is made from that (document_builder.h).
 #pragma once
 
 #include <memory>

@@ -1,5 +1,12 @@
 // Runs command lines: the plug-in's commands by English name and the host's
 // own commands that change the document and the view.
+//
+// The host's command table and the dispatch are in host_session.cpp; each
+// family of host commands has its own file: session_commands.cpp (Exit, Wait),
+// document_commands.cpp (Open, Close, Units, SaveAs), view_commands.cpp
+// (NoView, Orbit, Zoom, Projection), object_edit_commands.cpp (Hide, Show,
+// Delete, Lock, Move, Material), material_edit_commands.cpp (EditMaterial) and
+// edit_undo.cpp (Undo).
 #pragma once
 
 #include <functional>
@@ -22,25 +29,52 @@ class HostSession {
   bool ExitRequested() const { return m_exit; }
 
  private:
-  // `name` is one of the host's own commands, in its own spelling.
-  bool RunHostCommand(const std::string& name, const std::vector<std::string>& args);
-  // The object (not deleted) or light with this id or name, or null.
-  CRhinoObject* FindObject(const std::string& idOrName) const;
-  bool ChangeView(const std::string& name, const std::vector<std::string>& args);
-  // Edits of the open document. Each raises the events Rhino raises for it,
-  // once the document has changed, and can be undone.
-  bool ChangeState(CRhinoDoc& doc, const std::string& name, const std::vector<std::string>& args);
-  bool Move(CRhinoDoc& doc, const std::vector<std::string>& args);
-  bool AssignMaterial(CRhinoDoc& doc, const std::vector<std::string>& args);
-  bool EditMaterial(CRhinoDoc& doc, const std::vector<std::string>& args);
-  // Reverts the last edit of the open document.
-  void Undo();
-  // Keeps what reverts the edit just made to doc.
-  void PushUndo(const CRhinoDoc& doc, std::function<void()> revert);
+  using Arguments = std::vector<std::string>;
+  // One of the host's own commands: its spelling and what runs it, either
+  // `run` or, for a command on the open document, `runOnDocument`. Each gets
+  // the command's own spelling and its arguments; false when it refused them
+  // (message on stderr).
+  struct HostCommand {
+    const char* name;
+    bool (HostSession::*run)(const std::string& name, const Arguments& args);
+    bool (HostSession::*runOnDocument)(CRhinoDoc& doc, const std::string& name,
+                                       const Arguments& args);
+  };
+  // The host command a name typed in any case stands for, or null.
+  static const HostCommand* FindHostCommand(const std::string& typed);
+  bool RunHostCommand(const HostCommand& command, const Arguments& args);
+
+  // The session: Exit, Wait.
+  bool Exit(const std::string& name, const Arguments& args);
+  bool Wait(const std::string& name, const Arguments& args);
   // Tells the plug-ins the host is idle.
   void RaiseIdle();
   // While it waits, the host is idle this often.
   static constexpr unsigned kIdleIntervalMs = 5;
+
+  // The document: Open, Close; Units and SaveAs on the open document.
+  bool Open(const std::string& name, const Arguments& args);
+  bool Close(const std::string& name, const Arguments& args);
+  bool SetUnits(CRhinoDoc& doc, const std::string& name, const Arguments& args);
+  bool SaveAs(CRhinoDoc& doc, const std::string& name, const Arguments& args);
+
+  // The view: NoView, Orbit, Zoom, Projection.
+  bool ChangeView(const std::string& name, const Arguments& args);
+
+  // Edits of the open document. Each raises the events Rhino raises for it,
+  // once the document has changed, and can be undone.
+  // Hide, Show, Delete, Lock: an object, else a layer or a block definition.
+  bool ChangeState(CRhinoDoc& doc, const std::string& name, const Arguments& args);
+  bool Move(CRhinoDoc& doc, const std::string& name, const Arguments& args);
+  bool AssignMaterial(CRhinoDoc& doc, const std::string& name, const Arguments& args);
+  bool EditMaterial(CRhinoDoc& doc, const std::string& name, const Arguments& args);
+  // The object (not deleted) or light with this id or name, or null.
+  CRhinoObject* FindObject(const std::string& idOrName) const;
+
+  // Undo: reverts the last edit of the open document.
+  bool Undo(const std::string& name, const Arguments& args);
+  // Keeps what reverts the edit just made to doc.
+  void PushUndo(const CRhinoDoc& doc, std::function<void()> revert);
 
   PluginModule& m_plugin;
   Transcript& m_transcript;

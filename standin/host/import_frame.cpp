@@ -132,3 +132,17 @@ SceneFrame FrameOfScene(const std::string& path, const aiScene& scene,
   }
   return frame;
 }
+
+ON_3dVector Unit(const ON_3dVector& v, const ON_3dVector& fallback) {
+  ON_3dVector u = v;
+  return u.Unitize() ? u : fallback;
+}
+
+ON_3dVector Perpendicular(const ON_3dVector& v) {
+  const ON_3dVector axis = std::fabs(v.z) < 0.9 ? ON_3dVector::ZAxis : ON_3dVector::XAxis;
+  return Unit(ON_CrossProduct(axis, v), ON_3dVector::YAxis);
+}
+
+ON_3dVector UpAcross(const ON_3dVector& up, const ON_3dVector& direction) {
+  return Unit(up - direction * (up * direction), up);
+}

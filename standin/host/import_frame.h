@@ -40,3 +40,11 @@ bool FbxAxes(int upAxis, int upSign, int frontAxis, int frontSign, int coordAxis
 // The document units of an FBX unit scale factor (centimetres per file unit);
 // false when no unit system has that size.
 bool UnitsOfFbxScale(double centimetresPerUnit, ON::LengthUnitSystem* units);
+
+// Directions of cameras and lights.
+// v as a unit vector; fallback when v has no direction.
+ON_3dVector Unit(const ON_3dVector& v, const ON_3dVector& fallback);
+// A unit vector perpendicular to the unit vector v.
+ON_3dVector Perpendicular(const ON_3dVector& v);
+// up made perpendicular to the unit direction; up itself when it cannot be.
+ON_3dVector UpAcross(const ON_3dVector& up, const ON_3dVector& direction);

@@ -290,8 +290,8 @@ TEST(GltfOutput, SampleFilesReachTheRendererWithAllTheirTrianglesWhereTheFileHas
   const fs::path source(ORVEX_SOURCE_DIR);
   for (const fs::path& file :
        {source / "tests/data/3dm/v7_my_mesh_with_material.3dm",
-        source / "../shared/3dm/v7_rhino_logo_nurbs.3dm", source / "../shared/3dm/v5_teacup.3dm",
-        source / "../shared/3dm/v6_rhino_subd_logo.3dm"}) {
+        source / "tests/data/3dm/v7_rhino_logo_nurbs.3dm", source / "tests/data/3dm/v5_teacup.3dm",
+        source / "tests/data/3dm/v6_rhino_subd_logo.3dm"}) {
     SCOPED_TRACE(file.filename().string());
     HostSandbox sandbox;
     sandbox.RememberRenderer();

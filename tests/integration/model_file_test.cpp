@@ -15,9 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The small samples are in the tree, the large ones beside the checkout.
+// The samples, small and large, are in the tree.
 const fs::path kSamples = fs::path(ORVEX_SOURCE_DIR) / "tests/data/3dm";
-const fs::path kLargeSamples = fs::path(ORVEX_SOURCE_DIR) / "../shared/3dm";
 
 const ON_UUID kBox = ON_UuidFromString("b0000001-0000-4000-8000-000000000001");
 const ON_UUID kPair = ON_UuidFromString("b0000002-0000-4000-8000-000000000002");
@@ -132,12 +131,12 @@ TEST(ModelFileTest, SampleFilesSendTheirRenderMeshesLightsAndViewsAndSayWhatThey
         // The file's first view is active: looking down from above.
         Case{kSamples / "v7_my_viewports.3dm", 0, kNoMesh, "SetCameraTransformFov",
              "\"camera\":[0,0,22.903765,0,0,-1,"},
-        Case{kLargeSamples / "v7_rhino_logo_nurbs.3dm", 12, "", "AddMaterial", "<Name>Red</Name>"},
-        Case{kLargeSamples / "v5_teacup.3dm", 14, "", "AddScene", "Perspective1"},
+        Case{kSamples / "v7_rhino_logo_nurbs.3dm", 12, "", "AddMaterial", "<Name>Red</Name>"},
+        Case{kSamples / "v5_teacup.3dm", 14, "", "AddScene", "Perspective1"},
         Case{kSamples / "v7_my_brep.3dm", 0, kNoMesh, "", ""},
         // SubDs are meshed as the application meshes them; the meshes of the
         // layer that is off are not sent.
-        Case{kLargeSamples / "v6_rhino_subd_logo.3dm", 6, "", "", ""},
+        Case{kSamples / "v6_rhino_subd_logo.3dm", 6, "", "", ""},
         Case{kSamples / "v5_extrusions.3dm", 13,
              "1 texture file is neither where the file says nor beside it: AtoZ.jpg", "AddMaterial",
              "AtoZ.bmp"}}) {
