@@ -125,6 +125,8 @@ std::optional<int> Bridge::ConnectAndWait() const {
   return code;
 }
 
+unsigned Bridge::ConnectWaitMilliseconds() { return ConnectWaitMs(); }
+
 bool Bridge::HasConnected() const { ORVEX_CALL_OR(HasConnected, false); }
 
 void Bridge::DisConnect() const { ORVEX_CALL_OR(DisConnect, void()); }

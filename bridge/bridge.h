@@ -87,6 +87,8 @@ class Bridge {
   // one ORVEX_CONNECT_WAIT_MS names, for tests). Shows nothing, so it may run
   // on any thread: nullopt, and no wait, when the export is missing.
   std::optional<int> ConnectAndWait() const;
+  // That wait, in milliseconds.
+  static unsigned ConnectWaitMilliseconds();
   // False when the export is missing.
   bool HasConnected() const;
   void DisConnect() const;

@@ -15,7 +15,8 @@ using UuidSet = std::set<ON_UUID, UuidOrder>;
 struct ChangeSet {
   // Objects added, deleted, undeleted, replaced or with new attributes.
   UuidSet objects;
-  // Layers changed: every object on them counts as changed.
+  // Layers changed: every object on them, or on a layer below them, counts as
+  // changed.
   UuidSet layers;
   // Block definitions changed, or whose references changed.
   UuidSet definitions;
@@ -24,9 +25,13 @@ struct ChangeSet {
   UuidSet rekeyedMaterials;
   // A material was added, deleted or changed: the materials element again.
   bool materials = false;
+  // The document's properties changed, its units perhaps: when the units did,
+  // every element goes again.
+  bool documentProperties = false;
 
   bool Empty() const {
-    return objects.empty() && layers.empty() && definitions.empty() && !materials;
+    return objects.empty() && layers.empty() && definitions.empty() && !materials &&
+           !documentProperties;
   }
 };
 

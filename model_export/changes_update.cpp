@@ -1,4 +1,5 @@
 // The incremental update: only what changed goes to the renderer's model.
+#include <map>
 #include <vector>
 
 #include "model_export/change_set.h"
@@ -8,9 +9,35 @@
 namespace model_export {
 namespace {
 
+// The changed layers and every layer below one of them: turning a parent
+// layer off hides its sublayers' objects, whether or not the host reports a
+// change of each sublayer too.
+UuidSet LayersReached(const CRhinoDoc& doc, const UuidSet& changed) {
+  if (changed.empty()) return changed;
+  const CRhinoLayerTable& table = doc.m_layer_table;
+  std::map<ON_UUID, ON_UUID, UuidOrder> parentOf;
+  for (int i = 0; i < table.LayerCount(); ++i) parentOf[table[i].Id()] = table[i].ParentLayerId();
+  UuidSet reached = changed;
+  for (const auto& [layer, parent] : parentOf) {
+    // Up the tree until a changed layer, the top, or a step too many (a tree
+    // read from a damaged file may loop).
+    ON_UUID above = parent;
+    for (std::size_t step = 0; step < parentOf.size() && !ON_UuidIsNil(above); ++step) {
+      if (changed.count(above) > 0) {
+        reached.insert(layer);
+        break;
+      }
+      const auto next = parentOf.find(above);
+      if (next == parentOf.end()) break;
+      above = next->second;
+    }
+  }
+  return reached;
+}
+
 // Whether a layer or material change reaches this object.
-bool Touched(const CRhinoObject& object, const ChangeSet& changes) {
-  return changes.layers.count(object.ObjectLayer().Id()) > 0 ||
+bool Touched(const CRhinoObject& object, const UuidSet& layers, const ChangeSet& changes) {
+  return layers.count(object.ObjectLayer().Id()) > 0 ||
          changes.rekeyedMaterials.count(WornMaterial(object).RdkMaterialInstanceId()) > 0;
 }
 
@@ -26,9 +53,10 @@ const CRhinoInstanceDefinition* FindDefinition(const CRhinoDoc& doc, const ON_UU
 // changes reach.
 void Widen(const CRhinoDoc& doc, ChangeSet& changes) {
   if (changes.layers.empty() && changes.rekeyedMaterials.empty()) return;
+  const UuidSet layers = LayersReached(doc, changes.layers);
   CRhinoObjectIterator all(doc, kAllStates, kSendCategories);
   for (const CRhinoObject* object = all.First(); object; object = all.Next()) {
-    if (!Touched(*object, changes)) continue;
+    if (!Touched(*object, layers, changes)) continue;
     changes.objects.insert(object->Id());
     if (object->ObjectType() == ON::instance_reference)
       if (const CRhinoInstanceDefinition* definition =
@@ -41,11 +69,28 @@ void Widen(const CRhinoDoc& doc, ChangeSet& changes) {
     if (!definition) continue;
     for (int j = 0; j < definition->ObjectCount(); ++j)
       if (const CRhinoObject* inside = definition->Object(j))
-        if (Touched(*inside, changes)) changes.definitions.insert(definition->Id());
+        if (Touched(*inside, layers, changes)) changes.definitions.insert(definition->Id());
   }
 }
 
 }  // namespace
+
+bool ModelExporter::HasWorkIn(const CRhinoDoc& doc, const ChangeSet& changes) const {
+  if (!changes.objects.empty() || !changes.layers.empty() || !changes.definitions.empty() ||
+      changes.materials)
+    return true;
+  // Other properties than the units reach nothing the renderer holds.
+  return changes.documentProperties && !(common::RendererFrame(&doc).Scale() == m_frame.Scale());
+}
+
+bool ModelExporter::IsLargeUpdate(const CRhinoDoc& doc, const ChangeSet& changed,
+                                  std::size_t largest) const {
+  // New units send every element again.
+  if (!(common::RendererFrame(&doc).Scale() == m_frame.Scale())) return true;
+  ChangeSet changes = changed;
+  Widen(doc, changes);
+  return changes.objects.size() + changes.definitions.size() > largest;
+}
 
 bool ModelExporter::SendChanges(const CRhinoDoc& doc, const ChangeSet& changed) {
   const double lastScale = m_frame.Scale();
@@ -66,7 +111,8 @@ bool ModelExporter::SendChanges(const CRhinoDoc& doc, const ChangeSet& changed) 
   // its id. Block instances reach the renderer with their definitions.
   ON_SimpleArray<const CRhinoObject*> shown;
   for (const ON_UUID& id : changes.objects) {
-    const CRhinoObject* object = doc.LookupObject(id);
+    // The living object with the id: after an edit replaced it, the new one.
+    const CRhinoObject* object = CRhinoObject::FromId(doc.RuntimeSerialNumber(), id);
     if (object && object->ObjectType() == ON::instance_reference) continue;
     if (object && !object->IsDeleted() && object->IsVisible()) {
       shown.Append(object);

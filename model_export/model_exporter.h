@@ -3,6 +3,7 @@
 // per block definition; brought up to date whole or by what changed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "RhinoSdk.h"
@@ -42,6 +43,13 @@ class ModelExporter {
   // start the transfer and disconnect. False when there is no model or the
   // bridge has not connected.
   bool SendChanges(const CRhinoDoc& doc, const ChangeSet& changes);
+  // Whether the changes reach anything the renderer holds: a change of the
+  // document's properties does only when its units changed since the last
+  // send.
+  bool HasWorkIn(const CRhinoDoc& doc, const ChangeSet& changes) const;
+  // Whether sending the changes would send everything again (new units) or
+  // more than `largest` object and block definition elements.
+  bool IsLargeUpdate(const CRhinoDoc& doc, const ChangeSet& changes, std::size_t largest) const;
 
   // Destroys the renderer's model, if there is one, and forgets it.
   void DestroyModel();

@@ -19,9 +19,13 @@ void ModelExporter::SendEverythingAgain(const CRhinoDoc* doc) {
   SendMaterialsElement(doc);
   if (doc) {
     // Withdraw every object that is now hidden or deleted, sent before or not.
+    // An object an edit replaced stays in the document, deleted, under the id
+    // of the one that replaced it: while that one lives, it decides.
     CRhinoObjectIterator all(*doc, kAllStates, kSendCategories);
     for (const CRhinoObject* object = all.First(); object; object = all.Next()) {
       if (object->IsVisible() && !object->IsDeleted()) continue;
+      if (object->IsDeleted() && CRhinoObject::FromId(doc->RuntimeSerialNumber(), object->Id()))
+        continue;
       WithdrawElement(object->Id());
     }
     SendObjectElements(*doc);

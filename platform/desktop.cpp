@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "platform/platform.h"
 
 namespace platform {
@@ -15,5 +17,15 @@ std::optional<std::wstring> ChooseFolder(const std::wstring& title) {
 void ShellOpen(const std::wstring& verb, const std::wstring& file, const std::wstring& params) {
   CurrentDesktop().ShellOpen(verb, file, params);
 }
+
+bool WakeAfter(unsigned milliseconds, std::function<void()> wake) {
+  return CurrentDesktop().WakeAfter(milliseconds, std::move(wake));
+}
+
+void CancelWakes() { CurrentDesktop().CancelWakes(); }
+
+bool Desktop::WakeAfter(unsigned, std::function<void()>) { return false; }
+
+void Desktop::CancelWakes() {}
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // these; platform/win32 and platform/posix implement them.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,14 @@ class Desktop {
   // Runs a shell verb on a program with parameters (ShellExecuteW; xdg-open on POSIX).
   virtual void ShellOpen(const std::wstring& verb, const std::wstring& file,
                          const std::wstring& params) = 0;
+  // Asks the calling thread's message loop to call `wake` on that thread once,
+  // after about `milliseconds` (Windows: a thread timer, SetTimer without a
+  // window, killed once it has fired). The host's idle time follows it, as it
+  // follows any message. False when the thread has no loop to ask: the
+  // terminal of a POSIX process has none.
+  virtual bool WakeAfter(unsigned milliseconds, std::function<void()> wake);
+  // Forgets every wake-up not yet run (before the code they call goes away).
+  virtual void CancelWakes();
 };
 
 // The platform's own desktop (the real dialogs on Windows; the terminal and
@@ -51,6 +60,8 @@ Desktop& CurrentDesktop();
 int SystemDefaultLanguageId();
 std::optional<std::wstring> ChooseFolder(const std::wstring& title);
 void ShellOpen(const std::wstring& verb, const std::wstring& file, const std::wstring& params);
+bool WakeAfter(unsigned milliseconds, std::function<void()> wake);
+void CancelWakes();
 
 // --- Files and folders ----------------------------------------------------------
 // The roaming application-data folder without a trailing separator (Windows:

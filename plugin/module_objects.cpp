@@ -1,6 +1,6 @@
 // The module's static objects, defined in one place so that they are built in
 // this order at load (and destroyed in reverse at unload): the plug-in object,
-// the ten commands in registration order, the application object.
+// the commands in registration order, the application object.
 #include "plugin/commands/commands.h"
 #include "plugin/orvexconv_app.h"
 #include "plugin/orvexconv_plugin.h"
@@ -17,6 +17,7 @@ static CCommandOrvexConverterSendScenes theSendScenesCommand;
 static CCommandOrvexConverterSendLights theSendLightsCommand;
 static CCommandOrvexConverterLiveSyncOn theLiveSyncOnCommand;
 static CCommandOrvexConverterLiveSyncOff theLiveSyncOffCommand;
+static CCommandOrvexConverterLiveUpdate theLiveUpdateCommand;
 
 static COrvexConvApp theApp;
 

@@ -84,4 +84,24 @@ void DocumentWatcher::MaterialTableEvent(CRhinoEventWatcher::material_event even
     changes->rekeyedMaterials.insert(old_settings->RdkMaterialInstanceId());
 }
 
+void DocumentWatcher::OnDocumentPropertiesChanged(CRhinoDoc& doc) {
+  if (ChangeSet* changes = Recording(doc)) changes->documentProperties = true;
+}
+
+void DocumentWatcher::OnUnitsChangedWithScaling(CRhinoDoc& doc, double) {
+  if (ChangeSet* changes = Recording(doc)) changes->documentProperties = true;
+}
+
+void DocumentWatcher::RecordMaterialChange(const CRhinoDoc& doc, const ON_UUID* rekeyed) {
+  ChangeSet* changes = Recording(doc);
+  if (!changes) return;
+  changes->materials = true;
+  if (rekeyed) changes->rekeyedMaterials.insert(*rekeyed);
+}
+
+void DocumentWatcher::RecordMaterialChange(const CRhRdkDocument& rdkDoc, const ON_UUID* rekeyed) {
+  const CRhinoDoc* linked = m_link.Document();
+  if (linked && &CRhRdkDocument::Get(*linked) == &rdkDoc) RecordMaterialChange(*linked, rekeyed);
+}
+
 }  // namespace renderer_link

@@ -35,6 +35,16 @@ class DocumentWatcher : public CRhinoEventWatcher {
   void MaterialTableEvent(CRhinoEventWatcher::material_event event,
                           const CRhinoMaterialTable& material_table, int material_index,
                           const ON_Material* old_settings) override;
+  // The units, with or without the objects scaled: every element goes again
+  // when they changed.
+  void OnDocumentPropertiesChanged(CRhinoDoc& doc) override;
+  void OnUnitsChangedWithScaling(CRhinoDoc& doc, double scale) override;
+
+  // A material of the document changed (the materials element goes again);
+  // with an RDK instance id, one whose key may have changed, so the objects
+  // that wear it go again too. From the RDK's events (MaterialWatcher).
+  void RecordMaterialChange(const CRhinoDoc& doc, const ON_UUID* rekeyed);
+  void RecordMaterialChange(const CRhRdkDocument& rdkDoc, const ON_UUID* rekeyed);
 
   // The changes recorded since they were last taken, and when the last one
   // came. On the command thread only, as the events are.

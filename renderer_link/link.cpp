@@ -1,18 +1,20 @@
 #include "renderer_link/link.h"
 
 #include "common/messages.h"
+#include "platform/platform.h"
 #include "renderer_link/model_update.h"
 #include "renderer_link/scenes.h"
 
 namespace renderer_link {
 
-Link::Link(const ON_UUID& plugInId)
+Link::Link(const ON_UUID& plugInId, const wchar_t* largeUpdateScript)
     : m_viewSync(std::make_shared<ViewSyncShared>()),
       m_viewSyncIdle(plugInId, m_viewSync),
       m_exporter(m_bridge),
       m_lights(m_bridge),
       m_watcher(*this),
-      m_liveSync(m_bridge, m_exporter, m_watcher),
+      m_materialWatcher(m_watcher),
+      m_liveSync(m_bridge, m_exporter, m_watcher, largeUpdateScript),
       m_liveSyncIdle(plugInId, *this) {
   m_bridge.TakeUp();  // a failure has shown its message; the link goes on
   m_viewSyncIdle.Register();
@@ -24,6 +26,8 @@ Link::Link(const ON_UUID& plugInId)
 }
 
 Link::~Link() {
+  // No wake-up asked for by live sync outlives it.
+  platform::CancelWakes();
   m_viewSync->StopThreads();
   m_viewSync->SetDocument(nullptr);
 }

@@ -14,6 +14,7 @@
 #include "model_export/model_exporter.h"
 #include "renderer_link/document_watcher.h"
 #include "renderer_link/live_sync.h"
+#include "renderer_link/material_watcher.h"
 #include "renderer_link/view_sync.h"
 
 namespace renderer_link {
@@ -25,7 +26,8 @@ class Link {
   // for each (a missing library shows its message three times), then
   // registers the idle handlers and the document watcher under the plug-in's
   // id.
-  explicit Link(const ON_UUID& plugInId);
+  // largeUpdateScript: the command script that sends a large live update.
+  Link(const ON_UUID& plugInId, const wchar_t* largeUpdateScript);
   // Running view-sync threads see the flag cleared and end; they hold what
   // they share themselves.
   ~Link();
@@ -69,6 +71,9 @@ class Link {
   // The host is idle: the next step of live sync. A failed update ends the
   // link.
   void OnIdle();
+  // Sends a live update under way now, whatever its size (the command that
+  // the script given at construction runs). A failure ends the link.
+  bool FinishLiveUpdate();
 
   // The parts, for the tests and benchmarks that look inside.
   const bridge::Bridge& RendererBridge() const { return m_bridge; }
@@ -78,9 +83,6 @@ class Link {
   const std::shared_ptr<ViewSyncShared>& ViewSync() const { return m_viewSync; }
 
  private:
-  // Finishes a live update under way; a failure ends the link.
-  bool FinishLiveUpdate();
-
   bridge::Bridge m_bridge;
   // The run flag, the view-sync generation and the linked document as the
   // view-sync threads see them.
@@ -90,6 +92,7 @@ class Link {
   model_export::ModelExporter m_exporter;
   light::LightExporter m_lights;
   DocumentWatcher m_watcher;
+  MaterialWatcher m_materialWatcher;
   // Sends each edit of the linked document while it is on; the host's idle
   // time drives it.
   LiveSync m_liveSync;

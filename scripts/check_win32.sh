@@ -8,10 +8,10 @@ out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 for source in "$root"/platform/text.cpp "$root"/platform/desktop.cpp "$root"/platform/win32/*.cpp; do
   x86_64-w64-mingw32-g++ -std=c++17 -Wall -Wextra -Werror -DUNICODE -D_UNICODE \
-    -I"$root" -c "$source" -o "$out/$(basename "$source").o"
+    -I"$root" -c "$source" -o "$out/$(basename "$(dirname "$source")")_$(basename "$source").o"
 done
 x86_64-w64-mingw32-g++ -shared -o "$out/orvex_platform.dll" "$out"/*.o \
-  -lshell32 -lole32 -lrpcrt4 -lshlwapi -luuid
+  -lshell32 -lole32 -lrpcrt4 -lshlwapi -luuid -luser32
 echo "win32 platform services: compiled and linked"
 
 # The plug-in's own code that takes the Windows forms of platform/native.h:

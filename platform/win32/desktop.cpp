@@ -4,10 +4,30 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <map>
+#include <utility>
+
 #include "platform/platform.h"
 
 namespace platform {
 namespace {
+
+// The wake-ups asked for, by timer id. Only the command thread asks for them,
+// and a thread timer calls its procedure from the message loop of the thread
+// that set it: the table is that thread's alone.
+std::map<UINT_PTR, std::function<void()>>& ThePending() {
+  static std::map<UINT_PTR, std::function<void()>> pending;
+  return pending;
+}
+
+void CALLBACK OnWakeTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  const auto found = ThePending().find(id);
+  if (found == ThePending().end()) return;
+  const std::function<void()> wake = std::move(found->second);
+  ThePending().erase(found);
+  if (wake) wake();
+}
 
 class Win32Desktop : public Desktop {
  public:
@@ -32,6 +52,18 @@ class Win32Desktop : public Desktop {
                  const std::wstring& params) override {
     ShellExecuteW(nullptr, verb.c_str(), file.c_str(), params.empty() ? nullptr : params.c_str(),
                   nullptr, SW_SHOW);
+  }
+
+  bool WakeAfter(unsigned milliseconds, std::function<void()> wake) override {
+    const UINT_PTR id = SetTimer(nullptr, 0, milliseconds, OnWakeTimer);
+    if (id == 0) return false;
+    ThePending()[id] = std::move(wake);
+    return true;
+  }
+
+  void CancelWakes() override {
+    for (const auto& pending : ThePending()) KillTimer(nullptr, pending.first);
+    ThePending().clear();
   }
 };
 

@@ -1,4 +1,5 @@
-// The ten commands of the plug-in. Each run checks the link state, calls the
+// The commands of the plug-in: the ten a user types, and the one live sync
+// runs itself. Each run checks the link state, calls the
 // flow that does the work, prints a console line and reports a usage event.
 // Every run returns success: failures reach the user as messages.
 #pragma once
@@ -27,5 +28,7 @@ ORVEX_DECLARE_COMMAND(OrvexConverterSendScenes, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1
 ORVEX_DECLARE_COMMAND(OrvexConverterSendLights, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C08")
 ORVEX_DECLARE_COMMAND(OrvexConverterLiveSyncOn, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C09")
 ORVEX_DECLARE_COMMAND(OrvexConverterLiveSyncOff, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C0A")
+// Sends a large live update as a command: with the progress meter, and Esc.
+ORVEX_DECLARE_COMMAND(OrvexConverterLiveUpdate, "3F1C2B7A-8D4E-4A61-9B0C-5E7D2A1F6C0B")
 
 #undef ORVEX_DECLARE_COMMAND

@@ -28,3 +28,11 @@ CRhinoCommand::result CCommandOrvexConverterLiveSyncOff::RunCommand(const CRhino
   if (!link.SwitchLiveSyncOff()) return success;
   return Succeeded("liveOff");
 }
+
+CRhinoCommand::result CCommandOrvexConverterLiveUpdate::RunCommand(const CRhinoCommandContext&) {
+  renderer_link::Link& link = TheLink();
+  // Run by live sync itself; quiet while linked, as its updates are.
+  if (!link.CheckLinked()) return success;
+  link.FinishLiveUpdate();
+  return success;
+}

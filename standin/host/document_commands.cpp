@@ -3,6 +3,7 @@
 #include <cctype>
 #include <iostream>
 #include <optional>
+#include <vector>
 
 #include "assimp_importer.h"
 #include "document_reader.h"
@@ -27,6 +28,38 @@ DocumentReadResult ReadAnyDocument(const std::string& path, const std::string& d
   if (HasSuffix(path, ".orvexdoc.json")) return ReadDocumentFile(path);
   if (HasSuffix(path, ".3dm")) return ReadModelFile(path);
   return ImportWithAssimp(path, defaultUnits);
+}
+
+using rhino_standin::RaiseEvent;
+
+// Scales every object of the document, and every object of its block
+// definitions and its lights, about the origin: a change of units that keeps
+// their size. Named views keep their cameras.
+void ScaleDocument(CRhinoDoc& doc, double scale) {
+  const ON_Xform s = ON_Xform::DiagonalTransformation(scale);
+  ON_Xform inverse = ON_Xform::DiagonalTransformation(1.0 / scale);
+  const auto scaleObject = [&](CRhinoObject& object) {
+    if (auto* mesh = dynamic_cast<CRhinoMeshObject*>(&object)) {
+      mesh->m_mesh.Transform(s);
+    } else if (auto* brep = dynamic_cast<CRhinoBrepObject*>(&object)) {
+      std::vector<CRhinoBrepObject::Face> faces = brep->Faces();
+      for (CRhinoBrepObject::Face& face : faces) face.mesh.Transform(s);
+      brep->StandinSetFaces(std::move(faces));
+    } else if (auto* instance = dynamic_cast<CRhinoInstanceObject*>(&object)) {
+      // The definition is scaled too: the placement keeps its rotation.
+      instance->m_xform = s * instance->m_xform * inverse;
+    } else if (auto* light = dynamic_cast<CRhinoLight*>(&object)) {
+      light->m_light.Transform(s);
+    }
+  };
+  for (int i = 0; i < doc.StandinObjectCount(); ++i) scaleObject(*doc.StandinObjectAt(i));
+  CRhinoInstanceDefinitionTable& definitions = doc.m_instance_definition_table;
+  for (int i = 0; i < definitions.InstanceDefinitionCount(); ++i)
+    if (CRhinoInstanceDefinition* definition = definitions.StandinDefinition(i))
+      for (int j = 0; j < definition->ObjectCount(); ++j)
+        scaleObject(const_cast<CRhinoObject&>(*definition->Object(j)));
+  for (int i = 0; i < doc.m_light_table.LightCount(); ++i)
+    scaleObject(const_cast<CRhinoLight&>(doc.m_light_table[i]));
 }
 
 }  // namespace
@@ -74,11 +107,32 @@ bool HostSession::Close(const std::string&, const Arguments&) {
 
 bool HostSession::SetUnits(CRhinoDoc& doc, const std::string&, const Arguments& args) {
   ON::LengthUnitSystem units;
-  if (args.size() != 1 || !UnitSystemFromName(args[0], &units)) {
-    std::cerr << "Units takes a unit name (millimeters, meters, none, ...)" << std::endl;
+  const bool scaling = args.size() == 2 && SameCommandName(CommandName(args[1]), "scale");
+  if ((args.size() != 1 && !scaling) || !UnitSystemFromName(args[0], &units)) {
+    std::cerr << "Units takes a unit name (millimeters, meters, none, ...), then scale to keep "
+                 "the objects' size"
+              << std::endl;
     return false;
   }
-  doc.SetModelUnits(ON_UnitSystem(units));
+  const ON_UnitSystem before = doc.ModelUnits();
+  const ON_UnitSystem after(units);
+  if (scaling) {
+    // Rhino tells the watchers before it scales any object.
+    const double scale = ON::UnitScale(before, after);
+    RaiseEvent([&](CRhinoEventWatcher& w) { w.OnUnitsChangedWithScaling(doc, scale); });
+    ScaleDocument(doc, scale);
+  }
+  doc.SetModelUnits(after);
+  RaiseEvent([&](CRhinoEventWatcher& w) { w.OnDocumentPropertiesChanged(doc); });
+  PushUndo(doc, [&doc, before, scaling] {
+    const double back = ON::UnitScale(doc.ModelUnits(), before);
+    if (scaling) {
+      RaiseEvent([&](CRhinoEventWatcher& w) { w.OnUnitsChangedWithScaling(doc, back); });
+      ScaleDocument(doc, back);
+    }
+    doc.SetModelUnits(before);
+    RaiseEvent([&](CRhinoEventWatcher& w) { w.OnDocumentPropertiesChanged(doc); });
+  });
   return true;
 }
 

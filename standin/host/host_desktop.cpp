@@ -1,8 +1,10 @@
 #include "host_desktop.h"
 
 #include <iostream>
+#include <utility>
 
 #include "command_line.h"
+#include "message_loop.h"
 
 HostDesktop::HostDesktop(const HostOptions& options, Transcript& transcript)
     : m_language(options.languageId),
@@ -56,3 +58,10 @@ void HostDesktop::ShellOpen(const std::wstring& verb, const std::wstring& file,
             << platform::WideToUtf8(params) << std::endl;
   m_transcript.ShellOpen(verb, file, params);
 }
+
+bool HostDesktop::WakeAfter(unsigned milliseconds, std::function<void()> wake) {
+  rhino_standin::PostTimer(milliseconds, std::move(wake));
+  return true;
+}
+
+void HostDesktop::CancelWakes() { rhino_standin::ClearTimers(); }

@@ -20,6 +20,11 @@ class HostDesktop : public platform::Desktop {
   std::optional<std::wstring> ChooseFolder(const std::wstring& title) override;
   void ShellOpen(const std::wstring& verb, const std::wstring& file,
                  const std::wstring& params) override;
+  // Timers of the host's own message loop (rhino_standin::PostTimer); the
+  // plug-in built for Windows sets real thread timers instead, which the
+  // loop dispatches too.
+  bool WakeAfter(unsigned milliseconds, std::function<void()> wake) override;
+  void CancelWakes() override;
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
 
  private:

@@ -7,6 +7,7 @@ const HostSession::HostCommand* HostSession::FindHostCommand(const std::string& 
   using S = HostSession;
   static const HostCommand kCommands[] = {{"Exit", &S::Exit, nullptr},
                                           {"Wait", &S::Wait, nullptr},
+                                          {"Esc", &S::PressEscape, nullptr},
                                           {"Open", &S::Open, nullptr},
                                           {"Close", &S::Close, nullptr},
                                           {"NoView", &S::ChangeView, nullptr},
@@ -22,6 +23,8 @@ const HostSession::HostCommand* HostSession::FindHostCommand(const std::string& 
                                           {"Move", nullptr, &S::Move},
                                           {"Material", nullptr, &S::AssignMaterial},
                                           {"EditMaterial", nullptr, &S::EditMaterial},
+                                          {"AddMaterial", nullptr, &S::AddMaterial},
+                                          {"DeleteMaterial", nullptr, &S::DeleteMaterial},
                                           {"Undo", &S::Undo, nullptr}};
   for (const HostCommand& command : kCommands)
     if (SameCommandName(typed, command.name)) return &command;
@@ -40,11 +43,12 @@ bool HostSession::RunHostCommand(const HostCommand& command, const Arguments& ar
 }
 
 bool HostSession::Run(const std::string& line) {
-  // Each command line ends with the host idle, as at Rhino's prompt.
-  struct IdleAfter {
-    HostSession& session;
-    ~IdleAfter() { session.RaiseIdle(); }
-  } idleAfter{*this};
+  const bool understood = RunLine(line);
+  BackAtPrompt();
+  return understood;
+}
+
+bool HostSession::RunLine(const std::string& line) {
   const std::vector<std::string> words = SplitCommandLine(line);
   if (words.empty()) return true;
   const std::string name = CommandName(words[0]);
@@ -52,7 +56,9 @@ bool HostSession::Run(const std::string& line) {
   m_transcript.Command(name);
   if (CRhinoCommand* command = m_plugin.FindCommand(name)) {
     m_plugin.EnsureLoaded();
+    rhino_standin::SetCommandsRunning(1);
     command->RunCommand(CRhinoCommandContext(RhinoApp().ActiveDoc()));
+    rhino_standin::SetCommandsRunning(0);
     return true;
   }
   const HostCommand* hostCommand = FindHostCommand(name);

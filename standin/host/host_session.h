@@ -2,10 +2,12 @@
 // own commands that change the document and the view.
 //
 // The host's command table and the dispatch are in host_session.cpp; each
-// family of host commands has its own file: session_commands.cpp (Exit, Wait),
+// family of host commands has its own file: session_commands.cpp (Exit, Wait,
+// Esc),
 // document_commands.cpp (Open, Close, Units, SaveAs), view_commands.cpp
 // (NoView, Orbit, Zoom, Projection), object_edit_commands.cpp (Hide, Show,
-// Delete, Lock, Move, Material), material_edit_commands.cpp (EditMaterial) and
+// Delete, Lock, Move, Material), material_edit_commands.cpp (EditMaterial,
+// AddMaterial, DeleteMaterial) and
 // edit_undo.cpp (Undo).
 #pragma once
 
@@ -24,9 +26,13 @@ class HostSession {
 
   // Opens a document file (or a 3D file); false with a message naming the file.
   bool OpenDocument(const std::string& path, std::string* error);
-  // Runs one command line; false when it was not understood (message on stderr).
+  // Runs one command line; false when it was not understood (message on
+  // stderr). Then, as at Rhino's prompt, the host is idle in a burst, runs
+  // what the plug-in asked RhinoApp().RunScript to run, and the timers due.
   bool Run(const std::string& line);
   bool ExitRequested() const { return m_exit; }
+  // A script of RhinoApp().RunScript: run once the host is back at its prompt.
+  void QueueScript(const std::wstring& script) { m_scripts.push_back(script); }
 
  private:
   using Arguments = std::vector<std::string>;
@@ -44,13 +50,19 @@ class HostSession {
   static const HostCommand* FindHostCommand(const std::string& typed);
   bool RunHostCommand(const HostCommand& command, const Arguments& args);
 
-  // The session: Exit, Wait.
+  // The session: Exit, Wait, Esc.
   bool Exit(const std::string& name, const Arguments& args);
   bool Wait(const std::string& name, const Arguments& args);
-  // Tells the plug-ins the host is idle.
-  void RaiseIdle();
-  // While it waits, the host is idle this often.
-  static constexpr unsigned kIdleIntervalMs = 5;
+  bool PressEscape(const std::string& name, const Arguments& args);
+  // Runs a command line, without what follows it at the prompt.
+  bool RunLine(const std::string& line);
+  // What follows each command line: an idle burst, the scripts asked for, the
+  // timers due.
+  void BackAtPrompt();
+  // The host's messages for `milliseconds` (timers, each followed by an idle
+  // burst), and the scripts they ask for.
+  void RunMessagesFor(unsigned milliseconds);
+  void RunQueuedScripts();
 
   // The document: Open, Close; Units and SaveAs on the open document.
   bool Open(const std::string& name, const Arguments& args);
@@ -68,6 +80,8 @@ class HostSession {
   bool Move(CRhinoDoc& doc, const std::string& name, const Arguments& args);
   bool AssignMaterial(CRhinoDoc& doc, const std::string& name, const Arguments& args);
   bool EditMaterial(CRhinoDoc& doc, const std::string& name, const Arguments& args);
+  bool AddMaterial(CRhinoDoc& doc, const std::string& name, const Arguments& args);
+  bool DeleteMaterial(CRhinoDoc& doc, const std::string& name, const Arguments& args);
   // The object (not deleted) or light with this id or name, or null.
   CRhinoObject* FindObject(const std::string& idOrName) const;
 
@@ -80,7 +94,7 @@ class HostSession {
   Transcript& m_transcript;
   std::string m_default_units;
   bool m_exit = false;
-  int m_idle_count = 0;
+  std::vector<std::wstring> m_scripts;
   // What reverts each edit of the document m_undo_doc (a runtime serial
   // number), the latest last.
   std::vector<std::function<void()>> m_undo;

@@ -85,6 +85,13 @@ int main(int argc, char** argv) {
   }
 
   HostSession session(plugin, transcript, options.units);
+  // What the plug-in asks RhinoApp().RunScript to run, the session runs once
+  // it is back at its prompt.
+  hooks.runScript = [&session](unsigned int, const std::wstring& script) {
+    session.QueueScript(script);
+    return true;
+  };
+  rhino_standin::SetHostHooks(hooks);
   if (!options.doc.empty() && !session.OpenDocument(options.doc, &error)) {
     std::cerr << "orvex-host: " << error << std::endl;
     Finish(2);

@@ -2,6 +2,7 @@
 // Delete and Lock (an object, else a layer or a block definition), Move and
 // Material. Each raises the events Rhino raises for it and can be undone.
 #include <iostream>
+#include <memory>
 #include <optional>
 
 #include "host_command_arguments.h"
@@ -63,43 +64,43 @@ void SetDefinitionDeleted(CRhinoDoc& doc, int index, bool deleted) {
   });
 }
 
-// Transforms the object's geometry in place; gives back what puts it back as it
-// was, or nothing for an object the host cannot transform.
-std::function<void()> TransformGeometry(CRhinoObject& object, const ON_Xform& xform) {
-  if (auto* meshObject = dynamic_cast<CRhinoMeshObject*>(&object)) {
-    ON_Mesh& mesh = meshObject->m_mesh;
-    ON_Mesh before = mesh;
-    mesh.Transform(xform);
-    return [&mesh, before] { mesh = before; };
+// A copy of the object moved by xform, for the objects the host can move:
+// meshes, polysurfaces and block instances; null for any other.
+std::unique_ptr<CRhinoObject> MovedCopy(const CRhinoObject& object, const ON_Xform& xform) {
+  if (const auto* meshObject = dynamic_cast<const CRhinoMeshObject*>(&object)) {
+    auto copy = std::make_unique<CRhinoMeshObject>(*meshObject);
+    copy->m_mesh.Transform(xform);
+    return copy;
   }
-  if (auto* brep = dynamic_cast<CRhinoBrepObject*>(&object)) {
+  if (const auto* brep = dynamic_cast<const CRhinoBrepObject*>(&object)) {
+    auto copy = std::make_unique<CRhinoBrepObject>(*brep);
     std::vector<CRhinoBrepObject::Face> faces = brep->Faces();
-    const std::vector<CRhinoBrepObject::Face> before = faces;
     for (CRhinoBrepObject::Face& face : faces) face.mesh.Transform(xform);
-    brep->StandinSetFaces(std::move(faces));  // joins the moved faces again
-    return [brep, before] { brep->StandinSetFaces(before); };
+    copy->StandinSetFaces(std::move(faces));  // joins the moved faces again
+    return copy;
   }
-  if (auto* instance = dynamic_cast<CRhinoInstanceObject*>(&object)) {
-    const ON_Xform before = instance->m_xform;
-    instance->m_xform = xform * before;
-    return [instance, before] { instance->m_xform = before; };
+  if (const auto* instance = dynamic_cast<const CRhinoInstanceObject*>(&object)) {
+    auto copy = std::make_unique<CRhinoInstanceObject>(*instance);
+    copy->m_xform = xform * instance->m_xform;
+    return copy;
   }
   return nullptr;
 }
 
-// Rhino replaces a transformed object by a new one: the old one is deleted and
-// the new one added, or undeleted when an undo brings it back. Here the two are
-// the same object, changed in place; it is deleted while the watchers hear so.
-void RaiseReplace(CRhinoDoc& doc, CRhinoObject& object, bool undoing) {
-  RaiseEvent([&](CRhinoEventWatcher& w) { w.OnReplaceObject(doc, object, object); });
-  object.StandinSetDeleted(true);
-  RaiseEvent([&](CRhinoEventWatcher& w) { w.OnDeleteObject(doc, object); });
-  object.StandinSetDeleted(false);
+// Rhino replaces an edited object by a new one with the same id: it tells the
+// watchers of both before either changes, deletes the old one (which stays in
+// the document, deleted, for undo), then adds the new one, or undeletes it
+// when an undo brings it back.
+void Replace(CRhinoDoc& doc, CRhinoObject& current, CRhinoObject& replacement, bool undoing) {
+  RaiseEvent([&](CRhinoEventWatcher& w) { w.OnReplaceObject(doc, current, replacement); });
+  current.StandinSetDeleted(true);
+  RaiseEvent([&](CRhinoEventWatcher& w) { w.OnDeleteObject(doc, current); });
+  replacement.StandinSetDeleted(false);
   RaiseEvent([&](CRhinoEventWatcher& w) {
     if (undoing)
-      w.OnUnDeleteObject(doc, object);
+      w.OnUnDeleteObject(doc, replacement);
     else
-      w.OnAddObject(doc, object);
+      w.OnAddObject(doc, replacement);
   });
 }
 
@@ -112,10 +113,9 @@ CRhinoObject* HostSession::FindObject(const std::string& idOrName) const {
   auto wide = platform::Utf8ToWide(idOrName);
   if (!wide) return nullptr;
   // A deleted object is out of reach, as in Rhino, until an undo brings it back.
-  if (host::TryParseUuid(*wide, &id)) {
-    CRhinoObject* object = doc->StandinLookupObject(id);
-    if (object && !object->IsDeleted()) return object;
-  }
+  if (host::TryParseUuid(*wide, &id))
+    if (const CRhinoObject* object = CRhinoObject::FromId(doc->RuntimeSerialNumber(), id))
+      return const_cast<CRhinoObject*>(object);
   for (int i = 0; i < doc->StandinObjectCount(); ++i) {
     CRhinoObject* object = doc->StandinObjectAt(i);
     if (!object->IsDeleted() && host::WideOf(object->Attributes().m_name) == *wide) return object;
@@ -188,18 +188,18 @@ bool HostSession::Move(CRhinoDoc& doc, const std::string&, const Arguments& args
     std::cerr << "Move: no object '" << args[0] << "'" << std::endl;
     return false;
   }
-  const ON_Xform xform = ON_Xform::TranslationTransformation(*d[0], *d[1], *d[2]);
-  std::function<void()> restore = TransformGeometry(*object, xform);
-  if (!restore) {
+  std::unique_ptr<CRhinoObject> copy =
+      MovedCopy(*object, ON_Xform::TranslationTransformation(*d[0], *d[1], *d[2]));
+  if (!copy) {
     std::cerr << "Move: '" << args[0] << "' cannot be moved (meshes, polysurfaces and blocks can)"
               << std::endl;
     return false;
   }
-  RaiseReplace(doc, *object, false);
-  PushUndo(doc, [&doc, object, restore] {
-    restore();
-    RaiseReplace(doc, *object, true);
-  });
+  // The moved object is not in the document while the replace is announced.
+  copy->StandinSetDeleted(true);
+  CRhinoObject& moved = doc.StandinAddObject(std::move(copy), object);
+  Replace(doc, *object, moved, false);
+  PushUndo(doc, [&doc, object, &moved] { Replace(doc, moved, *object, true); });
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "rdk.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "rhino_doc.h"
@@ -56,6 +57,7 @@ IRhRdkContentList::Iterator* IRhRdkContentList::NewIterator(void) const {
 const CRhRdkDocument& CRhRdkDocument::Get(const CRhinoDoc& doc) { return doc.StandinRdk(); }
 
 CRhRdkContent& CRhRdkDocument::StandinAdd(std::unique_ptr<CRhRdkContent> content, bool listed) {
+  content->m_standin_doc = m_standin_doc;
   if (listed) m_list.m_items.push_back(content.get());
   if (auto* material = dynamic_cast<CRhRdkMaterial*>(content.get()))
     m_materials.push_back(material);
@@ -77,3 +79,51 @@ const CRhRdkMaterial* CRhRdkDocument::StandinMaterialAt(int index) const {
 CRhRdkMaterial* CRhRdkDocument::StandinMaterialAt(int index) {
   return const_cast<CRhRdkMaterial*>(std::as_const(*this).StandinMaterialAt(index));
 }
+
+std::unique_ptr<CRhRdkContent> CRhRdkDocument::StandinDetach(const CRhRdkContent& content) {
+  const auto owned = std::find_if(m_contents.begin(), m_contents.end(),
+                                  [&](const auto& c) { return c.get() == &content; });
+  if (owned == m_contents.end()) return nullptr;
+  std::unique_ptr<CRhRdkContent> detached = std::move(*owned);
+  m_contents.erase(owned);
+  auto& items = m_list.m_items;
+  items.erase(std::remove(items.begin(), items.end(), &content), items.end());
+  m_materials.erase(std::remove(m_materials.begin(), m_materials.end(), &content),
+                    m_materials.end());
+  return detached;
+}
+
+bool CRhRdkDocument::StandinListed(const CRhRdkContent& content) const {
+  return std::find(m_list.m_items.begin(), m_list.m_items.end(), &content) != m_list.m_items.end();
+}
+
+namespace {
+
+std::vector<CRhRdkEventWatcher*>& RdkWatchers() {
+  static std::vector<CRhRdkEventWatcher*> watchers;
+  return watchers;
+}
+
+}  // namespace
+
+CRhRdkEventWatcher::CRhRdkEventWatcher(bool bAutoRegister) {
+  if (!bAutoRegister) return;
+  RdkWatchers().push_back(this);
+  m_registered = true;
+}
+
+CRhRdkEventWatcher::~CRhRdkEventWatcher() {
+  if (!m_registered) return;
+  auto& watchers = RdkWatchers();
+  watchers.erase(std::remove(watchers.begin(), watchers.end(), this), watchers.end());
+}
+
+namespace rhino_standin {
+
+void RaiseRdkEvent(const std::function<void(CRhRdkEventWatcher&)>& raise) {
+  const std::vector<CRhRdkEventWatcher*> watchers = RdkWatchers();
+  for (CRhRdkEventWatcher* watcher : watchers)
+    if (watcher->IsEnabled()) raise(*watcher);
+}
+
+}  // namespace rhino_standin

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "message_loop.h"
 #include "platform/platform.h"
 #include "rhino_event_watcher.h"
 #include "standin_state.h"
@@ -83,4 +84,14 @@ const char* RhinoVersion::VersionQuartetString() {
 
 const wchar_t* RhinoVersion::VersionQuartetWideString() {
   return rhino_standin::VersionQuartet().wide.c_str();
+}
+
+bool CRhinoApp::CommandCanceled() const { return rhino_standin::CommandState().canceled; }
+
+void CRhinoApp::Wait(DWORD dwMilliseconds) { rhino_standin::PumpForWait(dwMilliseconds); }
+
+int CRhinoApp::InCommand(bool) const { return rhino_standin::CommandState().running; }
+
+bool CRhinoApp::RunScript(unsigned int rhino_doc_sn, const wchar_t* script, int) {
+  return script && rhino_standin::EmitRunScript(rhino_doc_sn, script);
 }

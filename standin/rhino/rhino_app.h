@@ -38,6 +38,18 @@ class CRhinoApp {
   // The host's major version (7).
   int ExeVersion() const { return 7; }
 
+  // True while a command runs and the user has pressed Esc to cancel it. The
+  // key reaches the host only while its messages are pumped: a long loop
+  // calls Wait(0) to let it through.
+  bool CommandCanceled() const;
+  // Pauses for the time given, keeping the message pump alive.
+  void Wait(DWORD dwMilliseconds);
+  // The number of commands running.
+  int InCommand(bool bIgnoreScriptRunnerCommands = false) const;
+  // Runs a command script as if typed at the prompt. Outside a command it
+  // returns at once and the script runs once the host is back at its prompt.
+  bool RunScript(unsigned int rhino_doc_sn, const wchar_t* script, int echo_mode = 1);
+
   // The open document, or null.
   CRhinoDoc* ActiveDoc() const { return m_doc.get(); }
   // The active view, or null.

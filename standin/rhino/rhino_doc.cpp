@@ -132,14 +132,49 @@ const ON_3dmView* CRhinoDocProperties::NamedView(int index) const {
 
 namespace {
 std::atomic<unsigned int> g_next_serial_number{1};
+
+// Every living document by its runtime serial number, for the lookups that
+// name a document by number.
+struct LivingDocuments {
+  std::mutex mutex;
+  std::map<unsigned int, const CRhinoDoc*> bySerialNumber;
+};
+LivingDocuments& Living() {
+  static LivingDocuments living;
+  return living;
 }
+}  // namespace
 
 CRhinoDoc::CRhinoDoc() : m_serial_number(g_next_serial_number++) {
   m_layer_table.m_doc = this;
   m_instance_definition_table.m_doc = this;
   m_material_table.m_doc = this;
+  m_rdk.m_standin_doc = this;
+  std::lock_guard<std::mutex> lock(Living().mutex);
+  Living().bySerialNumber[m_serial_number] = this;
 }
-CRhinoDoc::~CRhinoDoc() = default;
+
+CRhinoDoc::~CRhinoDoc() {
+  std::lock_guard<std::mutex> lock(Living().mutex);
+  Living().bySerialNumber.erase(m_serial_number);
+}
+
+const CRhinoObject* CRhinoObject::FromId(unsigned int rhino_doc_runtime_serial_number,
+                                         ON_UUID rhino_object_id) {
+  std::vector<const CRhinoDoc*> documents;
+  {
+    std::lock_guard<std::mutex> lock(Living().mutex);
+    for (const auto& [number, doc] : Living().bySerialNumber)
+      if (rhino_doc_runtime_serial_number == 0 || number == rhino_doc_runtime_serial_number)
+        documents.push_back(doc);
+  }
+  for (const CRhinoDoc* doc : documents)
+    for (int i = 0; i < doc->StandinObjectCount(); ++i) {
+      const CRhinoObject* object = doc->StandinObjectAt(i);
+      if (!object->IsDeleted() && object->Id() == rhino_object_id) return object;
+    }
+  return nullptr;
+}
 
 namespace {
 
@@ -183,14 +218,18 @@ void CRhinoDoc::StatusBarProgressMeterEnd() {
   ReportProgress(rhino_standin::ProgressMeterEvent::Stage::kEnd, m_progress_pos);
 }
 
-CRhinoObject& CRhinoDoc::StandinAddObject(std::unique_ptr<CRhinoObject> object) {
+CRhinoObject& CRhinoDoc::StandinAddObject(std::unique_ptr<CRhinoObject> object,
+                                          const CRhinoObject* after) {
   object->StandinSetDocument(this);
   if (object->ObjectType() == ON::instance_reference) {
     const auto* instance = static_cast<const CRhinoInstanceObject*>(object.get());
     m_references[instance->m_definition_id].push_back(instance);
   }
-  m_objects.push_back(std::move(object));
-  return *m_objects.back();
+  auto at = m_objects.end();
+  if (after)
+    for (auto it = m_objects.begin(); it != m_objects.end(); ++it)
+      if (it->get() == after) at = it + 1;
+  return **m_objects.insert(at, std::move(object));
 }
 
 const std::vector<const CRhinoInstanceObject*>* CRhinoDoc::StandinReferencesTo(
@@ -199,6 +238,9 @@ const std::vector<const CRhinoInstanceObject*>* CRhinoDoc::StandinReferencesTo(
   return found == m_references.end() ? nullptr : &found->second;
 }
 
+// The obsolete lookup: the first object with the id in the order objects were
+// added, deleted or not (an object replaced by an edit stays, deleted, before
+// the one that replaced it). CRhinoObject::FromId finds only living objects.
 const CRhinoObject* CRhinoDoc::LookupObject(const ON_UUID& id) const {
   return StandinLookupObject(id);
 }

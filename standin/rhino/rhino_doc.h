@@ -166,8 +166,10 @@ class CRhinoDoc {
     return m_objects[static_cast<size_t>(index)].get();
   }
   // A block instance is indexed under the definition it names when it is
-  // added, so its m_definition_id is set before.
-  CRhinoObject& StandinAddObject(std::unique_ptr<CRhinoObject> object);
+  // added, so its m_definition_id is set before. With `after`, the object
+  // takes the place after that one (an edit's replacement), else the last.
+  CRhinoObject& StandinAddObject(std::unique_ptr<CRhinoObject> object,
+                                 const CRhinoObject* after = nullptr);
   CRhinoObject* StandinLookupObject(const ON_UUID& id) const;
   // The block instances naming this definition, in the order they were added.
   const std::vector<const CRhinoInstanceObject*>* StandinReferencesTo(

@@ -26,6 +26,11 @@ class CRhinoEventWatcher {
   virtual void OnNewDocument(CRhinoDoc&) {}
   virtual void OnBeginOpenDocument(CRhinoDoc&, const wchar_t*, BOOL, BOOL) {}
   virtual void OnEndOpenDocument(CRhinoDoc&, const wchar_t*, BOOL, BOOL) {}
+  // A document property changed, the model units among them.
+  virtual void OnDocumentPropertiesChanged(CRhinoDoc& /*doc*/) {}
+  // The model units changed with the objects scaled to keep their size: raised
+  // before any object is scaled; OnDocumentPropertiesChanged follows.
+  virtual void OnUnitsChangedWithScaling(CRhinoDoc& /*doc*/, double /*scale*/) {}
   virtual void OnAddObject(CRhinoDoc&, CRhinoObject&) {}
   virtual void OnDeleteObject(CRhinoDoc&, CRhinoObject&) {}
   // An object is about to be replaced: OnDeleteObject(old_object) follows, then

@@ -28,6 +28,10 @@ class CRhinoObject : public ON_Object {
   CRhinoDoc* Document() const { return m_doc; }
 
   bool IsDeleted() const { return m_deleted; }
+  // The object of the document with this runtime serial number (0: any open
+  // document) that has this id; deleted objects are not found by id.
+  static const CRhinoObject* FromId(unsigned int rhino_doc_runtime_serial_number,
+                                    ON_UUID rhino_object_id);
   // The serial number of the document the object is in, 0 when it is in none or
   // deleted. Objects of linked files and worksessions count as in the document.
   unsigned int IsActiveInDocument() const;

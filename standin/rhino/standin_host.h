@@ -32,6 +32,9 @@ struct HostHooks {
   // Receives each start, move and end of a document's progress meter, on the
   // thread that made it. Default: nothing is shown.
   std::function<void(const ProgressMeterEvent&)> progress;
+  // Takes a script of RhinoApp().RunScript to run once the host is back at
+  // its prompt; false when it cannot. Default: refused.
+  std::function<bool(unsigned int, const std::wstring&)> runScript;
 };
 
 void SetHostHooks(HostHooks hooks);
@@ -46,5 +49,9 @@ void SetPlugInModulePath(const std::wstring& path);
 
 // The host's version quartet (default "7.37.24107.15001").
 void SetVersionQuartet(const std::wstring& version);
+
+// The host's command state: how many commands run. The last to end takes
+// with it an Esc pressed while it ran.
+void SetCommandsRunning(int count);
 
 }  // namespace rhino_standin

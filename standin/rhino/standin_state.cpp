@@ -22,6 +22,7 @@ struct State {
   VersionTexts versionQuartet{L"7.37.24107.15001", "7.37.24107.15001"};
   std::vector<CRhinoEventWatcher*> watchers;
   std::vector<CRhinoEventWatcherEx*> watchersEx;
+  Commands commandState;
 };
 
 State& state() {
@@ -54,6 +55,26 @@ int EmitMessageBox(const std::wstring& text, const std::wstring& caption, unsign
   std::cerr << "[message box] " << platform::WideToUtf8(caption) << ": "
             << platform::WideToUtf8(text) << std::endl;
   return 1;
+}
+
+bool EmitRunScript(unsigned int docSerialNumber, const std::wstring& script) {
+  return state().hooks.runScript && state().hooks.runScript(docSerialNumber, script);
+}
+
+const Commands& CommandState() { return state().commandState; }
+
+void SetCommandsRunning(int count) {
+  const int before = state().commandState.running;
+  state().commandState.running = count;
+  if (before == 0 && count > 0) CommandStarted();
+  if (count == 0) {
+    state().commandState.canceled = false;
+    if (before > 0) CommandEnded();
+  }
+}
+
+void SetCommandCanceled(bool canceled) {
+  state().commandState.canceled = canceled && state().commandState.running > 0;
 }
 
 void EmitProgress(const ProgressMeterEvent& event) {

@@ -16,6 +16,16 @@ struct ProgressMeterEvent;
 void EmitPrint(const std::string& utf8);
 int EmitMessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags);
 void EmitProgress(const ProgressMeterEvent& event);
+bool EmitRunScript(unsigned int docSerialNumber, const std::wstring& script);
+struct Commands {
+  int running = 0;
+  bool canceled = false;
+};
+const Commands& CommandState();
+void SetCommandCanceled(bool canceled);
+// The message loop hears when the first command starts and the last ends.
+void CommandStarted();
+void CommandEnded();
 // The host's version, both ways; changed only while no plug-in is loaded.
 struct VersionTexts {
   std::wstring wide;

@@ -9,6 +9,7 @@
 #else
 using BOOL = int;
 using UINT = unsigned int;
+using DWORD = unsigned int;  // 32 bits, as on Windows
 using HWND = void*;
 using UUID = ON_UUID;
 using GUID = ON_UUID;

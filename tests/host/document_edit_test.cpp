@@ -42,10 +42,38 @@ std::string Material(const ON_Material& m) {
 }
 
 // Writes down each document event: an object by name, a table entry by index
-// with what the event says it was before.
-class Recorder : public CRhinoEventWatcher {
+// with what the event says it was before; the RDK's content events by name.
+class Recorder : public CRhinoEventWatcher, public CRhRdkEventWatcher {
  public:
   std::string heard;  // the events, separated by commas
+  void OnDocumentPropertiesChanged(CRhinoDoc& doc) override {
+    Add("properties " + Text(doc.ModelUnits().UnitSystemName()));
+  }
+  void OnUnitsChangedWithScaling(CRhinoDoc&, double scale) override {
+    Add("units scaled by " + std::to_string(scale).substr(0, 5));
+  }
+  void OnContentChanged(const CRhRdkContent& c, const CRhRdkContent& old,
+                        RhRdkChangeContext cc) override {
+    Add("changed " + Text(c.InstanceName()) + " was " +
+        Material(static_cast<const CRhRdkMaterial&>(old).m_material) +
+        (cc == RhRdkChangeContext::Undo ? " (undo)" : "") +
+        (old.InstanceId() == c.InstanceId() ? " (same id)" : ""));
+  }
+  void OnContentRenaming(const CRhRdkContent& c) override {
+    Add("renaming " + Text(c.InstanceName()));
+  }
+  void OnContentRenamed(const CRhRdkContent& c) override {
+    Add("renamed " + Text(c.InstanceName()));
+  }
+  void OnContentAttached(const CRhRdkDocument&, const CRhRdkContent& c, AttachReason r) override {
+    Add("attached " + Text(c.InstanceName()) + (r == AttachReason::Undo ? " (undo)" : ""));
+  }
+  void OnContentDetaching(const CRhRdkDocument&, const CRhRdkContent& c, DetachReason) override {
+    Add("detaching " + Text(c.InstanceName()));
+  }
+  void OnContentDetached(const CRhRdkDocument&, const CRhRdkContent& c, DetachReason r) override {
+    Add("detached " + Text(c.InstanceName()) + (r == DetachReason::Undo ? " (undo)" : ""));
+  }
   void OnAddObject(CRhinoDoc&, CRhinoObject& o) override { Object("add", o, false); }
   void OnDeleteObject(CRhinoDoc&, CRhinoObject& o) override { Object("delete", o, true); }
   void OnUnDeleteObject(CRhinoDoc&, CRhinoObject& o) override { Object("undelete", o, false); }
@@ -89,9 +117,15 @@ std::string Describe(const std::string& subject) {
   if (subject == "Walls") return Layer(doc->m_layer_table[1]);
   if (subject == "Lamp") return doc->m_instance_definition_table[0]->IsDeleted() ? "gone" : "kept";
   if (subject[0] == '#') return Material(doc->m_material_table[subject[1] - '0']);
+  // The living object of the name, else the last one (replaced objects stay,
+  // deleted, before the one that replaced them).
+  const CRhinoObject* found = nullptr;
   for (int i = 0; i < doc->StandinObjectCount(); ++i) {
     const CRhinoObject& o = *doc->StandinObjectAt(i);
-    if (Name(o) != subject) continue;
+    if (Name(o) == subject && (!found || found->IsDeleted())) found = &o;
+  }
+  if (found) {
+    const CRhinoObject& o = *found;
     const std::string s = Mode(o.Attributes()) + (o.IsDeleted() ? " deleted " : " ") +
                           Text(o.ObjectMaterial().Name()) + " at ";
     if (auto* mesh = dynamic_cast<const CRhinoMeshObject*>(&o))
@@ -117,35 +151,49 @@ TEST(DocumentEditTest, EachEditAndItsUndoRaiseRhinosEventsInOrder) {
       {"Lock Walls", true, "layer modified 1 was on", "Walls", "on locked"},
       {"Hide Walls", true, "layer modified 1 was on locked", "Walls", "off"},
       {"Undo", true, "layer modified 1 was off", "Walls", "on locked"},
-      {"Move box 1 2 3", true, "replace box, delete box, add box", "box", "normal  at 1,2,3"},
-      {"Move lamp 0 0 5", true, "replace lamp, delete lamp, add lamp", "lamp", "normal  at 0,0,5"},
-      {"Move slab 4 0 0", true, "replace slab, delete slab, add slab", "slab",
+      {"Move box 1 2 3", true, "replace by another box, delete box, add box", "box",
+       "normal  at 1,2,3"},
+      {"Move lamp 0 0 5", true, "replace by another lamp, delete lamp, add lamp", "lamp",
+       "normal  at 0,0,5"},
+      {"Move slab 4 0 0", true, "replace by another slab, delete slab, add slab", "slab",
        "normal  at 4,0,1 4,0,1"},
       {"Move Sun 1 1 1", false, "", "Sun", "none"},
       {"Move box 1 2", false, "", "box", "normal  at 1,2,3"},
       {"Material box Blue", true, "attributes box was normal", "box",
        "normal by object Blue at 1,2,3"},
       {"Material box Green", false, "", "box", "normal by object Blue at 1,2,3"},
-      {"EditMaterial Red color 1 2 3", true, "material modified 0 was Red 200,0,0", "#0",
-       "Red 1,2,3"},
-      {"EditMaterial Red name Crimson", true, "material modified 0 was Red 1,2,3", "#0",
+      {"EditMaterial Red color 1 2 3", true, "changed Red was Red 200,0,0", "#0", "Red 1,2,3"},
+      {"EditMaterial Red name Crimson", true, "renaming Red, renamed Crimson", "#0",
        "Crimson 1,2,3"},
       {"EditMaterial Blue color 300 0 0", false, "", "#1", "Blue 0,0,200"},
       {"EditMaterial Blue name Crimson", false, "", "#1", "Blue 0,0,200"},
-      {"Undo", true, "material modified 0 was Crimson 1,2,3", "#0", "Red 1,2,3"},
+      {"Undo", true, "renaming Crimson, renamed Red", "#0", "Red 1,2,3"},
+      {"AddMaterial Green 0 255 0", true, "attached Green", "#2", "Green 0,255,0"},
+      {"DeleteMaterial Green", true, "detaching Green, detached Green", "#2", " 126,126,126"},
+      {"Undo", true, "attached Green (undo)", "#2", "Green 0,255,0"},
+      {"Undo", true, "detaching Green, detached Green (undo)", "#2", " 126,126,126"},
+      {"Units meters", true, "properties meters", "box", "normal by object Blue at 1,2,3"},
+      {"Units millimeters scale", true, "units scaled by 1000., properties millimeters", "box",
+       "normal by object Blue at 1000,2000,3000"},
+      {"Undo", true, "units scaled by 0.001, properties meters", "box",
+       "normal by object Blue at 1,2,3"},
+      {"Undo", true, "properties millimeters", "box", "normal by object Blue at 1,2,3"},
       {"Delete box", true, "delete box", "box", "normal by object deleted Blue at 1,2,3"},
       {"Hide box", false, "", "box", "normal by object deleted Blue at 1,2,3"},
       {"Delete Lamp", true, "idef deleted 0 was -", "Lamp", "gone"},
       {"Undo", true, "idef undeleted 0 was -", "Lamp", "kept"},
       {"Undo", true, "undelete box", "box", "normal by object Blue at 1,2,3"},
-      {"Undo", true, "material modified 0 was Red 1,2,3", "#0", "Red 200,0,0"},
+      {"Undo", true, "changed Red was Red 1,2,3 (undo)", "#0", "Red 200,0,0"},
       {"Undo", true, "attributes box was normal by object", "box", "normal  at 1,2,3"},
-      {"Undo", true, "replace slab, delete slab, undelete slab", "slab", "normal  at 0,0,1 0,0,1"},
-      {"Undo", true, "replace lamp, delete lamp, undelete lamp", "lamp", "normal  at 0,0,0"},
-      {"Undo", true, "replace box, delete box, undelete box", "box", "normal  at 0,0,0"},
+      {"Undo", true, "replace by another slab, delete slab, undelete slab", "slab",
+       "normal  at 0,0,1 0,0,1"},
+      {"Undo", true, "replace by another lamp, delete lamp, undelete lamp", "lamp",
+       "normal  at 0,0,0"},
+      {"Undo", true, "replace by another box, delete box, undelete box", "box", "normal  at 0,0,0"},
       {"Undo", true, "layer modified 1 was on locked", "Walls", "on"},
       {"Undo", true, "", "Walls", "on"},  // nothing left
-      {"Move box 1 2 3", true, "replace box, delete box, add box", "box", "normal  at 1,2,3"},
+      {"Move box 1 2 3", true, "replace by another box, delete box, add box", "box",
+       "normal  at 1,2,3"},
       {"Close", true, "", "", ""},
       {"Undo", true, "", "", ""},  // closing forgot the move
   };
@@ -157,7 +205,7 @@ TEST(DocumentEditTest, EachEditAndItsUndoRaiseRhinosEventsInOrder) {
   HostSession session(plugin, transcript, "millimeters");
   Recorder recorder;
   recorder.Register();
-  recorder.Enable();
+  recorder.CRhinoEventWatcher::Enable();
   for (const auto& row : rows) {
     recorder.heard.clear();
     EXPECT_EQ(session.Run(row.line), row.understood) << row.line;
