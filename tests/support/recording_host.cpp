@@ -1,7 +1,9 @@
 #include "tests/support/recording_host.h"
 
 #include <iterator>
+#include <utility>
 
+#include "message_loop.h"
 #include "standin_host.h"
 
 namespace test_support {
@@ -65,5 +67,12 @@ std::size_t RecordingHost::PrintCount() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return prints_.size();
 }
+
+bool RecordingHost::WakeAfter(unsigned milliseconds, std::function<void()> wake) {
+  rhino_standin::PostTimer(milliseconds, std::move(wake));
+  return true;
+}
+
+void RecordingHost::CancelWakes() { rhino_standin::ClearTimers(); }
 
 }  // namespace test_support

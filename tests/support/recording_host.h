@@ -31,6 +31,7 @@ struct ShellOpenCall {
 // question is answered with `languageId` (English unless a test says
 // otherwise), no folder is ever chosen, and shell opens, console prints and
 // message boxes are recorded instead of done; a box is answered with `answer`.
+// Wake-ups are timers of the SDK stand-in's message loop.
 // The view-sync thread may show a box or ask the language while a test reads,
 // so the records are kept under a lock and handed out as copies.
 class RecordingHost : public platform::Desktop {
@@ -44,6 +45,10 @@ class RecordingHost : public platform::Desktop {
   std::optional<std::wstring> ChooseFolder(const std::wstring&) override { return std::nullopt; }
   void ShellOpen(const std::wstring& verb, const std::wstring& file,
                  const std::wstring& params) override;
+  // Wake-ups go to the SDK stand-in's message loop, as the host's do: a test
+  // runs them with rhino_standin::RunMessagesFor.
+  bool WakeAfter(unsigned milliseconds, std::function<void()> wake) override;
+  void CancelWakes() override;
 
   // The records from the `from`-th on, in the order they came.
   std::vector<ShownBox> Boxes(std::size_t from = 0) const;
