@@ -14,6 +14,7 @@ using common::Items;
 void ModelExporter::SendBlockDefinitions(const CRhinoDoc& doc) {
   const CRhinoInstanceDefinitionTable& table = doc.m_instance_definition_table;
   for (int i = 0; i < table.InstanceDefinitionCount(); ++i) {
+    if (CancelRequested()) return;
     const CRhinoInstanceDefinition* definition = table[i];
     if (!definition || definition->IsDeleted() || definition->IsHidden()) continue;
     ON_SimpleArray<const CRhinoInstanceObject*> references;

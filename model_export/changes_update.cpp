@@ -85,8 +85,9 @@ bool ModelExporter::HasWorkIn(const CRhinoDoc& doc, const ChangeSet& changes) co
 
 bool ModelExporter::IsLargeUpdate(const CRhinoDoc& doc, const ChangeSet& changed,
                                   std::size_t largest) const {
-  // New units send every element again.
-  if (!(common::RendererFrame(&doc).Scale() == m_frame.Scale())) return true;
+  // New units, or a model a cancelled send left short, send every element
+  // again.
+  if (!(common::RendererFrame(&doc).Scale() == m_frame.Scale()) || m_incomplete) return true;
   ChangeSet changes = changed;
   Widen(doc, changes);
   return changes.objects.size() + changes.definitions.size() > largest;
@@ -97,8 +98,9 @@ bool ModelExporter::SendChanges(const CRhinoDoc& doc, const ChangeSet& changed) 
   BeginSend(&doc);
   if (!CheckModelToUpdate()) return false;
   if (!m_bridge.HasConnected()) return false;
-  // New units change every length the model holds: everything goes again.
-  if (!(m_frame.Scale() == lastScale)) {
+  // New units change every length the model holds, and a cancelled send left
+  // the model short: everything goes again.
+  if (!(m_frame.Scale() == lastScale) || m_incomplete) {
     SendEverythingAgain(&doc);
     FinishSend();
     return true;
@@ -111,6 +113,7 @@ bool ModelExporter::SendChanges(const CRhinoDoc& doc, const ChangeSet& changed) 
   // its id. Block instances reach the renderer with their definitions.
   ON_SimpleArray<const CRhinoObject*> shown;
   for (const ON_UUID& id : changes.objects) {
+    if (CancelRequested()) break;
     // The living object with the id: after an edit replaced it, the new one.
     const CRhinoObject* object = CRhinoObject::FromId(doc.RuntimeSerialNumber(), id);
     if (object && object->ObjectType() == ON::instance_reference) continue;
@@ -125,6 +128,7 @@ bool ModelExporter::SendChanges(const CRhinoDoc& doc, const ChangeSet& changed) 
   // A definition deleted, hidden or no longer placed anywhere is withdrawn
   // with its placements.
   for (const ON_UUID& id : changes.definitions) {
+    if (CancelRequested()) break;
     const CRhinoInstanceDefinition* definition = FindDefinition(doc, id);
     ON_SimpleArray<const CRhinoInstanceObject*> references;
     if (definition && !definition->IsDeleted() && !definition->IsHidden())

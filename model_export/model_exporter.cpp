@@ -7,7 +7,19 @@ namespace model_export {
 
 ModelExporter::ModelExporter(const bridge::Bridge& bridge) : m_bridge(bridge) {}
 
-void ModelExporter::BeginSend(const CRhinoDoc* doc) { m_frame = common::RendererFrame(doc); }
+void ModelExporter::BeginSend(const CRhinoDoc* doc) {
+  m_frame = common::RendererFrame(doc);
+  m_canceled = false;
+}
+
+bool ModelExporter::CancelRequested() {
+  if (!m_canceled && RhinoApp().InCommand() > 0) {
+    // The key reaches the host only while its messages are pumped.
+    RhinoApp().Wait(0);
+    m_canceled = RhinoApp().CommandCanceled();
+  }
+  return m_canceled;
+}
 
 bool ModelExporter::CheckModelToUpdate() const {
   if (m_model != 0) return true;
@@ -16,6 +28,15 @@ bool ModelExporter::CheckModelToUpdate() const {
 }
 
 void ModelExporter::FinishSend() {
+  m_last_canceled = m_canceled;
+  if (m_canceled) {
+    m_bridge.DisConnect();
+    m_mesh_buffers.Release();
+    m_incomplete = true;
+    common::PrintConsole("Send cancelled: the renderer keeps what it was last sent\n");
+    return;
+  }
+  m_incomplete = false;
   m_bridge.OptimizeModel(m_model);
   // A missing export shows its message, whatever the model.
   if (m_model == 0 && m_bridge.Has(bridge::Function::kStartSend))

@@ -54,6 +54,14 @@ class ModelExporter {
   // Destroys the renderer's model, if there is one, and forgets it.
   void DestroyModel();
 
+  // Esc: inside a command, a send lets the key through between elements and
+  // stops at the next element once it is pressed. A cancelled send starts no
+  // transfer (no OptimizeModel, no StartSend): the renderer keeps the model
+  // it was last sent whole, never half a model it takes as complete. The
+  // console says so, and the next send, a model update or a live update,
+  // sends everything. True when the last send was cancelled.
+  bool LastSendCanceled() const { return m_last_canceled; }
+
   std::uint32_t MeshCounter() const { return m_mesh_counter; }
   // Centimetres per model unit of the send in progress or the last one.
   double Scale() const { return m_frame.Scale(); }
@@ -65,8 +73,11 @@ class ModelExporter {
   // The model update's elements: the materials element, the withdrawal of
   // every hidden or deleted object, every object and block definition.
   void SendEverythingAgain(const CRhinoDoc* doc);
-  // Opens the model's transfer (or prints "model is null") and disconnects.
+  // Opens the model's transfer (or prints "model is null") and disconnects;
+  // after Esc, only disconnects and says the send was cancelled.
   void FinishSend();
+  // Whether the user pressed Esc to cancel the send; lets the key through.
+  bool CancelRequested();
 
   // --- Elements ---
   void SendMaterialsElement(const CRhinoDoc* doc);
@@ -90,6 +101,11 @@ class ModelExporter {
   std::uint32_t m_mesh_counter = 0;
   common::RendererFrame m_frame{1.0};
   BridgeModel m_model = 0;
+  // Esc was pressed during the send under way; the last send was cancelled;
+  // the renderer's model lacks what a cancelled send did not send.
+  bool m_canceled = false;
+  bool m_last_canceled = false;
+  bool m_incomplete = false;
   // The buffers of the mesh being sent, reused from mesh to mesh within a
   // send and given back when the send ends.
   MeshBuffers m_mesh_buffers;

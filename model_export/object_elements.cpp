@@ -35,6 +35,7 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
       deferred.Append(object);
       continue;
     }
+    if (CancelRequested()) return;
 
     // One element, one mesh per sub-object; a sub-object whose material has
     // no name is sent with an empty key.
@@ -65,6 +66,7 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
   // The list has served; its memory goes back before the meshes are converted.
   deferred = ON_SimpleArray<const CRhinoObject*>();
   for (const CRhinoObjRef& ref : Items(refs)) {
+    if (CancelRequested()) return;
     SendObjectRefElement(ref);
     progress.Step();
   }

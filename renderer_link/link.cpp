@@ -46,6 +46,8 @@ bool Link::SendModelAgain() {
     Stop();  // a failed update ends the link
     return false;
   }
+  // Cancelled with Esc: the link stands, the next send sends everything.
+  if (m_exporter.LastSendCanceled()) return false;
   SendActiveCamera(m_bridge, Document());
   return true;
 }

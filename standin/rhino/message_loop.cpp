@@ -28,7 +28,9 @@ struct Timer {
 struct Loop {
   std::vector<Timer> timers;
   unsigned long long posted = 0;
-  int escapeAtPump = -1;  // armed for the next command; -1: not pressed
+  // The pumps of the next command at which Esc is pressed (0: before its
+  // first); a press outside a command reaches none.
+  std::vector<int> escapeAtPumps;
   int pumps = 0;
 };
 
@@ -110,10 +112,11 @@ void PumpForWait(unsigned milliseconds) {
   Loop& loop = TheLoop();
   if (CommandState().running > 0) {
     ++loop.pumps;
-    if (loop.escapeAtPump >= 0 && loop.pumps >= loop.escapeAtPump) {
-      SetCommandCanceled(true);
-      loop.escapeAtPump = -1;
-    }
+    auto& presses = loop.escapeAtPumps;
+    const auto pressed =
+        std::remove_if(presses.begin(), presses.end(), [&](int at) { return at <= loop.pumps; });
+    if (pressed != presses.end()) SetCommandCanceled(true);
+    presses.erase(pressed, presses.end());
   }
   const Clock::time_point end = Clock::now() + std::chrono::milliseconds(milliseconds);
   do {
@@ -126,18 +129,16 @@ void PumpForWait(unsigned milliseconds) {
   } while (true);
 }
 
-void PressEscapeAtPump(int n) { TheLoop().escapeAtPump = n < 0 ? 0 : n; }
+void PressEscapeAtPump(int n) { TheLoop().escapeAtPumps.push_back(n < 0 ? 0 : n); }
 
 void CommandStarted() {
-  Loop& loop = TheLoop();
-  loop.pumps = 0;
-  // Pressed before the first pump: the key waits in the queue for it.
-  if (loop.escapeAtPump == 0) loop.escapeAtPump = 1;
+  // A press before the first pump waits in the queue for it.
+  TheLoop().pumps = 0;
 }
 
 void CommandEnded() {
   // A press the command never let through is gone with it.
-  TheLoop().escapeAtPump = -1;
+  TheLoop().escapeAtPumps.clear();
 }
 
 }  // namespace rhino_standin

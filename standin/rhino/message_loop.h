@@ -33,7 +33,8 @@ void RunMessagesFor(unsigned milliseconds);
 void PumpForWait(unsigned milliseconds);
 
 // Presses Esc at the n-th pump (1 = the first) of the next plug-in command
-// that runs; n = 0 presses it before the command's first pump.
+// that runs; n = 0 presses it before the command's first pump, where it waits
+// for that pump. Each call is a press of its own.
 void PressEscapeAtPump(int n);
 
 }  // namespace rhino_standin
