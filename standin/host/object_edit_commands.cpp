@@ -108,11 +108,13 @@ void RaiseReplace(CRhinoDoc& doc, CRhinoObject& object, bool undoing) {
 CRhinoObject* HostSession::FindObject(const std::string& idOrName) const {
   CRhinoDoc* doc = RhinoApp().ActiveDoc();
   if (!doc) return nullptr;
-  ON_UUID id;
+  ON_UUID id = ON_nil_uuid;
   auto wide = platform::Utf8ToWide(idOrName);
   if (!wide) return nullptr;
+  // Text that is no UUID names by name alone: no id is compared, not even the nil one.
+  const bool isId = host::TryParseUuid(*wide, &id);
   // A deleted object is out of reach, as in Rhino, until an undo brings it back.
-  if (host::TryParseUuid(*wide, &id)) {
+  if (isId) {
     CRhinoObject* object = doc->StandinLookupObject(id);
     if (object && !object->IsDeleted()) return object;
   }
@@ -123,7 +125,8 @@ CRhinoObject* HostSession::FindObject(const std::string& idOrName) const {
   for (int i = 0; i < doc->m_light_table.LightCount(); ++i) {
     auto& light = const_cast<CRhinoLight&>(doc->m_light_table[i]);
     if (light.IsDeleted()) continue;
-    if (light.Id() == id || host::WideOf(light.Attributes().m_name) == *wide) return &light;
+    if ((isId && light.Id() == id) || host::WideOf(light.Attributes().m_name) == *wide)
+      return &light;
   }
   return nullptr;
 }

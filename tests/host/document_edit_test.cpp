@@ -167,3 +167,25 @@ TEST(DocumentEditTest, EachEditAndItsUndoRaiseRhinosEventsInOrder) {
 }
 
 }  // namespace
+
+TEST(DocumentEditTest, TextThatIsNoUuidNeverMatchesALightById) {
+  // The nil id is the one a name that is no UUID could be taken for.
+  DocumentReadResult read = ReadDocumentText(
+      R"({"lights": [{"id": "00000000-0000-0000-0000-000000000000", "name": "Sun"}]})",
+      "lights.orvexdoc.json", L"/lights");
+  ASSERT_TRUE(read.doc) << read.error;
+  RhinoApp().StandinOpenDocument(std::move(read.doc));
+  PluginModule plugin;
+  Transcript transcript;
+  HostSession session(plugin, transcript, "millimeters");
+  const struct {
+    const char* line;
+    bool understood, hidden;
+  } rows[] = {{"Hide Moon", false, false},
+              {"Hide Sun", true, true},
+              {"Show {00000000-0000-0000-0000-000000000000}", true, false}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(session.Run(row.line), row.understood) << row.line;
+    EXPECT_EQ(RhinoApp().ActiveDoc()->m_light_table[0].IsHidden(), row.hidden) << row.line;
+  }
+}
