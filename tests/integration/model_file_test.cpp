@@ -143,8 +143,14 @@ TEST(ModelFileTest, SampleFilesSendTheirRenderMeshesLightsAndViewsAndSayWhatThey
     SCOPED_TRACE(c.file);
     HostSandbox sandbox;
     sandbox.RememberRenderer();
-    const HostRun run = sandbox.Run({"--doc", c.file.string(), kStart, "OrvexConverterSendLights",
-                                     "OrvexConverterSendScenes", kStop});
+    // Start's camera comes from the view-sync thread, which the Stop right after
+    // may retire before it sends: the camera looked for is the one the
+    // send-model command sends on the host's thread before it ends.
+    const bool camera = std::string(c.call) == "SetCameraTransformFov";
+    std::vector<std::string> args = {"--doc",     c.file.string(), kStart,
+                                     kSendLights, kSendScenes,     kStop};
+    if (camera) args.insert(args.begin() + 3, kSendModel);
+    const HostRun run = sandbox.Run(args);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.Calls("AddMesh").size(), static_cast<size_t>(c.meshes));
     if (*c.notice == '\0')
@@ -153,7 +159,8 @@ TEST(ModelFileTest, SampleFilesSendTheirRenderMeshesLightsAndViewsAndSayWhatThey
       EXPECT_NE(run.out.find(c.notice), std::string::npos) << run.out;
     if (*c.call != '\0') {
       std::string arguments;
-      for (const auto& call : run.Calls(c.call)) arguments += call.dump();
+      for (const auto& call : run.Calls(c.call))
+        if (!camera || call.value("thread", -1) == 0) arguments += call.dump();
       EXPECT_NE(arguments.find(c.holds), std::string::npos) << arguments.substr(0, 2000);
     }
   }
