@@ -159,8 +159,9 @@ ON_Viewport Viewport(const json& value, const std::string& field) {
     vp.SetFrustum(d[0], d[1], d[2], d[3], d[4], d[5]);
   }
   // Last, once the camera and frustum are in place: the host locks the camera
-  // up to the world Z axis and keeps the frustum's sides symmetric.
-  if (projection == 2) vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
+  // up to the world Z axis and keeps the frustum's sides symmetric. A camera
+  // that looks along the Z axis has no level direction to turn to.
+  if (projection == 2 && !host::MakeTwoPoint(vp)) Fail(field, host::kNoTwoPointView);
   return vp;
 }
 

@@ -111,6 +111,10 @@ TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {
        "field 'lights[0].kind': expected point, spot, directional, linear, rectangular or ambient"},
       {R"({"view": {"frustum": [1, 2]}})", "view.frustum"},
       {R"({"view": {"projection": 3}})", "view.projection"},
+      {R"({"view": {"projection": "twopoint", "location": [0,0,0], "direction": [0,0,0]}})",
+       "field 'view': a two-point view keeps its camera upright on the Z axis"},
+      {R"({"named_views": [{"viewport": {"projection": "twopoint", "direction": [0,0,1]}}]})",
+       "field 'named_views[0].viewport': a two-point view keeps"},
       // Numbers beyond what the SDK field holds are refused, not wrapped.
       {R"({"materials": [{"textures": [{"type": 1e20}]}]})", "materials[0].textures[0].type"},
       {R"({"materials": [{"textures": [{"type": -1}]}]})", "materials[0].textures[0].type"},

@@ -186,6 +186,46 @@ TEST(ViewSyncTest, SendModelEndsWithOneCameraFromTheCommandThread) {
   EXPECT_GT(Seq(cameras[1]), Seq(run.Calls("StartSend").back()));
 }
 
+TEST(ViewSyncTest, TwoPointViewsSendFortySevenDegreesAndViewsLookingDownAreRefused) {
+  json lookingDown = LinkedDocument();
+  lookingDown["view"]["direction"] = {0, 0, -1};
+  lookingDown["view"]["up"] = {0, 1, 0};
+  json twoPointDown = lookingDown;
+  twoPointDown["view"]["projection"] = "twopoint";
+  const std::string refused =
+      "a two-point view keeps its camera upright on the Z axis, so it "
+      "cannot look straight up or down";
+  const struct {
+    json doc;
+    std::vector<std::string> projections;
+    int exitCode;
+    double fov;       // of the camera the send-model command sends
+    std::string err;  // in the host's standard error
+  } rows[] = {{LinkedDocument(), {"Projection twopoint"}, 0, 47.0, ""},
+              {LinkedDocument(), {"Projection twopoint", "Projection perspective"}, 0, 50.0, ""},
+              {LinkedDocument(), {"Projection parallel", "Projection twopoint"}, 0, 47.0, ""},
+              {lookingDown, {"Projection twopoint"}, 2, 50.0, "Projection: " + refused},
+              {twoPointDown, {}, 2, 0.0, "doc.orvexdoc.json: field 'view': " + refused}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.projections.empty() ? "file" : row.projections.back());
+    HostSandbox sandbox;
+    std::vector<std::string> commands = {kStart};
+    commands.insert(commands.end(), row.projections.begin(), row.projections.end());
+    commands.insert(commands.end(), {kSendModel, kStop});
+    const HostRun run = RunLinked(sandbox, row.doc, commands);
+    EXPECT_EQ(run.exitCode, row.exitCode);
+    EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
+    const auto cameras = run.Calls(kCamera);
+    if (row.fov == 0.0) {
+      EXPECT_TRUE(cameras.empty());
+      continue;
+    }
+    ASSERT_FALSE(cameras.empty());
+    EXPECT_EQ(Thread(cameras.back()), 0);
+    EXPECT_EQ(cameras.back().at("fov").get<double>(), row.fov);
+  }
+}
+
 TEST(ViewSyncTest, UnitsChangedWhileLinkedScaleTheNextCamera) {
   HostSandbox sandbox;
   const HostRun run =
