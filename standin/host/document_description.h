@@ -106,6 +106,8 @@ struct DocumentDescription {
   // viewport ("view": null) = no active view.
   bool hasView = false;
   std::optional<ON_Viewport> view;
+  // Lines for the user about what was mended while reading; none when nothing.
+  std::vector<std::string> notices;
 };
 
 }  // namespace document_file

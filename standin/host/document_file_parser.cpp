@@ -7,6 +7,7 @@
 
 #include "document_json_values.h"
 #include "document_reader.h"
+#include "document_trees.h"
 #include "standin/host/sdk_values.h"
 
 namespace document_file {
@@ -176,6 +177,9 @@ class Parser {
   // Reads the object into `object`, which is empty.
   void ReadObject(const json& o, const std::string& field, ObjectDescription& object) const;
   void ReadDefinitions(const json& definitions);
+  // Cuts the references inside definitions that would place a block inside
+  // itself, with a notice.
+  void CutSelfReferences();
   void ReadLights(const json& lights);
   // The place of the layer an object or light names by id or name; the first
   // layer when it names none.
@@ -192,6 +196,18 @@ void Parser::ReadLayers(const json& layers) {
     if (const json* m = Member(l, "material")) layer.material = Reference(*m, field + ".material");
     m_document.layers.push_back(std::move(layer));
   });
+}
+
+void Parser::CutSelfReferences() {
+  std::vector<host::BlockNode> definitions;
+  for (DefinitionDescription& d : m_document.definitions) {
+    host::BlockNode& node = definitions.emplace_back();
+    node.id = d.id;
+    for (ObjectDescription& o : d.objects)
+      if (o.kind == ObjectKind::kInstance) node.placed.push_back(&o.definition);
+  }
+  const std::string notice = host::SelfReferenceNotice(host::CutSelfReferences(definitions));
+  if (!notice.empty()) m_document.notices.push_back(notice);
 }
 
 int Parser::LayerIndex(const json& object, const std::string& field) const {
@@ -314,6 +330,7 @@ void Parser::ReadDocument(const json& root) {
     m_document.layers.push_back(std::move(defaultLayer));
   }
   if (const json* v = Member(root, "instance_definitions")) ReadDefinitions(*v);
+  CutSelfReferences();
   if (const json* objects = Member(root, "objects")) {
     if (objects->is_array()) m_document.objects.reserve(objects->size());
     EachObject(*objects, "objects", [&](const json& o, const std::string& field) {

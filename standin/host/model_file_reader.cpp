@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "document_trees.h"
 #include "model_file_meshes.h"
 #include "platform/platform.h"
 #include "subd_render_mesh.h"
@@ -222,10 +223,7 @@ class ModelReader {
           Counted(m_withoutRenderMesh, "object has no render mesh in the file and is",
                   "objects have no render mesh in the file and are") +
           " not sent: save the file again with its render meshes (not \"save small\")");
-    if (m_selfReferences > 0)
-      notices.push_back(
-          Counted(m_selfReferences, "block reference places", "block references place") +
-          " a block inside itself and " + (m_selfReferences == 1 ? "is" : "are") + " left out");
+    if (m_selfReferences > 0) notices.push_back(host::SelfReferenceNotice(m_selfReferences));
     if (!m_missingTextures.empty()) {
       std::string names;
       for (const std::string& name : m_missingTextures) names += (names.empty() ? "" : ", ") + name;
@@ -315,32 +313,17 @@ class ModelReader {
   }
 
   // Block references inside definitions that lead back to their own
-  // definition would place it without end: they are dropped.
+  // definition would place it without end: they are cut.
   void DropSelfReferences() {
-    std::set<ON_UUID, UuidLess> done;
-    for (auto& [id, definition] : m_definitions) {
-      std::vector<ON_UUID> path;
-      Visit(id, path, done);
+    std::vector<host::BlockNode> definitions;
+    for (auto& [id, objects] : m_contents) {
+      host::BlockNode& node = definitions.emplace_back();
+      node.id = id;
+      for (auto& object : objects)
+        if (auto* reference = dynamic_cast<CRhinoInstanceObject*>(object.get()))
+          node.placed.push_back(&reference->m_definition_id);
     }
-  }
-
-  void Visit(const ON_UUID& id, std::vector<ON_UUID>& path, std::set<ON_UUID, UuidLess>& done) {
-    auto found = m_contents.find(id);
-    if (found == m_contents.end() || done.count(id)) return;
-    path.push_back(id);
-    for (auto& object : found->second) {
-      auto* reference = dynamic_cast<CRhinoInstanceObject*>(object.get());
-      if (!reference) continue;
-      const ON_UUID inner = reference->m_definition_id;
-      if (std::find(path.begin(), path.end(), inner) != path.end()) {
-        reference->m_definition_id = ON_nil_uuid;  // places nothing, as a reference to a lost block
-        ++m_selfReferences;
-      } else {
-        Visit(inner, path, done);
-      }
-    }
-    path.pop_back();
-    done.insert(id);
+    m_selfReferences = host::CutSelfReferences(definitions);
   }
 
   const ONX_Model& m_model;

@@ -1,5 +1,7 @@
 #include "rhino_object.h"
 
+#include <algorithm>
+
 #include "rhino_doc.h"
 
 namespace {
@@ -99,19 +101,28 @@ const CRhinoInstanceDefinition* CRhinoInstanceObject::InstanceDefinition() const
 
 namespace {
 
+// Blocks nest no deeper than this.
+constexpr size_t kDeepestNesting = 32;
+
 // Appends the render meshes of an object inside a definition, placed by xform;
-// each reference names the object itself, as the host reports it.
-void AppendExpanded(const CRhinoObject& object, const ON_Xform& xform, int depth,
+// each reference names the object itself, as the host reports it. `path`
+// holds the definitions the object is inside: a reference to one of them, which
+// would place a block inside itself without end, places nothing.
+void AppendExpanded(const CRhinoObject& object, const ON_Xform& xform,
+                    std::vector<const CRhinoInstanceDefinition*>& path,
                     ON_ClassArray<CRhinoObjRef>& out) {
-  if (depth > 32) return;  // a definition that refers to itself
   if (object.ObjectType() == ON::instance_reference) {
     const auto& instance = static_cast<const CRhinoInstanceObject&>(object);
     const CRhinoInstanceDefinition* definition = instance.InstanceDefinition();
-    if (!definition) return;
+    if (!definition || path.size() >= kDeepestNesting ||
+        std::find(path.begin(), path.end(), definition) != path.end())
+      return;
     const ON_Xform placed = xform * instance.InstanceXform();
+    path.push_back(definition);
     for (int i = 0; i < definition->ObjectCount(); ++i)
       if (const CRhinoObject* inner = definition->Object(i))
-        AppendExpanded(*inner, placed, depth + 1, out);
+        AppendExpanded(*inner, placed, path, out);
+    path.pop_back();
     return;
   }
   std::vector<const ON_Mesh*> meshes;
@@ -140,7 +151,8 @@ int RhinoGetRenderMeshes(const ON_SimpleArray<const CRhinoObject*>& objects,
     if (!object || (bSkipHiddenObjects && object->IsHidden())) continue;
     const int start = render_meshes.Count();
     if (object->ObjectType() == ON::instance_reference) {
-      AppendExpanded(*object, ON_Xform::IdentityTransformation, 0, render_meshes);
+      std::vector<const CRhinoInstanceDefinition*> path;
+      AppendExpanded(*object, ON_Xform::IdentityTransformation, path, render_meshes);
     } else {
       std::vector<const ON_Mesh*> own;
       object->StandinRenderMeshes(&own);

@@ -808,6 +808,29 @@ TEST(BadDocumentTest, DegenerateViewportsSendCamerasAndScenesWithoutBreaking) {
   EXPECT_TRUE(noView.Calls("SetCameraTransformFov").empty());
 }
 
+TEST(BadDocumentTest, BlocksPlacingEachOtherAreCutAtTheFirstRepeatWithANotice) {
+  HostSandbox sandbox;
+  sandbox.RememberRenderer();
+  json doc = SavedDocument();
+  const json mesh = MeshOf("[[0,0,0],[1,0,0],[0,1,0]]", "[[0,1,2]]");
+  const std::string ids[2] = {"1d000001-0000-4000-8000-000000000001",
+                              "1d000002-0000-4000-8000-000000000002"};
+  for (int d = 0; d < 2; ++d) {  // each holds a mesh and two of the other
+    const json other = {{"instance", {{"definition", ids[1 - d]}}}};
+    doc["instance_definitions"].push_back(
+        {{"id", ids[d]}, {"objects", {{{"mesh", mesh}}, other, other}}});
+  }
+  doc["objects"].push_back({{"instance", {{"definition", ids[0]}}}});
+  const HostRun run = RunEverySend(sandbox, doc);
+  ExpectEverySendWent(run);
+  EXPECT_NE(run.out.find("doc.orvexdoc.json: 2 block references place a block inside itself "
+                         "and are left out\n"),
+            std::string::npos)
+      << run.out;
+  // Each full send: the slab, then the first block's mesh and twice the second's.
+  EXPECT_EQ(run.Calls("AddMesh").size(), 4u * 3);
+}
+
 TEST(BadDocumentTest, MillionCharacterNamesTravelWhole) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();

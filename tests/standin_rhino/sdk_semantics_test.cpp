@@ -116,6 +116,29 @@ TEST(InstanceDefinitionTest, ReferencesAreTheTopLevelInstancesNamingItInDocument
   EXPECT_EQ(doc.m_instance_definition_table[2]->GetReferences(second, 0), 0);
 }
 
+TEST(InstanceDefinitionTest, ExpansionStopsAtTheFirstDefinitionRepeatedOnItsWay) {
+  // A holds a mesh and B twice, B a mesh and A twice: each expands once inside the other.
+  CRhinoDoc doc;
+  const ON_UUID ids[2] = {NewUuid(), NewUuid()};
+  for (int d = 0; d < 2; ++d) {
+    auto definition = std::make_unique<CRhinoInstanceDefinition>();
+    definition->SetId(ids[d]);
+    definition->StandinAddObject(std::make_unique<CRhinoMeshObject>()).StandinSetDocument(&doc);
+    for (int i = 0; i < 2; ++i) {
+      auto inner = std::make_unique<CRhinoInstanceObject>();
+      inner->m_definition_id = ids[1 - d];
+      definition->StandinAddObject(std::move(inner)).StandinSetDocument(&doc);
+    }
+    doc.m_instance_definition_table.StandinAdd(std::move(definition));
+  }
+  ON_SimpleArray<const CRhinoObject*> objects;
+  objects.Append(doc.m_instance_definition_table[0]->Object(0));  // A's own mesh and B twice
+  objects.Append(doc.m_instance_definition_table[0]->Object(1));
+  objects.Append(doc.m_instance_definition_table[0]->Object(2));
+  ON_ClassArray<CRhinoObjRef> meshes;
+  EXPECT_EQ(RhinoGetRenderMeshes(objects, meshes, true, false), 7);  // a, 2 x (b, 2 x a)
+}
+
 TEST(PointTest, ValidityRejectsNonFiniteAndUnsetCoordinates) {
   EXPECT_TRUE(ON_3fPoint(1, 2, 3).IsValid());
   EXPECT_TRUE(ON_3fPoint(1.2e38f, -1.2e38f, 0).IsValid());
