@@ -13,7 +13,7 @@
 namespace document_file {
 
 struct LayerDescription {
-  // Its id and name, the name as openNURBS keeps it (trimmed).
+  // Its id, name (as openNURBS keeps it: trimmed) and parent layer's id.
   ON_Layer layer;
   // The RDK instance id of its material; nil: none.
   ON_UUID material = ON_nil_uuid;

@@ -8,6 +8,7 @@
 #include "document_json_values.h"
 #include "document_reader.h"
 #include "document_trees.h"
+#include "platform/platform.h"
 #include "standin/host/sdk_values.h"
 
 namespace document_file {
@@ -189,13 +190,42 @@ class Parser {
 };
 
 void Parser::ReadLayers(const json& layers) {
+  std::vector<LayerDescription>& read = m_document.layers;
+  // The layers that name a parent, by place, with the value and its field:
+  // a parent may come later in the file.
+  std::vector<std::pair<size_t, const json*>> parents;
   EachObject(layers, "layers", [&](const json& l, const std::string& field) {
     LayerDescription layer;
     layer.layer.SetId(Id(l, field));
     layer.layer.SetName(host::OnText(Name(l, field)));
     if (const json* m = Member(l, "material")) layer.material = Reference(*m, field + ".material");
-    m_document.layers.push_back(std::move(layer));
+    if (const json* p = Member(l, "parent")) parents.emplace_back(read.size(), p);
+    read.push_back(std::move(layer));
   });
+  auto fieldOf = [](size_t place) { return "layers[" + std::to_string(place) + "].parent"; };
+  // A parent by id may be missing, as in a .3dm file; by name it must be there.
+  for (const auto& [place, value] : parents) {
+    const std::wstring text = Text(*value, fieldOf(place));
+    ON_UUID id;
+    if (!host::TryParseUuid(text, &id)) {
+      const auto named = std::find_if(read.begin(), read.end(), [&](const LayerDescription& l) {
+        return host::WideOf(l.layer.Name()) == text;
+      });
+      if (named == read.end()) Fail(fieldOf(place), "no layer has this id or name");
+      id = named->layer.Id();
+    }
+    read[place].layer.SetParentLayerId(id);
+  }
+  std::vector<host::LayerNode> nodes;
+  for (const LayerDescription& l : read)
+    nodes.push_back({l.layer.Id(), l.layer.Name(), l.layer.ParentLayerId()});
+  const host::LayerTreeCheck tree = host::CheckLayerTree(nodes);
+  if (tree.circle >= 0)
+    Fail(fieldOf(static_cast<size_t>(tree.circle)),
+         "a layer inside itself: " + platform::WideToUtf8(tree.circlePath));
+  for (const size_t orphan : tree.orphans) read[orphan].layer.SetParentLayerId(ON_nil_uuid);
+  if (!tree.orphans.empty())
+    m_document.notices.push_back(host::OrphanLayerNotice(nodes, tree.orphans));
 }
 
 void Parser::CutSelfReferences() {

@@ -20,8 +20,24 @@ unsigned int CRhinoObject::IsActiveInDocument() const {
   return m_doc && !m_deleted && m_active ? m_doc->RuntimeSerialNumber() : 0;
 }
 
+namespace {
+
+// Whether the object's layer and every layer above it are on.
+bool OnShownLayer(const CRhinoObject& object, const CRhinoDoc* doc) {
+  const int layer = object.Attributes().m_layer_index;
+  return doc ? doc->m_layer_table.StandinLayerShown(layer) : DefaultLayer().IsVisible();
+}
+
+// Whether the object's layer or a layer above it is locked.
+bool OnLockedLayer(const CRhinoObject& object, const CRhinoDoc* doc) {
+  const int layer = object.Attributes().m_layer_index;
+  return doc ? doc->m_layer_table.StandinLayerLocked(layer) : DefaultLayer().IsLocked();
+}
+
+}  // namespace
+
 bool CRhinoObject::IsVisible() const {
-  return !m_deleted && !IsHidden() && ObjectLayer().IsVisible();
+  return !m_deleted && !IsHidden() && OnShownLayer(*this, m_doc);
 }
 
 const CRhinoLayer& CRhinoObject::ObjectLayer() const {
@@ -178,9 +194,9 @@ bool CRhinoObjectIterator::Accepts(const CRhinoObject& object) const {
   unsigned int state = normal_objects;
   if (object.IsDeleted())
     state = deleted_objects;
-  else if (object.IsHidden() || !object.ObjectLayer().IsVisible())
+  else if (object.IsHidden() || !OnShownLayer(object, object.Document()))
     state = hidden_objects;
-  else if (object.IsLocked() || object.ObjectLayer().IsLocked())
+  else if (object.IsLocked() || OnLockedLayer(object, object.Document()))
     state = locked_objects;
   const unsigned int category = object.IsReference() ? reference_objects : active_objects;
   return (m_state & state) != 0 && (m_category & category) != 0;

@@ -189,3 +189,48 @@ TEST(DocumentEditTest, TextThatIsNoUuidNeverMatchesALightById) {
     EXPECT_EQ(RhinoApp().ActiveDoc()->m_light_table[0].IsHidden(), row.hidden) << row.line;
   }
 }
+
+TEST(DocumentEditTest, ALayerTurnedOffOrOnTakesItsSublayersAlongParentsFirst) {
+  // Inner comes before its parent Walls; Roof, turned off of its own, stays off.
+  DocumentReadResult read = ReadDocumentText(
+      R"({"layers": [{"name": "House"}, {"name": "Inner", "parent": "Walls"},
+                     {"name": "Walls", "parent": "House"}, {"name": "Roof", "parent": "House"}],
+          "objects": [{"name": "panel", "layer": "Inner"}]})",
+      "tree.orvexdoc.json", L"/tree");
+  ASSERT_TRUE(read.doc) << read.error;
+  RhinoApp().StandinOpenDocument(std::move(read.doc));
+  PluginModule plugin;
+  Transcript transcript;
+  HostSession session(plugin, transcript, "millimeters");
+  Recorder recorder;
+  recorder.Register();
+  recorder.Enable();
+  // House, then its sublayers in table order, each after its parent: Walls, Inner, Roof.
+  auto events = [](std::string house, std::string walls, std::string inner, std::string roof) {
+    return "layer modified 0 was " + house + ", layer modified 2 was " + walls +
+           ", layer modified 1 was " + inner + ", layer modified 3 was " + roof;
+  };
+  const struct {
+    std::string line;
+    bool understood;
+    std::string events;
+    const char* layers;  // House, Inner, Walls, Roof
+    bool panelShown;
+  } rows[] = {
+      {"Hide Roof", true, "layer modified 3 was on", "on on on off", true},
+      {"Hide House", true, events("on", "on", "on", "off"), "off off off off", false},
+      {"Show House::Walls::Inner", true, "layer modified 1 was off", "off on off off", false},
+      {"Show House", true, events("off", "off", "on", "off"), "on on on off", true},
+      {"Undo", true, events("on", "on", "on", "off"), "off on off off", false},
+      {"Hide Walls::Inner", false, "", "off on off off", false}};
+  for (const auto& row : rows) {
+    recorder.heard.clear();
+    EXPECT_EQ(session.Run(row.line), row.understood) << row.line;
+    EXPECT_EQ(recorder.heard, row.events) << row.line;
+    const CRhinoDoc& doc = *RhinoApp().ActiveDoc();
+    std::string layers;
+    for (int i = 0; i < 4; ++i) layers += (i ? " " : "") + Layer(doc.m_layer_table[i]);
+    EXPECT_EQ(layers, row.layers) << row.line;
+    EXPECT_EQ(doc.StandinObjectAt(0)->IsVisible(), row.panelShown) << row.line;
+  }
+}

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "document_trees.h"
 #include "sdk_values.h"
 #include "tests/support/file_io.h"
 #include "tests/support/temp_dir.h"
@@ -97,6 +98,33 @@ TEST(DocumentReaderTest, AnInstanceWithoutDefinitionNamesNone) {
   EXPECT_TRUE(ON_UuidIsNil(reference->m_definition_id));
 }
 
+TEST(DocumentReaderTest, LayerParentsAndBlocksPlacedInsideThemselvesAreMendedWithANotice) {
+  const DocumentReadResult result = Read(R"({
+    "layers": [{"name": "Inner", "parent": "Walls"},
+               {"id": "aa000001-0000-4000-8000-0000000000a1", "name": "Walls"},
+               {"name": "Lost", "parent": "aa000009-0000-4000-8000-0000000000a9"},
+               {"name": "Roof", "parent": "aa000001-0000-4000-8000-0000000000a1"}],
+    "instance_definitions": [
+      {"id": "1d000001-0000-4000-8000-000000000001", "objects": [
+        {"instance": {"definition": "1d000002-0000-4000-8000-000000000002"}},
+        {"instance": {"definition": "1d000002-0000-4000-8000-000000000002"}}]},
+      {"id": "1d000002-0000-4000-8000-000000000002", "objects": [
+        {"instance": {"definition": "1d000001-0000-4000-8000-000000000001"}}]}]})");
+  ASSERT_TRUE(result.doc) << result.error;
+  EXPECT_EQ(result.notices,
+            (std::vector<std::string>{
+                "1 layer names a parent layer that is not in the file and is kept at the top "
+                "level: Lost",
+                "1 block reference places a block inside itself and is left out"}));
+  const wchar_t* paths[] = {L"Walls::Inner", L"Walls", L"Lost", L"Walls::Roof"};
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(host::LayerFullPath(result.doc->m_layer_table, i), paths[i]);
+  const auto* inner = dynamic_cast<const CRhinoInstanceObject*>(
+      result.doc->m_instance_definition_table[1]->Object(0));
+  ASSERT_NE(inner, nullptr);
+  EXPECT_TRUE(ON_UuidIsNil(inner->m_definition_id));
+}
+
 TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {
   const std::pair<const char*, const char*> cases[] = {
       {R"({"units": "cubits"})", "field 'units'"},
@@ -120,6 +148,13 @@ TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {
       {R"({"materials": [{"textures": [{"type": -1}]}]})", "materials[0].textures[0].type"},
       {R"({"materials": [{"textures": [{"type": 1.5}]}]})", "materials[0].textures[0].type"},
       {R"({"objects": [{"mesh": {"faces": [[0, 1, 4294967296]]}}]})", "objects[0].mesh.faces[0]"},
+      {R"({"layers": [{"name": "A", "parent": "C"}, {"name": "B", "parent": "A"},
+                      {"name": "C", "parent": "B"}]})",
+       "field 'layers[0].parent': a layer inside itself: A::B::C::A"},
+      {R"({"layers": [{"name": "A"}, {"name": "B", "parent": "B"}]})",
+       "field 'layers[1].parent': a layer inside itself: B::B"},
+      {R"({"layers": [{"name": "A", "parent": "Nowhere"}]})",
+       "field 'layers[0].parent': no layer has this id or name"},
       {R"({"objects": [}")", "not valid JSON"},
       {"{\n \"a\": 1,,\n}", "not valid JSON (line 2, column 9)"},
       {R"([1, 2])", "document"},

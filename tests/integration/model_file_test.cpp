@@ -48,14 +48,21 @@ ON_InstanceRef* Reference(const ON_UUID& definition, const ON_3dVector& move) {
 // A file as the application saves one: a block "box", a block "pair" that
 // holds the box and (wrongly) itself, one reference to each; a polysurface
 // with its render meshes, one face wearing another material through its
-// channel; a texture whose file is nowhere.
+// channel; a texture whose file is nowhere; a layer whose parent is not in the file.
 void WriteBlocksFile(const fs::path& file) {
   ON::Begin();
   ONX_Model model;
   model.m_settings.m_ModelUnitsAndTolerances.m_unit_system = ON::LengthUnitSystem::Millimeters;
-  ON_Layer layer;
+  ON_Layer layer, outer, inner;
   layer.SetName(L"Default");
   model.AddModelComponent(layer);
+  outer.SetName(L"Outer");
+  outer.SetId(ON_CreateId());
+  model.AddModelComponent(outer);
+  inner.SetName(L"Inner");
+  inner.SetParentLayerId(outer.Id());
+  model.AddModelComponent(inner);
+  model.RemoveModelComponent(ON_ModelComponent::Type::Layer, outer.Id());  // Inner's parent goes
   ON_Material red, grey;
   red.SetName(L"Red");
   red.SetId(ON_CreateId());
@@ -201,6 +208,8 @@ TEST(ModelFileTest, BlocksFaceMaterialsAndLostTexturesAreSentAsTheApplicationSho
   const HostRun run = sandbox.Run({"--doc", file.string(), kStart, kStop});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   for (const char* notice : {"1 block reference places a block inside itself and is left out",
+                             "1 layer names a parent layer that is not in the file and is kept "
+                             "at the top level: Inner",
                              "1 texture file is neither where the file says nor beside it: "
                              "nowhere.png"})
     EXPECT_NE(run.out.find(file.string() + ": " + notice + "\n"), std::string::npos) << run.out;

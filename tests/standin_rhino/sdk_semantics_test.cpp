@@ -139,6 +139,62 @@ TEST(InstanceDefinitionTest, ExpansionStopsAtTheFirstDefinitionRepeatedOnItsWay)
   EXPECT_EQ(RhinoGetRenderMeshes(objects, meshes, true, false), 7);  // a, 2 x (b, 2 x a)
 }
 
+TEST(LayerTreeTest, ALayerOffOrLockedHidesOrLocksWhatIsInItAtAnyDepth) {
+  CRhinoDoc doc;
+  CRhinoLayerTable& table = doc.m_layer_table;
+  // Leaf comes before its parent; Loop and Round hold each other; Lost's parent is nowhere.
+  const wchar_t* names[] = {L"Leaf", L"Top", L"Mid", L"Safe", L"Under", L"Loop", L"Round", L"Lost"};
+  const int parents[] = {2, -1, 1, -1, 3, 6, 5, 8};
+  ON_UUID ids[9];
+  for (ON_UUID& id : ids) id = NewUuid();
+  for (int i = 0; i < 8; ++i) {
+    ON_Layer layer;
+    layer.SetId(ids[i]);
+    layer.SetName(names[i]);
+    if (parents[i] >= 0) layer.SetParentLayerId(ids[parents[i]]);
+    table.AddLayer(layer);
+    auto object = std::make_unique<CRhinoMeshObject>();
+    object->StandinAttributes().m_name = names[i];
+    object->StandinAttributes().m_layer_index = i;
+    doc.StandinAddObject(std::move(object));
+  }
+  table.StandinLayer(1).SetVisible(false);
+  table.StandinLayer(3).SetLocked(true);
+  auto named = [&](unsigned state) {
+    std::wstring out;
+    CRhinoObjectIterator it(doc, static_cast<CRhinoObjectIterator::object_state>(state));
+    for (CRhinoObject* o = it.First(); o; o = it.Next()) out += o->Attributes().m_name.Array();
+    return out;
+  };
+  EXPECT_EQ(named(CRhinoObjectIterator::hidden_objects), L"LeafTopMid");
+  EXPECT_EQ(named(CRhinoObjectIterator::locked_objects), L"SafeUnder");
+  EXPECT_EQ(named(CRhinoObjectIterator::normal_objects), L"LoopRoundLost");
+  EXPECT_EQ(table[0].ParentLayer(false), &table[2]);
+  EXPECT_EQ(table[0].ParentLayer(true), &table[1]);
+  EXPECT_EQ(table[1].ParentLayer(true), nullptr);
+  EXPECT_EQ(table[7].ParentLayer(false), nullptr);
+  EXPECT_EQ(table[5].ParentLayer(true), &table[6]);  // the circle cut where the walk closed it
+  EXPECT_FALSE(doc.StandinObjectAt(0)->IsVisible());
+  table.StandinLayer(1).SetVisible(true);
+  EXPECT_TRUE(doc.StandinObjectAt(0)->IsVisible());
+
+  // A chain of 10,000 layers, one object on each, the top one off.
+  CRhinoDoc deep;
+  for (int i = 0; i < 10000; ++i) {
+    ON_Layer layer;
+    layer.SetId(NewUuid());
+    if (i > 0) layer.SetParentLayerId(deep.m_layer_table[i - 1].Id());
+    layer.SetVisible(i > 0);
+    deep.m_layer_table.AddLayer(layer);
+    deep.StandinAddObject(std::make_unique<CRhinoMeshObject>()).StandinAttributes().m_layer_index =
+        i;
+  }
+  int hidden = 0;
+  CRhinoObjectIterator it(deep, CRhinoObjectIterator::hidden_objects);
+  for (CRhinoObject* o = it.First(); o; o = it.Next()) hidden += o->IsVisible() ? 0 : 1;
+  EXPECT_EQ(hidden, 10000);
+}
+
 TEST(PointTest, ValidityRejectsNonFiniteAndUnsetCoordinates) {
   EXPECT_TRUE(ON_3fPoint(1, 2, 3).IsValid());
   EXPECT_TRUE(ON_3fPoint(1.2e38f, -1.2e38f, 0).IsValid());
