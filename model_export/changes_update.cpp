@@ -8,46 +8,9 @@
 namespace model_export {
 namespace {
 
-// For each layer of the table, whether a layer change reaches it: it changed
-// or a layer it is in did. Rhino may tell only of the parent whose change
-// shows or hides its sublayers.
-std::vector<bool> ChangedLayers(const CRhinoLayerTable& table, const UuidSet& changed) {
-  const int count = table.LayerCount();
-  enum : char { kUnknown, kNo, kYes };
-  std::vector<char> reached(static_cast<size_t>(count), kUnknown);
-  std::vector<int> walk;
-  for (int i = 0; i < count; ++i) {
-    // Up from the layer to one changed, one already known or the top.
-    char verdict = kNo;
-    for (const CRhinoLayer* at = &table[i]; at && static_cast<int>(walk.size()) < count;
-         at = at->ParentLayer(false)) {
-      const int index = at->Index();
-      if (index < 0 || index >= count) break;
-      if (reached[static_cast<size_t>(index)] != kUnknown) {
-        verdict = reached[static_cast<size_t>(index)];
-        break;
-      }
-      walk.push_back(index);
-      if (changed.count(at->Id()) > 0) {
-        verdict = kYes;
-        break;
-      }
-    }
-    for (const int index : walk) reached[static_cast<size_t>(index)] = verdict;
-    walk.clear();
-  }
-  std::vector<bool> result(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i)
-    result[static_cast<size_t>(i)] = reached[static_cast<size_t>(i)] == kYes;
-  return result;
-}
-
 // Whether a layer or material change reaches this object.
-bool Touched(const CRhinoObject& object, const std::vector<bool>& changedLayers,
-             const ChangeSet& changes) {
-  const int layer = object.Attributes().m_layer_index;
-  return (layer >= 0 && layer < static_cast<int>(changedLayers.size()) &&
-          changedLayers[static_cast<size_t>(layer)]) ||
+bool Touched(const CRhinoObject& object, const ChangeSet& changes) {
+  return changes.layers.count(object.ObjectLayer().Id()) > 0 ||
          changes.rekeyedMaterials.count(WornMaterial(object).RdkMaterialInstanceId()) > 0;
 }
 
@@ -63,10 +26,9 @@ const CRhinoInstanceDefinition* FindDefinition(const CRhinoDoc& doc, const ON_UU
 // changes reach.
 void Widen(const CRhinoDoc& doc, ChangeSet& changes) {
   if (changes.layers.empty() && changes.rekeyedMaterials.empty()) return;
-  const std::vector<bool> changedLayers = ChangedLayers(doc.m_layer_table, changes.layers);
   CRhinoObjectIterator all(doc, kAllStates, kSendCategories);
   for (const CRhinoObject* object = all.First(); object; object = all.Next()) {
-    if (!Touched(*object, changedLayers, changes)) continue;
+    if (!Touched(*object, changes)) continue;
     changes.objects.insert(object->Id());
     if (object->ObjectType() == ON::instance_reference)
       if (const CRhinoInstanceDefinition* definition =
@@ -79,7 +41,7 @@ void Widen(const CRhinoDoc& doc, ChangeSet& changes) {
     if (!definition) continue;
     for (int j = 0; j < definition->ObjectCount(); ++j)
       if (const CRhinoObject* inside = definition->Object(j))
-        if (Touched(*inside, changedLayers, changes)) changes.definitions.insert(definition->Id());
+        if (Touched(*inside, changes)) changes.definitions.insert(definition->Id());
   }
 }
 

@@ -98,31 +98,19 @@ TEST(DocumentReaderTest, AnInstanceWithoutDefinitionNamesNone) {
   EXPECT_TRUE(ON_UuidIsNil(reference->m_definition_id));
 }
 
-TEST(DocumentReaderTest, LayerParentsAndBlocksPlacedInsideThemselvesAreMendedWithANotice) {
+TEST(DocumentReaderTest, LayerParentsByIdOrNameAndAParentThatIsNowhereWithANotice) {
   const DocumentReadResult result = Read(R"({
     "layers": [{"name": "Inner", "parent": "Walls"},
                {"id": "aa000001-0000-4000-8000-0000000000a1", "name": "Walls"},
                {"name": "Lost", "parent": "aa000009-0000-4000-8000-0000000000a9"},
-               {"name": "Roof", "parent": "aa000001-0000-4000-8000-0000000000a1"}],
-    "instance_definitions": [
-      {"id": "1d000001-0000-4000-8000-000000000001", "objects": [
-        {"instance": {"definition": "1d000002-0000-4000-8000-000000000002"}},
-        {"instance": {"definition": "1d000002-0000-4000-8000-000000000002"}}]},
-      {"id": "1d000002-0000-4000-8000-000000000002", "objects": [
-        {"instance": {"definition": "1d000001-0000-4000-8000-000000000001"}}]}]})");
+               {"name": "Roof", "parent": "aa000001-0000-4000-8000-0000000000a1"}]})");
   ASSERT_TRUE(result.doc) << result.error;
-  EXPECT_EQ(result.notices,
-            (std::vector<std::string>{
-                "1 layer names a parent layer that is not in the file and is kept at the top "
-                "level: Lost",
-                "1 block reference places a block inside itself and is left out"}));
+  EXPECT_EQ(result.notices, (std::vector<std::string>{"1 layer names a parent layer that is not "
+                                                      "in the file and is kept at the top level: "
+                                                      "Lost"}));
   const wchar_t* paths[] = {L"Walls::Inner", L"Walls", L"Lost", L"Walls::Roof"};
   for (int i = 0; i < 4; ++i)
     EXPECT_EQ(host::LayerFullPath(result.doc->m_layer_table, i), paths[i]);
-  const auto* inner = dynamic_cast<const CRhinoInstanceObject*>(
-      result.doc->m_instance_definition_table[1]->Object(0));
-  ASSERT_NE(inner, nullptr);
-  EXPECT_TRUE(ON_UuidIsNil(inner->m_definition_id));
 }
 
 TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {

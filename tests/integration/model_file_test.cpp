@@ -53,16 +53,13 @@ void WriteBlocksFile(const fs::path& file) {
   ON::Begin();
   ONX_Model model;
   model.m_settings.m_ModelUnitsAndTolerances.m_unit_system = ON::LengthUnitSystem::Millimeters;
-  ON_Layer layer, outer, inner;
+  ON_Layer layer, inner;
   layer.SetName(L"Default");
   model.AddModelComponent(layer);
-  outer.SetName(L"Outer");
-  outer.SetId(ON_CreateId());
-  model.AddModelComponent(outer);
   inner.SetName(L"Inner");
-  inner.SetParentLayerId(outer.Id());
+  inner.SetParentLayerId(model.AddModelComponent(ON_Layer()).ModelComponent()->Id());
   model.AddModelComponent(inner);
-  model.RemoveModelComponent(ON_ModelComponent::Type::Layer, outer.Id());  // Inner's parent goes
+  model.RemoveModelComponent(ON_ModelComponent::Type::Layer, inner.ParentLayerId());  // gone
   ON_Material red, grey;
   red.SetName(L"Red");
   red.SetId(ON_CreateId());

@@ -4,13 +4,11 @@
 #include <vector>
 
 #include "material/material_conversion.h"
-#include "model_export/change_set.h"
 #include "model_export/model_exporter.h"
 #include "model_export/swatch.h"
 #include "platform/platform.h"
 #include "tests/model_export/send_support.h"
 #include "tests/model_export/test_meshes.h"
-#include "tests/support/scoped_env.h"
 
 namespace model_export_test {
 namespace {
@@ -179,29 +177,6 @@ TEST_F(ObjectElementsTest, HiddenDeletedAndBlockReferenceObjectsGiveNoElement) {
   EXPECT_EQ(
       ids, (Names{kMaterialsElementId, "a0000000-0000-0000-0000-00000000000a",
                   "b0000000-0000-0000-0000-00000000000b", "d0000000-0000-0000-0000-00000000000d"}));
-}
-
-TEST_F(ObjectElementsTest, APartOfTheLayerTreeTurnedOffWithdrawsWhatIsInItOnTheParentsWord) {
-  CRhinoDoc doc;
-  const int top = AddLayer(doc, ON_nil_uuid), sub = AddLayer(doc, ON_nil_uuid);
-  doc.m_layer_table.StandinLayer(sub).SetParentLayerId(doc.m_layer_table[top].Id());
-  CRhinoMeshObject& object = AddMeshObject(doc, TriangleAt({0, 0, 0}));
-  object.StandinAttributes().m_uuid = Uuid("a0000000-0000-0000-0000-00000000000a");
-  object.StandinAttributes().m_layer_index = sub;
-  ModelExporter exporter;
-  exporter.SendFullModel(&doc);
-  const size_t sent = Calls().size();
-  doc.m_layer_table.StandinLayer(top).SetVisible(false);
-  model_export::ChangeSet changes;  // Rhino may tell only of the parent
-  changes.layers.insert(doc.m_layer_table[top].Id());
-  const test_support::ScopedEnv noWait("ORVEX_CONNECT_WAIT_MS", "0");
-  TakenUpBridge link;  // connects, as the link does before an update
-  link.bridge.ConnectAndWait();
-  ASSERT_TRUE(exporter.SendChanges(doc, changes));
-  const std::vector<Json> calls = Calls();
-  ASSERT_GT(calls.size(), sent + 2);
-  EXPECT_EQ(calls[sent + 2].at("fn"), "DeleteElement");  // after Connect and HasConnected
-  EXPECT_EQ(calls[sent + 2].at("id"), "a0000000-0000-0000-0000-00000000000a");
 }
 
 TEST_F(ObjectElementsTest, SubObjectMaterialsAndTheDeferredPathTakeTheirOwnKeys) {
