@@ -17,19 +17,36 @@ UuidSet LayersReached(const CRhinoDoc& doc, const UuidSet& changed) {
   const CRhinoLayerTable& table = doc.m_layer_table;
   std::map<ON_UUID, ON_UUID, UuidOrder> parentOf;
   for (int i = 0; i < table.LayerCount(); ++i) parentOf[table[i].Id()] = table[i].ParentLayerId();
+  // Each layer's answer once: a changed layer, or one below a layer reached.
+  enum class Reach { kUnknown, kVisiting, kNo, kYes };
+  std::map<ON_UUID, Reach, UuidOrder> reach;
   UuidSet reached = changed;
-  for (const auto& [layer, parent] : parentOf) {
-    // Up the tree until a changed layer, the top, or a step too many (a tree
-    // read from a damaged file may loop).
-    ON_UUID above = parent;
-    for (std::size_t step = 0; step < parentOf.size() && !ON_UuidIsNil(above); ++step) {
-      if (changed.count(above) > 0) {
-        reached.insert(layer);
+  for (const auto& entry : parentOf) {
+    // Up the tree to a layer whose answer is known, the top or a loop (a
+    // tree read from a damaged file may have one), then the answer down.
+    std::vector<ON_UUID> path;
+    ON_UUID layer = entry.first;
+    Reach answer = Reach::kNo;
+    for (;;) {
+      if (changed.count(layer) > 0) {
+        answer = Reach::kYes;
         break;
       }
-      const auto next = parentOf.find(above);
-      if (next == parentOf.end()) break;
-      above = next->second;
+      Reach& known = reach[layer];
+      if (known == Reach::kYes || known == Reach::kNo) {
+        answer = known;
+        break;
+      }
+      if (known == Reach::kVisiting) break;  // a loop: nothing above reaches it
+      known = Reach::kVisiting;
+      path.push_back(layer);
+      const auto parent = parentOf.find(layer);
+      if (parent == parentOf.end() || ON_UuidIsNil(parent->second)) break;
+      layer = parent->second;
+    }
+    for (const ON_UUID& below : path) {
+      reach[below] = answer;
+      if (answer == Reach::kYes) reached.insert(below);
     }
   }
   return reached;

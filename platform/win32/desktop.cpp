@@ -15,9 +15,10 @@ namespace {
 // The wake-ups asked for, by timer id. Only the command thread asks for them,
 // and a thread timer calls its procedure from the message loop of the thread
 // that set it: the table is that thread's alone.
+// Never destroyed: the plug-in cancels its wake-ups while the process exits.
 std::map<UINT_PTR, std::function<void()>>& ThePending() {
-  static std::map<UINT_PTR, std::function<void()>> pending;
-  return pending;
+  static auto* const pending = new std::map<UINT_PTR, std::function<void()>>;
+  return *pending;
 }
 
 void CALLBACK OnWakeTimer(HWND, UINT, UINT_PTR id, DWORD) {

@@ -8,6 +8,8 @@ namespace orvex_bridge {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// The glossiest a basic material's shine goes.
+constexpr double kMaxShine = 255.0;
 
 using Object = tinygltf::Value::Object;
 
@@ -124,8 +126,16 @@ int AddRecordMaterial(tinygltf::Model& gltf, const std::string& key, const Mater
 
   base.push_back(opacity);
   material.pbrMetallicRoughness.baseColorFactor = base;
-  material.pbrMetallicRoughness.roughnessFactor = Limited(record.roughness, 0.0, 1.0);
-  material.pbrMetallicRoughness.metallicFactor = Limited(record.metallic, 0.0, 1.0);
+  if (record.basic) {
+    // A basic material is a dielectric, as smooth as it is glossy; glTF's
+    // metallic factor is 1 where the material leaves it out.
+    material.pbrMetallicRoughness.roughnessFactor =
+        1.0 - Limited(record.roughness, 0.0, kMaxShine) / kMaxShine;
+    material.pbrMetallicRoughness.metallicFactor = 0.0;
+  } else {
+    material.pbrMetallicRoughness.roughnessFactor = Limited(record.roughness, 0.0, 1.0);
+    material.pbrMetallicRoughness.metallicFactor = Limited(record.metallic, 0.0, 1.0);
+  }
   if (opacity < 1.0) material.alphaMode = "BLEND";
 
   material.emissiveFactor = {0.0, 0.0, 0.0};

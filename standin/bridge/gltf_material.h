@@ -1,9 +1,10 @@
 // glTF materials from material records. Colours travel as sRGB bytes and become linear factors;
 // opacity is the base colour's alpha (blended below 1); roughness and metallic are limited to
-// 0..1; emission uses KHR_materials_emissive_strength, the index of refraction
-// KHR_materials_ior, and the first diffuse texture that names a PNG or JPEG image becomes the
-// base colour texture, its scale and rotation through KHR_texture_transform. What glTF has no
-// place for stays in the material's extras.
+// 0..1, but a basic material (no physically based part) is a dielectric (metallic 0) whose
+// roughness is 1 - gloss / 255; emission uses KHR_materials_emissive_strength, the index of
+// refraction KHR_materials_ior, and the first diffuse texture that names a PNG or JPEG image
+// becomes the base colour texture, its scale and rotation through KHR_texture_transform. What glTF
+// has no place for stays in the material's extras.
 #pragma once
 
 #include <tiny_gltf.h>

@@ -97,6 +97,8 @@ std::optional<MaterialRecord> ReadMaterialRecord(std::string_view xml, std::stri
   ReadNumber(root, "Metallic", record.metallic);
   ReadNumber(root, "Specular", record.specular);
   ReadNumber(root, "IndexOfRefraction", record.indexOfRefraction);
+  record.basic = std::strcmp(root.child("Metallic").text().get(), "0.0") == 0 ||
+                 std::strcmp(root.child("Specular").text().get(), "0.0") == 0;
   for (const pugi::xml_node& child : root.children()) {
     if (child.type() == pugi::node_element && IsTextureRole(child.name())) {
       record.textures.push_back(ReadTexture(child));

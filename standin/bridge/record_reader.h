@@ -32,6 +32,12 @@ struct MaterialRecord {
   double specular = 0.0;
   double indexOfRefraction = 1.5;
   std::vector<TextureRecord> textures;
+  // The record of a material with no physically based part. The plug-in's
+  // basic conversion writes the one of Metallic and Specular that its Fresnel
+  // setting leaves unused as the short "0.0", which the physically based one,
+  // writing both as %f does, never writes; its Roughness is the gloss (Shine,
+  // 0 to 255).
+  bool basic = false;
 };
 
 // The record's values. A value whose text does not read (a colour not of the form #RRGGBB, a

@@ -13,7 +13,7 @@
 namespace document_file {
 
 struct LayerDescription {
-  // Its id and name, the name as openNURBS keeps it (trimmed).
+  // Its id, name (as openNURBS keeps it: trimmed) and parent layer's id.
   ON_Layer layer;
   // The RDK instance id of its material; nil: none.
   ON_UUID material = ON_nil_uuid;
@@ -106,6 +106,8 @@ struct DocumentDescription {
   // viewport ("view": null) = no active view.
   bool hasView = false;
   std::optional<ON_Viewport> view;
+  // Lines for the user about what was mended while reading; none when nothing.
+  std::vector<std::string> notices;
 };
 
 }  // namespace document_file

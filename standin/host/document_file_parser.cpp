@@ -7,6 +7,8 @@
 
 #include "document_json_values.h"
 #include "document_reader.h"
+#include "document_trees.h"
+#include "platform/platform.h"
 #include "standin/host/sdk_values.h"
 
 namespace document_file {
@@ -159,8 +161,9 @@ ON_Viewport Viewport(const json& value, const std::string& field) {
     vp.SetFrustum(d[0], d[1], d[2], d[3], d[4], d[5]);
   }
   // Last, once the camera and frustum are in place: the host locks the camera
-  // up to the world Z axis and keeps the frustum's sides symmetric.
-  if (projection == 2) vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
+  // up to the world Z axis and keeps the frustum's sides symmetric. A camera
+  // that looks along the Z axis has no level direction to turn to.
+  if (projection == 2 && !host::MakeTwoPoint(vp)) Fail(field, host::kNoTwoPointView);
   return vp;
 }
 
@@ -175,6 +178,9 @@ class Parser {
   // Reads the object into `object`, which is empty.
   void ReadObject(const json& o, const std::string& field, ObjectDescription& object) const;
   void ReadDefinitions(const json& definitions);
+  // Cuts the references inside definitions that would place a block inside
+  // itself, with a notice.
+  void CutSelfReferences();
   void ReadLights(const json& lights);
   // The place of the layer an object or light names by id or name; the first
   // layer when it names none.
@@ -184,13 +190,54 @@ class Parser {
 };
 
 void Parser::ReadLayers(const json& layers) {
+  std::vector<LayerDescription>& read = m_document.layers;
+  // The layers that name a parent, by place, with the value and its field:
+  // a parent may come later in the file.
+  std::vector<std::pair<size_t, const json*>> parents;
   EachObject(layers, "layers", [&](const json& l, const std::string& field) {
     LayerDescription layer;
     layer.layer.SetId(Id(l, field));
     layer.layer.SetName(host::OnText(Name(l, field)));
     if (const json* m = Member(l, "material")) layer.material = Reference(*m, field + ".material");
-    m_document.layers.push_back(std::move(layer));
+    if (const json* p = Member(l, "parent")) parents.emplace_back(read.size(), p);
+    read.push_back(std::move(layer));
   });
+  auto fieldOf = [](size_t place) { return "layers[" + std::to_string(place) + "].parent"; };
+  // A parent by id may be missing, as in a .3dm file; by name it must be there.
+  for (const auto& [place, value] : parents) {
+    const std::wstring text = Text(*value, fieldOf(place));
+    ON_UUID id;
+    if (!host::TryParseUuid(text, &id)) {
+      const auto named = std::find_if(read.begin(), read.end(), [&](const LayerDescription& l) {
+        return host::WideOf(l.layer.Name()) == text;
+      });
+      if (named == read.end()) Fail(fieldOf(place), "no layer has this id or name");
+      id = named->layer.Id();
+    }
+    read[place].layer.SetParentLayerId(id);
+  }
+  std::vector<host::LayerNode> nodes;
+  for (const LayerDescription& l : read)
+    nodes.push_back({l.layer.Id(), l.layer.Name(), l.layer.ParentLayerId()});
+  const host::LayerTreeCheck tree = host::CheckLayerTree(nodes);
+  if (tree.circle >= 0)
+    Fail(fieldOf(static_cast<size_t>(tree.circle)),
+         "a layer inside itself: " + platform::WideToUtf8(tree.circlePath));
+  for (const size_t orphan : tree.orphans) read[orphan].layer.SetParentLayerId(ON_nil_uuid);
+  if (!tree.orphans.empty())
+    m_document.notices.push_back(host::OrphanLayerNotice(nodes, tree.orphans));
+}
+
+void Parser::CutSelfReferences() {
+  std::vector<host::BlockNode> definitions;
+  for (DefinitionDescription& d : m_document.definitions) {
+    host::BlockNode& node = definitions.emplace_back();
+    node.id = d.id;
+    for (ObjectDescription& o : d.objects)
+      if (o.kind == ObjectKind::kInstance) node.placed.push_back(&o.definition);
+  }
+  const std::string notice = host::SelfReferenceNotice(host::CutSelfReferences(definitions));
+  if (!notice.empty()) m_document.notices.push_back(notice);
 }
 
 int Parser::LayerIndex(const json& object, const std::string& field) const {
@@ -313,6 +360,7 @@ void Parser::ReadDocument(const json& root) {
     m_document.layers.push_back(std::move(defaultLayer));
   }
   if (const json* v = Member(root, "instance_definitions")) ReadDefinitions(*v);
+  CutSelfReferences();
   if (const json* objects = Member(root, "objects")) {
     if (objects->is_array()) m_document.objects.reserve(objects->size());
     EachObject(*objects, "objects", [&](const json& o, const std::string& field) {

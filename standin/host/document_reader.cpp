@@ -51,6 +51,7 @@ DocumentReadResult ReadDocumentText(const std::string& text, const std::string& 
     return result;
   }
   result.doc = std::move(doc);
+  result.notices = std::move(description.notices);
   result.hasView = description.hasView;
   result.view = description.view;
   return result;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "document_trees.h"
 #include "model_file_meshes.h"
 #include "platform/platform.h"
 #include "subd_render_mesh.h"
@@ -101,6 +102,37 @@ std::pair<const ON_Geometry*, const ON_3dmObjectAttributes*> GeometryOf(
   return {geometry, attributes};
 }
 
+// The layers of the file's layer table with their parent ids as written, or
+// none when the table cannot be read on its own.
+std::vector<host::LayerNode> LayersAsWritten(const fs::path& file) {
+  std::vector<host::LayerNode> layers;
+  std::FILE* f = OpenToRead(file);
+  if (!f) return layers;
+  ON_BinaryFile archive(ON::archive_mode::read3dm, f);
+  int version = 0;
+  ON_String comments;
+  ON_3dmProperties properties;
+  ON_3dmSettings settings;
+  if (archive.Read3dmStartSection(&version, comments) && archive.Read3dmProperties(properties) &&
+      archive.Read3dmSettings(settings)) {
+    // The tables before the layer table, passed over in their order.
+    if (archive.BeginRead3dmBitmapTable()) archive.EndRead3dmBitmapTable();
+    if (archive.BeginRead3dmTextureMappingTable()) archive.EndRead3dmTextureMappingTable();
+    if (archive.BeginRead3dmMaterialTable()) archive.EndRead3dmMaterialTable();
+    if (archive.BeginRead3dmLinetypeTable()) archive.EndRead3dmLinetypeTable();
+    if (archive.BeginRead3dmLayerTable()) {
+      ON_Layer* layer = nullptr;
+      while (archive.Read3dmLayer(&layer) > 0) {
+        layers.push_back({layer->Id(), layer->Name(), layer->ParentLayerId()});
+        delete layer;
+      }
+      archive.EndRead3dmLayerTable();
+    }
+  }
+  std::fclose(f);
+  return layers;
+}
+
 // "1 object has" / "3 objects have": a count and its noun in the right number.
 std::string Counted(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -144,6 +176,14 @@ class ModelReader {
       defaultLayer.SetName(L"Default");
       m_doc.m_layer_table.AddLayer(defaultLayer);
     }
+  }
+
+  // openNURBS's model puts a layer whose parent id names no layer read before
+  // it at the top level as it reads the file, and says nothing: the layer
+  // table as written tells which parents are not in the file at all.
+  void FindOrphanLayers() {
+    const std::vector<host::LayerNode> written = LayersAsWritten(m_filePath);
+    m_orphanLayers = host::OrphanLayerNotice(written, host::CheckLayerTree(written).orphans);
   }
 
   void ReadDefinitions() {
@@ -222,10 +262,8 @@ class ModelReader {
           Counted(m_withoutRenderMesh, "object has no render mesh in the file and is",
                   "objects have no render mesh in the file and are") +
           " not sent: save the file again with its render meshes (not \"save small\")");
-    if (m_selfReferences > 0)
-      notices.push_back(
-          Counted(m_selfReferences, "block reference places", "block references place") +
-          " a block inside itself and " + (m_selfReferences == 1 ? "is" : "are") + " left out");
+    if (m_selfReferences > 0) notices.push_back(host::SelfReferenceNotice(m_selfReferences));
+    if (!m_orphanLayers.empty()) notices.push_back(m_orphanLayers);
     if (!m_missingTextures.empty()) {
       std::string names;
       for (const std::string& name : m_missingTextures) names += (names.empty() ? "" : ", ") + name;
@@ -315,32 +353,17 @@ class ModelReader {
   }
 
   // Block references inside definitions that lead back to their own
-  // definition would place it without end: they are dropped.
+  // definition would place it without end: they are cut.
   void DropSelfReferences() {
-    std::set<ON_UUID, UuidLess> done;
-    for (auto& [id, definition] : m_definitions) {
-      std::vector<ON_UUID> path;
-      Visit(id, path, done);
+    std::vector<host::BlockNode> definitions;
+    for (auto& [id, objects] : m_contents) {
+      host::BlockNode& node = definitions.emplace_back();
+      node.id = id;
+      for (auto& object : objects)
+        if (auto* reference = dynamic_cast<CRhinoInstanceObject*>(object.get()))
+          node.placed.push_back(&reference->m_definition_id);
     }
-  }
-
-  void Visit(const ON_UUID& id, std::vector<ON_UUID>& path, std::set<ON_UUID, UuidLess>& done) {
-    auto found = m_contents.find(id);
-    if (found == m_contents.end() || done.count(id)) return;
-    path.push_back(id);
-    for (auto& object : found->second) {
-      auto* reference = dynamic_cast<CRhinoInstanceObject*>(object.get());
-      if (!reference) continue;
-      const ON_UUID inner = reference->m_definition_id;
-      if (std::find(path.begin(), path.end(), inner) != path.end()) {
-        reference->m_definition_id = ON_nil_uuid;  // places nothing, as a reference to a lost block
-        ++m_selfReferences;
-      } else {
-        Visit(inner, path, done);
-      }
-    }
-    path.pop_back();
-    done.insert(id);
+    m_selfReferences = host::CutSelfReferences(definitions);
   }
 
   const ONX_Model& m_model;
@@ -352,6 +375,7 @@ class ModelReader {
   std::map<ON_UUID, std::vector<std::unique_ptr<CRhinoObject>>, UuidLess> m_contents;
   size_t m_withoutRenderMesh = 0;
   size_t m_selfReferences = 0;
+  std::string m_orphanLayers;  // the notice, or empty
   std::set<std::string> m_missingTextures;
 };
 
@@ -398,6 +422,7 @@ DocumentReadResult ReadModelFile(const std::string& path) {
   ModelReader reader(model, absolute, *doc);
   reader.ReadMaterials();
   reader.ReadLayers();
+  reader.FindOrphanLayers();
   reader.ReadDefinitions();
   reader.ReadObjects();
   reader.ReadLights();

@@ -1,10 +1,17 @@
 // The host commands that edit objects of the open document: Hide, Show,
 // Delete and Lock (an object, else a layer or a block definition), Move and
-// Material. Each raises the events Rhino raises for it and can be undone.
+// Material. Each raises the events Rhino raises for it and can be undone. A
+// layer's state reaches the layers inside it, as in Rhino.
+#include <functional>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
+#include <queue>
+#include <utility>
+#include <vector>
 
+#include "document_trees.h"
 #include "host_command_arguments.h"
 #include "host_session.h"
 #include "platform/platform.h"
@@ -32,14 +39,71 @@ void SetLook(CRhinoDoc& doc, CRhinoObject& object, const ObjectLook& look) {
   RaiseEvent([&](CRhinoEventWatcher& w) { w.OnModifyObjectAttributes(doc, object, old); });
 }
 
-void SetLayerState(CRhinoDoc& doc, int index, bool visible, bool locked) {
-  CRhinoLayer& layer = doc.m_layer_table.StandinLayer(index);
-  const ON_Layer old(layer);
-  layer.SetVisible(visible);
-  layer.SetLocked(locked);
-  RaiseEvent([&](CRhinoEventWatcher& w) {
-    w.LayerTableEvent(CRhinoEventWatcher::layer_modified, doc.m_layer_table, index, &old);
-  });
+struct UuidLess {
+  bool operator()(const ON_UUID& a, const ON_UUID& b) const { return ON_UuidCompare(a, b) < 0; }
+};
+
+// Layers by their place in the table, with settings.
+using LayerSettings = std::vector<std::pair<int, ON_Layer>>;
+
+// The layer and every layer inside it, each with its settings: the layer
+// first, then the sublayers in table order, each after its parent.
+LayerSettings LayerAndSublayers(const CRhinoLayerTable& table, int index) {
+  std::vector<std::vector<int>> children(static_cast<size_t>(table.LayerCount()));
+  for (int i = 0; i < table.LayerCount(); ++i)
+    if (const int parent = table.StandinParentIndex(i); parent >= 0)
+      children[static_cast<size_t>(parent)].push_back(i);
+  LayerSettings layers;
+  std::priority_queue<int, std::vector<int>, std::greater<int>> next;
+  for (next.push(index); !next.empty();) {
+    const int at = next.top();
+    next.pop();
+    layers.emplace_back(at, table[at]);
+    for (const int child : children[static_cast<size_t>(at)]) next.push(child);
+  }
+  return layers;
+}
+
+// Gives each layer its settings, then raises a layer_modified event for each,
+// in the order given, with what it was.
+void SetLayers(CRhinoDoc& doc, const LayerSettings& settings) {
+  std::vector<ON_Layer> before;
+  for (const auto& [index, layer] : settings) {
+    CRhinoLayer& target = doc.m_layer_table.StandinLayer(index);
+    before.push_back(target);
+    static_cast<ON_Layer&>(target) = layer;
+  }
+  for (size_t i = 0; i < settings.size(); ++i)
+    RaiseEvent([&](CRhinoEventWatcher& w) {
+      w.LayerTableEvent(CRhinoEventWatcher::layer_modified, doc.m_layer_table, settings[i].first,
+                        &before[i]);
+    });
+}
+
+// The layer and its sublayers after Hide (off), Show (on and unlocked) or Lock
+// (locked and on). The sublayers follow their parent as in Rhino: a parent
+// turned off turns off those that are on, which remember it (their persistent
+// visibility); turned on, it turns on again those that remember, below layers
+// that are on.
+LayerSettings LayersAfter(const std::string& command, LayerSettings layers) {
+  const bool on = command != "Hide";
+  ON_Layer& layer = layers[0].second;
+  layer.SetVisible(on);
+  if (!on) layer.SetPersistentVisibility(false);
+  layer.SetLocked(command == "Lock");
+  std::map<ON_UUID, bool, UuidLess> shown{{layer.Id(), on}};
+  for (size_t i = 1; i < layers.size(); ++i) {
+    ON_Layer& sublayer = layers[i].second;
+    if (!on && sublayer.IsVisible()) {
+      sublayer.SetVisible(false);
+      sublayer.SetPersistentVisibility(true);
+    } else if (on && !sublayer.IsVisible() && sublayer.PersistentVisibility() &&
+               shown[sublayer.ParentLayerId()]) {
+      sublayer.SetVisible(true);
+    }
+    shown[sublayer.Id()] = sublayer.IsVisible();
+  }
+  return layers;
 }
 
 void SetObjectDeleted(CRhinoDoc& doc, CRhinoObject& object, bool deleted) {
@@ -109,11 +173,14 @@ void Replace(CRhinoDoc& doc, CRhinoObject& current, CRhinoObject& replacement, b
 CRhinoObject* HostSession::FindObject(const std::string& idOrName) const {
   CRhinoDoc* doc = RhinoApp().ActiveDoc();
   if (!doc) return nullptr;
-  ON_UUID id;
+  ON_UUID id = ON_nil_uuid;
   auto wide = platform::Utf8ToWide(idOrName);
   if (!wide) return nullptr;
+  // Text that is no UUID names by name alone: no id is compared, not even the nil one.
+  const bool isId = host::TryParseUuid(*wide, &id);
   // A deleted object is out of reach, as in Rhino, until an undo brings it back.
-  if (host::TryParseUuid(*wide, &id))
+  // The living object of the id: an edit's replacement, not the object it replaced.
+  if (isId)
     if (const CRhinoObject* object = CRhinoObject::FromId(doc->RuntimeSerialNumber(), id))
       return const_cast<CRhinoObject*>(object);
   for (int i = 0; i < doc->StandinObjectCount(); ++i) {
@@ -123,7 +190,8 @@ CRhinoObject* HostSession::FindObject(const std::string& idOrName) const {
   for (int i = 0; i < doc->m_light_table.LightCount(); ++i) {
     auto& light = const_cast<CRhinoLight&>(doc->m_light_table[i]);
     if (light.IsDeleted()) continue;
-    if (light.Id() == id || host::WideOf(light.Attributes().m_name) == *wide) return &light;
+    if ((isId && light.Id() == id) || host::WideOf(light.Attributes().m_name) == *wide)
+      return &light;
   }
   return nullptr;
 }
@@ -160,18 +228,16 @@ bool HostSession::ChangeState(CRhinoDoc& doc, const std::string& name, const Arg
     PushUndo(doc, [&doc, definition] { SetDefinitionDeleted(doc, definition, false); });
     return true;
   }
-  const int layer = targetText ? doc.m_layer_table.StandinFindLayerFromName(*targetText) : -1;
+  const int layer = targetText ? host::FindLayerByPathOrName(doc.m_layer_table, *targetText) : -1;
   if (args.size() != 1 || layer < 0) {
     std::cerr << name << ": no object or layer '" << target << "'" << std::endl;
     return false;
   }
-  // Hide turns the layer off, Show on and unlocked, Lock locks it and turns it on.
-  const CRhinoLayer& l = doc.m_layer_table[layer];
-  const bool wasVisible = l.IsVisible(), wasLocked = l.IsLocked();
-  SetLayerState(doc, layer, name != "Hide", name == "Lock");
-  PushUndo(doc, [&doc, layer, wasVisible, wasLocked] {
-    SetLayerState(doc, layer, wasVisible, wasLocked);
-  });
+  // Hide turns the layer off, Show on and unlocked, Lock locks it and turns it
+  // on; its sublayers change with it.
+  const LayerSettings before = LayerAndSublayers(doc.m_layer_table, layer);
+  SetLayers(doc, LayersAfter(name, before));
+  PushUndo(doc, [&doc, before] { SetLayers(doc, before); });
   return true;
 }
 

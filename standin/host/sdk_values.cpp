@@ -14,4 +14,9 @@ bool TryParseUuid(const std::wstring& text, ON_UUID* id) {
   return true;
 }
 
+bool MakeTwoPoint(ON_Viewport& vp) {
+  vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
+  return vp.IsTwoPointPerspectiveProjection();
+}
+
 }  // namespace host

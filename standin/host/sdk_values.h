@@ -41,4 +41,15 @@ inline void AppendFace(ON_Mesh& mesh, int a, int b, int c, int d) {
   face.vi[3] = d;
 }
 
+// Makes the view a two-point perspective one, as openNURBS knows it: a
+// perspective camera locked upright on the world Z axis, looking level, its
+// frustum symmetric left to right but not top to bottom. False, with the view
+// changed in part, when the camera looks straight up or down (or has no
+// direction): no level direction is near it.
+bool MakeTwoPoint(ON_Viewport& vp);
+// Why a view cannot be made two-point.
+inline constexpr const char* kNoTwoPointView =
+    "a two-point view keeps its camera upright on the Z axis, so it cannot look straight up or "
+    "down";
+
 }  // namespace host

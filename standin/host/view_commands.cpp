@@ -6,6 +6,7 @@
 
 #include "host_command_arguments.h"
 #include "host_session.h"
+#include "standin/host/sdk_values.h"
 
 ON_Viewport DefaultHostViewport() {
   ON_Viewport vp;
@@ -40,13 +41,19 @@ bool HostSession::ChangeView(const std::string& name, const Arguments& args) {
   ON_Viewport vp = view->ActiveViewport().VP();
   const std::string& arg = args[0];
   if (name == "Projection") {
-    if (arg == "perspective")
+    if (arg == "perspective") {
+      // A two-point view lets its camera turn freely again.
       vp.SetProjection(ON::view_projection::perspective_view);
-    else if (arg == "parallel")
+      vp.SetCameraUpLock(false);
+      vp.UnlockFrustumSymmetry();
+    } else if (arg == "parallel") {
       vp.SetProjection(ON::view_projection::parallel_view);
-    else if (arg == "twopoint")
-      vp.ChangeToTwoPointPerspectiveProjection(0.0, ON_3dVector::ZAxis, 50.0);
-    else {
+    } else if (arg == "twopoint") {
+      if (!host::MakeTwoPoint(vp)) {
+        std::cerr << "Projection: " << host::kNoTwoPointView << std::endl;
+        return false;
+      }
+    } else {
       std::cerr << "Projection takes perspective, parallel or twopoint" << std::endl;
       return false;
     }

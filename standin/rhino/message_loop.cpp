@@ -34,9 +34,11 @@ struct Loop {
   int pumps = 0;
 };
 
+// Never destroyed: a plug-in's objects may forget their timers while the
+// process exits, after the library's own statics are gone.
 Loop& TheLoop() {
-  static Loop loop;
-  return loop;
+  static Loop* const loop = new Loop;
+  return *loop;
 }
 
 // The earliest timer that is due by `by`, taken off the list; false when none.

@@ -99,9 +99,10 @@ bool CRhRdkDocument::StandinListed(const CRhRdkContent& content) const {
 
 namespace {
 
+// Never destroyed: watchers of a plug-in unregister while the process exits.
 std::vector<CRhRdkEventWatcher*>& RdkWatchers() {
-  static std::vector<CRhRdkEventWatcher*> watchers;
-  return watchers;
+  static auto* const watchers = new std::vector<CRhRdkEventWatcher*>;
+  return *watchers;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "rhino_doc.h"
 
 #include <atomic>
+#include <map>
 
 #include "standin_host.h"
 #include "standin_state.h"
@@ -21,6 +22,15 @@ const CRhinoMaterial& CRhinoLayer::LayerMaterial() const {
   return DefaultMaterial();
 }
 
+const CRhinoLayer* CRhinoLayer::ParentLayer(bool bRootLevelParent) const {
+  if (!m_doc) return nullptr;
+  const CRhinoLayerTable& table = m_doc->m_layer_table;
+  int parent = table.StandinParentIndex(Index());
+  if (bRootLevelParent)
+    for (int above = parent; above >= 0; above = table.StandinParentIndex(above)) parent = above;
+  return parent >= 0 ? &table[parent] : nullptr;
+}
+
 const CRhinoLayer& CRhinoLayerTable::operator[](int layer_index) const {
   if (layer_index < 0 || layer_index >= LayerCount()) return m_default;
   return *m_layers[static_cast<size_t>(layer_index)];
@@ -31,8 +41,67 @@ int CRhinoLayerTable::AddLayer(const ON_Layer& layer, bool) {
   if (const auto* rhinoLayer = dynamic_cast<const CRhinoLayer*>(&layer))
     added->m_standin_material_id = rhinoLayer->m_standin_material_id;
   added->m_doc = m_doc;
+  added->SetIndex(LayerCount());
   m_layers.push_back(std::move(added));
+  m_tree_current = false;
   return LayerCount() - 1;
+}
+
+const CRhinoLayerTable::TreePlace* CRhinoLayerTable::Place(int layer_index) const {
+  if (layer_index < 0 || layer_index >= LayerCount()) return nullptr;
+  if (m_tree_current) return &m_tree[static_cast<size_t>(layer_index)];
+  const auto less = [](const ON_UUID& a, const ON_UUID& b) { return ON_UuidCompare(a, b) < 0; };
+  std::map<ON_UUID, int, decltype(less)> byId(less);
+  for (int i = 0; i < LayerCount(); ++i) byId.emplace((*this)[i].Id(), i);  // the first of an id
+  m_tree.assign(m_layers.size(), TreePlace());
+  for (size_t i = 0; i < m_layers.size(); ++i) {
+    const ON_UUID parent = m_layers[i]->ParentLayerId();
+    const auto found = ON_UuidIsNil(parent) ? byId.end() : byId.find(parent);
+    if (found != byId.end()) m_tree[i].parent = found->second;
+  }
+  // Walks up from each layer to one already placed, then places the layers
+  // walked through from the top down. A walk that comes back to a layer of
+  // its own makes the last layer it reached a top-level one.
+  enum : char { kNew, kOnWalk, kPlaced };
+  std::vector<char> state(m_layers.size(), kNew);
+  std::vector<int> walk;
+  for (int start = 0; start < LayerCount(); ++start) {
+    int at = start;
+    while (at >= 0 && state[static_cast<size_t>(at)] == kNew) {
+      state[static_cast<size_t>(at)] = kOnWalk;
+      walk.push_back(at);
+      at = m_tree[static_cast<size_t>(at)].parent;
+    }
+    if (at >= 0 && state[static_cast<size_t>(at)] == kOnWalk)
+      m_tree[static_cast<size_t>(walk.back())].parent = -1;
+    for (auto it = walk.rbegin(); it != walk.rend(); ++it) {
+      TreePlace& place = m_tree[static_cast<size_t>(*it)];
+      const CRhinoLayer& layer = *m_layers[static_cast<size_t>(*it)];
+      const TreePlace* above =
+          place.parent >= 0 ? &m_tree[static_cast<size_t>(place.parent)] : nullptr;
+      place.shown = layer.IsVisible() && (!above || above->shown);
+      place.locked = layer.IsLocked() || (above && above->locked);
+      state[static_cast<size_t>(*it)] = kPlaced;
+    }
+    walk.clear();
+  }
+  m_tree_current = true;
+  return &m_tree[static_cast<size_t>(layer_index)];
+}
+
+int CRhinoLayerTable::StandinParentIndex(int layer_index) const {
+  const TreePlace* place = Place(layer_index);
+  return place ? place->parent : -1;
+}
+
+bool CRhinoLayerTable::StandinLayerShown(int layer_index) const {
+  const TreePlace* place = Place(layer_index);
+  return place ? place->shown : m_default.IsVisible();
+}
+
+bool CRhinoLayerTable::StandinLayerLocked(int layer_index) const {
+  const TreePlace* place = Place(layer_index);
+  return place ? place->locked : m_default.IsLocked();
 }
 
 int CRhinoLayerTable::FindLayerFromId(const ON_UUID& id) const {
@@ -139,9 +208,10 @@ struct LivingDocuments {
   std::mutex mutex;
   std::map<unsigned int, const CRhinoDoc*> bySerialNumber;
 };
+// Never destroyed: the application's document goes only at exit.
 LivingDocuments& Living() {
-  static LivingDocuments living;
-  return living;
+  static auto* const living = new LivingDocuments;
+  return *living;
 }
 }  // namespace
 

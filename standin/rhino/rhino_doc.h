@@ -19,6 +19,9 @@ class CRhinoLayer : public ON_Layer {
   // The layer's render material: the document's material named by the layer,
   // or the default material.
   const CRhinoMaterial& LayerMaterial() const;
+  // The layer it is in, null for a layer at the top level; with
+  // bRootLevelParent, the top-level layer above it.
+  const CRhinoLayer* ParentLayer(bool bRootLevelParent) const;
   // --- Stand-in side ---
   // The RDK instance id of the layer's material; nil: the default material.
   ON_UUID m_standin_material_id = ON_nil_uuid;
@@ -36,16 +39,38 @@ class CRhinoLayerTable {
   CRhinoDoc& Document() const { return *m_doc; }
 
   // --- Stand-in side ---
-  CRhinoLayer& StandinLayer(int index) { return *m_layers[static_cast<size_t>(index)]; }
+  // The layer at index, to change it: the table reads the change at its next
+  // question about the tree, so keep the reference no longer than the change.
+  CRhinoLayer& StandinLayer(int index) {
+    m_tree_current = false;
+    return *m_layers[static_cast<size_t>(index)];
+  }
   // Index of the layer with this id, or -1.
   int FindLayerFromId(const ON_UUID& id) const;
   // Index of the first layer with this name, or -1.
   int StandinFindLayerFromName(const ON_wString& name) const;
+  // The tree, as Rhino shows it: the index of a layer's parent, -1 for a layer
+  // at the top level (so is a layer whose parent id names no layer, or whose
+  // parents lead round in a circle); whether objects on the layer show (it and
+  // every layer above it are on); whether it or a layer above it is locked.
+  int StandinParentIndex(int layer_index) const;
+  bool StandinLayerShown(int layer_index) const;
+  bool StandinLayerLocked(int layer_index) const;
   CRhinoDoc* m_doc = nullptr;
 
  private:
+  struct TreePlace {
+    int parent = -1;
+    bool shown = true;
+    bool locked = false;
+  };
+  // Each layer's place in the tree, worked out for all layers at once when
+  // asked after a change: a send asks for every object.
+  const TreePlace* Place(int layer_index) const;
   std::vector<std::unique_ptr<CRhinoLayer>> m_layers;
   CRhinoLayer m_default;
+  mutable std::vector<TreePlace> m_tree;
+  mutable bool m_tree_current = false;
 };
 
 class CRhinoLightTable {

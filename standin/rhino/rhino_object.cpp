@@ -1,5 +1,7 @@
 #include "rhino_object.h"
 
+#include <algorithm>
+
 #include "rhino_doc.h"
 
 namespace {
@@ -18,8 +20,24 @@ unsigned int CRhinoObject::IsActiveInDocument() const {
   return m_doc && !m_deleted && m_active ? m_doc->RuntimeSerialNumber() : 0;
 }
 
+namespace {
+
+// Whether the object's layer and every layer above it are on.
+bool OnShownLayer(const CRhinoObject& object, const CRhinoDoc* doc) {
+  const int layer = object.Attributes().m_layer_index;
+  return doc ? doc->m_layer_table.StandinLayerShown(layer) : DefaultLayer().IsVisible();
+}
+
+// Whether the object's layer or a layer above it is locked.
+bool OnLockedLayer(const CRhinoObject& object, const CRhinoDoc* doc) {
+  const int layer = object.Attributes().m_layer_index;
+  return doc ? doc->m_layer_table.StandinLayerLocked(layer) : DefaultLayer().IsLocked();
+}
+
+}  // namespace
+
 bool CRhinoObject::IsVisible() const {
-  return !m_deleted && !IsHidden() && ObjectLayer().IsVisible();
+  return !m_deleted && !IsHidden() && OnShownLayer(*this, m_doc);
 }
 
 const CRhinoLayer& CRhinoObject::ObjectLayer() const {
@@ -99,19 +117,28 @@ const CRhinoInstanceDefinition* CRhinoInstanceObject::InstanceDefinition() const
 
 namespace {
 
+// Blocks nest no deeper than this.
+constexpr size_t kDeepestNesting = 32;
+
 // Appends the render meshes of an object inside a definition, placed by xform;
-// each reference names the object itself, as the host reports it.
-void AppendExpanded(const CRhinoObject& object, const ON_Xform& xform, int depth,
+// each reference names the object itself, as the host reports it. `path`
+// holds the definitions the object is inside: a reference to one of them, which
+// would place a block inside itself without end, places nothing.
+void AppendExpanded(const CRhinoObject& object, const ON_Xform& xform,
+                    std::vector<const CRhinoInstanceDefinition*>& path,
                     ON_ClassArray<CRhinoObjRef>& out) {
-  if (depth > 32) return;  // a definition that refers to itself
   if (object.ObjectType() == ON::instance_reference) {
     const auto& instance = static_cast<const CRhinoInstanceObject&>(object);
     const CRhinoInstanceDefinition* definition = instance.InstanceDefinition();
-    if (!definition) return;
+    if (!definition || path.size() >= kDeepestNesting ||
+        std::find(path.begin(), path.end(), definition) != path.end())
+      return;
     const ON_Xform placed = xform * instance.InstanceXform();
+    path.push_back(definition);
     for (int i = 0; i < definition->ObjectCount(); ++i)
       if (const CRhinoObject* inner = definition->Object(i))
-        AppendExpanded(*inner, placed, depth + 1, out);
+        AppendExpanded(*inner, placed, path, out);
+    path.pop_back();
     return;
   }
   std::vector<const ON_Mesh*> meshes;
@@ -140,7 +167,8 @@ int RhinoGetRenderMeshes(const ON_SimpleArray<const CRhinoObject*>& objects,
     if (!object || (bSkipHiddenObjects && object->IsHidden())) continue;
     const int start = render_meshes.Count();
     if (object->ObjectType() == ON::instance_reference) {
-      AppendExpanded(*object, ON_Xform::IdentityTransformation, 0, render_meshes);
+      std::vector<const CRhinoInstanceDefinition*> path;
+      AppendExpanded(*object, ON_Xform::IdentityTransformation, path, render_meshes);
     } else {
       std::vector<const ON_Mesh*> own;
       object->StandinRenderMeshes(&own);
@@ -166,9 +194,9 @@ bool CRhinoObjectIterator::Accepts(const CRhinoObject& object) const {
   unsigned int state = normal_objects;
   if (object.IsDeleted())
     state = deleted_objects;
-  else if (object.IsHidden() || !object.ObjectLayer().IsVisible())
+  else if (object.IsHidden() || !OnShownLayer(object, object.Document()))
     state = hidden_objects;
-  else if (object.IsLocked() || object.ObjectLayer().IsLocked())
+  else if (object.IsLocked() || OnLockedLayer(object, object.Document()))
     state = locked_objects;
   const unsigned int category = object.IsReference() ? reference_objects : active_objects;
   return (m_state & state) != 0 && (m_category & category) != 0;

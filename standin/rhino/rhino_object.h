@@ -39,7 +39,7 @@ class CRhinoObject : public ON_Object {
   bool IsLocked() const { return m_attributes.Mode() == ON::locked_object; }
   bool IsHidden() const { return m_attributes.Mode() == ON::hidden_object; }
   bool IsReference() const { return m_reference; }
-  // Neither deleted nor hidden, and on a layer that is on.
+  // Neither deleted nor hidden, and on a layer that is on in a layer that is on.
   bool IsVisible() const;
 
   const CRhinoLayer& ObjectLayer() const;
@@ -165,8 +165,8 @@ class CRhinoObjectIterator {
  public:
   enum object_state {
     normal_objects = 1,  // neither locked nor hidden
-    locked_objects = 2,  // locked, or on a locked layer
-    hidden_objects = 4,  // hidden, or on a layer that is off
+    locked_objects = 2,  // locked, or on a locked layer or one in a locked layer
+    hidden_objects = 4,  // hidden, or on a layer that is off or in one that is off
     idef_objects = 8,
     deleted_objects = 16,
     normal_or_locked_objects = 3,

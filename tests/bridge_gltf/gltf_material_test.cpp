@@ -109,6 +109,30 @@ TEST(GltfMaterial, ColoursOpacityAndSurfaceValues) {
   EXPECT_EQ(used, json({"KHR_materials_emissive_strength", "KHR_materials_ior"}));
 }
 
+TEST(GltfMaterial, BasicMaterialsAreDielectricsAsRoughAsTheirGlossLeaves) {
+  // The basic conversion writes the one of Metallic and Specular it leaves unused as "0.0".
+  const struct {
+    const char *key, *roughness, *metallic, *specular;
+    double roughnessFactor, metallicFactor;  // glTF's: a value left out is 1
+  } rows[] = {{"Plain_1", "62.869450", "1.000000", "0.0", 1 - 62.86945 / 255, 0.0},
+              {"Fresnel_2", "255.000000", "0.0", "0.300000", 0.0, 0.0},
+              {"Steel_3", "0.300000", "1.000000", "0.166667", 0.3, 1.0}};
+  Model model = ModelWearing({rows[0].key, rows[1].key, rows[2].key});
+  for (const auto& r : rows)
+    model.materials[r.key] =
+        Record(r.key, std::string("<Roughness>") + r.roughness + "</Roughness><Metallic>" +
+                          r.metallic + "</Metallic><Specular>" + r.specular + "</Specular>");
+  orvex_bridge::RendererContent content;
+  content.model = model;
+  const std::vector<json> materials = MaterialsInOrder(*WriteAndRead(content).gltf);
+  ASSERT_EQ(materials.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    const json& pbr = materials[i]["pbrMetallicRoughness"];
+    EXPECT_NEAR(pbr.value("roughnessFactor", 1.0), rows[i].roughnessFactor, 1e-12) << i;
+    EXPECT_EQ(pbr.value("metallicFactor", 1.0), rows[i].metallicFactor) << i;
+  }
+}
+
 TEST(GltfMaterial, TheFirstUsableDiffuseTextureWithItsTransform) {
   TempDir images;
   const std::filesystem::path oak =

@@ -215,3 +215,58 @@ TEST(DocumentEditTest, EachEditAndItsUndoRaiseRhinosEventsInOrder) {
 }
 
 }  // namespace
+
+TEST(DocumentEditTest, TextThatIsNoUuidNeverMatchesALightById) {
+  // The nil id is the one a name that is no UUID could be taken for.
+  DocumentReadResult read = ReadDocumentText(
+      R"({"lights": [{"id": "00000000-0000-0000-0000-000000000000", "name": "Sun"}]})", "l", L"/l");
+  RhinoApp().StandinOpenDocument(std::move(read.doc));
+  PluginModule plugin;
+  Transcript transcript;
+  HostSession session(plugin, transcript, "millimeters");
+  EXPECT_FALSE(session.Run("Hide Moon"));
+  EXPECT_FALSE(RhinoApp().ActiveDoc()->m_light_table[0].IsHidden());
+  EXPECT_TRUE(session.Run("Hide {00000000-0000-0000-0000-000000000000}"));
+  EXPECT_TRUE(RhinoApp().ActiveDoc()->m_light_table[0].IsHidden());
+}
+
+TEST(DocumentEditTest, ALayerTurnedOffOrOnTakesItsSublayersAlongParentsFirst) {
+  // Inner comes before its parent Walls; Roof, turned off of its own, stays off.
+  DocumentReadResult read = ReadDocumentText(
+      R"({"layers": [{"name": "House"}, {"name": "Inner", "parent": "Walls"},
+                     {"name": "Walls", "parent": "House"}, {"name": "Roof", "parent": "House"}],
+          "objects": [{"name": "panel", "layer": "Inner"}]})",
+      "tree.orvexdoc.json", L"/tree");
+  RhinoApp().StandinOpenDocument(std::move(read.doc));
+  PluginModule plugin;
+  Transcript transcript;
+  HostSession session(plugin, transcript, "millimeters");
+  Recorder recorder;
+  recorder.Register();
+  recorder.CRhinoEventWatcher::Enable();
+  // House, then its sublayers in table order, each after its parent: Walls, Inner, Roof.
+  auto events = [](std::string house, std::string walls, std::string inner, std::string roof) {
+    return "layer modified 0 was " + house + ", layer modified 2 was " + walls +
+           ", layer modified 1 was " + inner + ", layer modified 3 was " + roof;
+  };
+  const struct {
+    std::string line, events;
+    const char* layers;  // House, Inner, Walls, Roof
+    bool panelShown;
+  } rows[] = {{"Hide Roof", "layer modified 3 was on", "on on on off", true},
+              {"Hide House", events("on", "on", "on", "off"), "off off off off", false},
+              {"Show House::Walls::Inner", "layer modified 1 was off", "off on off off", false},
+              {"Show House", events("off", "off", "on", "off"), "on on on off", true},
+              {"Undo", events("on", "on", "on", "off"), "off on off off", false},
+              {"Hide Walls::Inner", "", "off on off off", false}};  // not a full path
+  for (const auto& row : rows) {
+    recorder.heard.clear();
+    EXPECT_EQ(session.Run(row.line), !row.events.empty()) << row.line;
+    EXPECT_EQ(recorder.heard, row.events) << row.line;
+    const CRhinoDoc& doc = *RhinoApp().ActiveDoc();
+    std::string layers;
+    for (int i = 0; i < 4; ++i) layers += (i ? " " : "") + Layer(doc.m_layer_table[i]);
+    EXPECT_EQ(layers, row.layers) << row.line;
+    EXPECT_EQ(doc.StandinObjectAt(0)->IsVisible(), row.panelShown) << row.line;
+  }
+}

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "document_trees.h"
 #include "sdk_values.h"
 #include "tests/support/file_io.h"
 #include "tests/support/temp_dir.h"
@@ -97,6 +98,21 @@ TEST(DocumentReaderTest, AnInstanceWithoutDefinitionNamesNone) {
   EXPECT_TRUE(ON_UuidIsNil(reference->m_definition_id));
 }
 
+TEST(DocumentReaderTest, LayerParentsByIdOrNameAndAParentThatIsNowhereWithANotice) {
+  const DocumentReadResult result = Read(R"({
+    "layers": [{"name": "Inner", "parent": "Walls"},
+               {"id": "aa000001-0000-4000-8000-0000000000a1", "name": "Walls"},
+               {"name": "Lost", "parent": "aa000009-0000-4000-8000-0000000000a9"},
+               {"name": "Roof", "parent": "aa000001-0000-4000-8000-0000000000a1"}]})");
+  ASSERT_TRUE(result.doc) << result.error;
+  EXPECT_EQ(result.notices, (std::vector<std::string>{"1 layer names a parent layer that is not "
+                                                      "in the file and is kept at the top level: "
+                                                      "Lost"}));
+  const wchar_t* paths[] = {L"Walls::Inner", L"Walls", L"Lost", L"Walls::Roof"};
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(host::LayerFullPath(result.doc->m_layer_table, i), paths[i]);
+}
+
 TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {
   const std::pair<const char*, const char*> cases[] = {
       {R"({"units": "cubits"})", "field 'units'"},
@@ -111,11 +127,22 @@ TEST(DocumentReaderTest, MalformedFilesNameTheFileAndTheField) {
        "field 'lights[0].kind': expected point, spot, directional, linear, rectangular or ambient"},
       {R"({"view": {"frustum": [1, 2]}})", "view.frustum"},
       {R"({"view": {"projection": 3}})", "view.projection"},
+      {R"({"view": {"projection": "twopoint", "location": [0,0,0], "direction": [0,0,0]}})",
+       "field 'view': a two-point view keeps its camera upright on the Z axis"},
+      {R"({"named_views": [{"viewport": {"projection": "twopoint", "direction": [0,0,1]}}]})",
+       "field 'named_views[0].viewport': a two-point view keeps"},
       // Numbers beyond what the SDK field holds are refused, not wrapped.
       {R"({"materials": [{"textures": [{"type": 1e20}]}]})", "materials[0].textures[0].type"},
       {R"({"materials": [{"textures": [{"type": -1}]}]})", "materials[0].textures[0].type"},
       {R"({"materials": [{"textures": [{"type": 1.5}]}]})", "materials[0].textures[0].type"},
       {R"({"objects": [{"mesh": {"faces": [[0, 1, 4294967296]]}}]})", "objects[0].mesh.faces[0]"},
+      {R"({"layers": [{"name": "A", "parent": "C"}, {"name": "B", "parent": "A"},
+                      {"name": "C", "parent": "B"}]})",
+       "field 'layers[0].parent': a layer inside itself: A::B::C::A"},
+      {R"({"layers": [{"name": "A"}, {"name": "B", "parent": "B"}]})",
+       "field 'layers[1].parent': a layer inside itself: B::B"},
+      {R"({"layers": [{"name": "A", "parent": "Nowhere"}]})",
+       "field 'layers[0].parent': no layer has this id or name"},
       {R"({"objects": [}")", "not valid JSON"},
       {"{\n \"a\": 1,,\n}", "not valid JSON (line 2, column 9)"},
       {R"([1, 2])", "document"},

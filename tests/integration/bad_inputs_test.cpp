@@ -779,7 +779,8 @@ TEST(BadDocumentTest, DegenerateViewportsSendCamerasAndScenesWithoutBreaking) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
   json doc = SavedDocument();
-  const json flat = json::parse(R"({"projection": "twopoint", "location": [0,0,0],
+  // A two-point view looking nowhere is refused (DocumentReaderTest): this one is plain.
+  const json flat = json::parse(R"({"projection": "perspective", "location": [0,0,0],
       "direction": [0,0,0], "up": [0,0,0], "target": [0,0,0], "frustum": [0,0,0,0,0,0]})");
   doc["view"] = flat;
   doc["named_views"] = json::array();
@@ -805,6 +806,29 @@ TEST(BadDocumentTest, DegenerateViewportsSendCamerasAndScenesWithoutBreaking) {
   ExpectEverySendWent(noView);
   ExpectSoundCallLog(noView);
   EXPECT_TRUE(noView.Calls("SetCameraTransformFov").empty());
+}
+
+TEST(BadDocumentTest, BlocksPlacingEachOtherAreCutAtTheFirstRepeatWithANotice) {
+  HostSandbox sandbox;
+  sandbox.RememberRenderer();
+  json doc = SavedDocument();
+  const json mesh = MeshOf("[[0,0,0],[1,0,0],[0,1,0]]", "[[0,1,2]]");
+  const std::string ids[2] = {"1d000001-0000-4000-8000-000000000001",
+                              "1d000002-0000-4000-8000-000000000002"};
+  for (int d = 0; d < 2; ++d) {  // each holds a mesh and two of the other
+    const json other = {{"instance", {{"definition", ids[1 - d]}}}};
+    doc["instance_definitions"].push_back(
+        {{"id", ids[d]}, {"objects", {{{"mesh", mesh}}, other, other}}});
+  }
+  doc["objects"].push_back({{"instance", {{"definition", ids[0]}}}});
+  const HostRun run = sandbox.RunDocument(doc, {kStart, kStop});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(
+      run.out.find(".json: 2 block references place a block inside itself and are left out\n"),
+      std::string::npos)
+      << run.out;
+  // The slab, then the first block's mesh and twice the second's.
+  EXPECT_EQ(run.Calls("AddMesh").size(), 4u);
 }
 
 TEST(BadDocumentTest, MillionCharacterNamesTravelWhole) {

@@ -186,6 +186,33 @@ TEST(ViewSyncTest, SendModelEndsWithOneCameraFromTheCommandThread) {
   EXPECT_GT(Seq(cameras[1]), Seq(run.Calls("StartSend").back()));
 }
 
+TEST(ViewSyncTest, TwoPointViewsSendFortySevenDegreesAndViewsLookingDownAreRefused) {
+  json lookingDown = LinkedDocument();
+  lookingDown["view"]["direction"] = {0, 0, -1};
+  const struct {
+    json doc;
+    std::vector<std::string> commands;
+    int exitCode;
+    double fov;  // of the camera the send-model command sends
+  } rows[] = {{LinkedDocument(), {kStart, "Projection twopoint", kSendModel}, 0, 47.0},
+              {LinkedDocument(),
+               {kStart, "Projection twopoint", "Projection perspective", kSendModel},
+               0,
+               50.0},
+              {lookingDown, {kStart, "Projection twopoint", kSendModel}, 2, 50.0}};
+  for (const auto& row : rows) {
+    HostSandbox sandbox;
+    const HostRun run = RunLinked(sandbox, row.doc, row.commands);
+    EXPECT_EQ(run.exitCode, row.exitCode) << row.commands[2];
+    EXPECT_EQ(run.err.find("Projection: a two-point view keeps its camera upright on the Z axis, "
+                           "so it cannot look straight up or down") != std::string::npos,
+              row.exitCode == 2);
+    ASSERT_FALSE(run.Calls(kCamera).empty());
+    EXPECT_EQ(Thread(run.Calls(kCamera).back()), 0);
+    EXPECT_EQ(run.Calls(kCamera).back().at("fov").get<double>(), row.fov) << row.commands[2];
+  }
+}
+
 TEST(ViewSyncTest, UnitsChangedWhileLinkedScaleTheNextCamera) {
   HostSandbox sandbox;
   const HostRun run =

@@ -116,6 +116,68 @@ TEST(InstanceDefinitionTest, ReferencesAreTheTopLevelInstancesNamingItInDocument
   EXPECT_EQ(doc.m_instance_definition_table[2]->GetReferences(second, 0), 0);
 }
 
+TEST(InstanceDefinitionTest, ExpansionStopsAtTheFirstDefinitionRepeatedOnItsWay) {
+  // A holds a mesh and B twice, B a mesh and A twice: each expands once inside the other.
+  CRhinoDoc doc;
+  const ON_UUID ids[2] = {NewUuid(), NewUuid()};
+  ON_SimpleArray<const CRhinoObject*> inA;
+  for (int d = 0; d < 2; ++d) {
+    auto& definition =
+        doc.m_instance_definition_table.StandinAdd(std::make_unique<CRhinoInstanceDefinition>());
+    definition.SetId(ids[d]);
+    for (int i = 0; i < 3; ++i) {
+      auto object = std::make_unique<CRhinoInstanceObject>();
+      object->m_definition_id = ids[1 - d];
+      CRhinoObject& added = definition.StandinAddObject(
+          i == 0 ? std::unique_ptr<CRhinoObject>(new CRhinoMeshObject) : std::move(object));
+      added.StandinSetDocument(&doc);
+      if (d == 0) inA.Append(&added);
+    }
+  }
+  ON_ClassArray<CRhinoObjRef> meshes;
+  EXPECT_EQ(RhinoGetRenderMeshes(inA, meshes, true, false), 7);  // a, 2 x (b, 2 x a)
+}
+
+TEST(LayerTreeTest, ALayerOffOrLockedHidesOrLocksWhatIsInItAtAnyDepth) {
+  CRhinoDoc doc;
+  CRhinoLayerTable& table = doc.m_layer_table;
+  // Leaf comes before its parent; Loop and Round hold each other; Lost's parent is nowhere.
+  const wchar_t* names[] = {L"Leaf", L"Top", L"Mid", L"Safe", L"Under", L"Loop", L"Round", L"Lost"};
+  const int parents[] = {2, -1, 1, -1, 3, 6, 5, 8};
+  ON_UUID ids[9];
+  for (ON_UUID& id : ids) id = NewUuid();
+  for (int i = 0; i < 8; ++i) {
+    ON_Layer layer;
+    layer.SetId(ids[i]);
+    layer.SetName(names[i]);
+    if (parents[i] >= 0) layer.SetParentLayerId(ids[parents[i]]);
+    table.AddLayer(layer);
+    CRhinoObjectAttributes& a =
+        doc.StandinAddObject(std::make_unique<CRhinoMeshObject>()).StandinAttributes();
+    a.m_name = names[i];
+    a.m_layer_index = i;
+  }
+  table.StandinLayer(1).SetVisible(false);
+  table.StandinLayer(3).SetLocked(true);
+  for (const auto& [state, expected] :
+       {std::pair{CRhinoObjectIterator::hidden_objects, L"LeafTopMid"},
+        {CRhinoObjectIterator::locked_objects, L"SafeUnder"},
+        {CRhinoObjectIterator::normal_objects, L"LoopRoundLost"}}) {
+    std::wstring named;
+    CRhinoObjectIterator it(doc, state);
+    for (CRhinoObject* o = it.First(); o; o = it.Next()) named += o->Attributes().m_name.Array();
+    EXPECT_EQ(named, expected);
+  }
+  EXPECT_EQ(table[0].ParentLayer(false), &table[2]);
+  EXPECT_EQ(table[0].ParentLayer(true), &table[1]);
+  EXPECT_EQ(table[1].ParentLayer(true), nullptr);
+  EXPECT_EQ(table[7].ParentLayer(false), nullptr);
+  EXPECT_EQ(table[5].ParentLayer(true), &table[6]);  // the circle cut where the walk closed it
+  EXPECT_FALSE(doc.StandinObjectAt(0)->IsVisible());
+  table.StandinLayer(1).SetVisible(true);
+  EXPECT_TRUE(doc.StandinObjectAt(0)->IsVisible());
+}
+
 TEST(PointTest, ValidityRejectsNonFiniteAndUnsetCoordinates) {
   EXPECT_TRUE(ON_3fPoint(1, 2, 3).IsValid());
   EXPECT_TRUE(ON_3fPoint(1.2e38f, -1.2e38f, 0).IsValid());
