@@ -23,10 +23,10 @@ void ModelExporter::SendEverythingAgain(const CRhinoDoc* doc) {
     // of the one that replaced it: while that one lives, it decides.
     CRhinoObjectIterator all(*doc, kAllStates, kSendCategories);
     for (const CRhinoObject* object = all.First(); object; object = all.Next()) {
-      if (CancelRequested()) break;
       if (object->IsVisible() && !object->IsDeleted()) continue;
       if (object->IsDeleted() && CRhinoObject::FromId(doc->RuntimeSerialNumber(), object->Id()))
         continue;
+      if (CancelRequested()) break;
       WithdrawElement(object->Id());
     }
     SendObjectElements(*doc);

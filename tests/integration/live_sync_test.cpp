@@ -69,14 +69,20 @@ json Last(const std::vector<json>& calls, const std::string& fn) {
 }
 
 HostRun RunLive(const std::vector<std::string>& edits, const std::string& wait = "20",
-                const std::string& connectCodes = "") {
+                const std::string& connectCodes = "", const char* document = kLiveDocument) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
   std::vector<std::string> commands = {kStart, kLiveSyncOn};
   commands.insert(commands.end(), edits.begin(), edits.end());
   return sandbox.RunDocument(
-      json::parse(kLiveDocument), commands,
+      json::parse(document), commands,
       {{"ORVEX_CONNECT_WAIT_MS", wait}, {"ORVEX_BRIDGE_CONNECT_CODES", connectCodes}});
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
 }
 
 }  // namespace
@@ -194,5 +200,52 @@ TEST(LiveSyncTest, FaultsAndTimingHaveTheirOutcome) {
     for (const json& call : sends.back())
       found = found || (call["fn"] == "AddMesh" && call["positions"][1] == c.postY);
     EXPECT_TRUE(found) << "no mesh with its first vertex at " << c.postY;
+  }
+}
+
+// The edits Rhino makes in ways of its own (a layer tree, new units, the RDK's
+// materials) and Esc during a long send, each in a run of its own. "!" marks
+// a send cancelled with Esc: it started no transfer.
+TEST(LiveSyncTest, TreesUnitsMaterialsAndEscHaveTheirOutcome) {
+  // The slab on Walls, a sublayer of Site.
+  std::string tree = kLiveDocument;
+  tree.replace(tree.find(R"("name": "Walls",)"), 16, R"("name": "Walls", "parent": "Site",)");
+  tree.replace(tree.find(R"({"name": "Default"},)"), 20,
+               R"({"name": "Default"}, {"name": "Site"},)");
+  const std::vector<std::string> everything = {"-materials", "+materials", "+slab", "+post",
+                                               "+chair"};
+  struct Case {
+    const char* name;
+    std::vector<std::string> edits;
+    std::vector<std::vector<std::string>> updates;
+    int cancelled;  // sends that said so on the console
+  };
+  // clang-format off
+  const std::vector<Case> cases = {
+      {"parent layer off, then on", {"Hide Site", "Wait 400", "Show Site", "Wait 400"},
+       {{"-slab"}, {"+slab"}}, 0},
+      {"units without scaling", {"Units meters", "Wait 400"}, {everything}, 0},
+      {"units with scaling", {"Units meters scale", "Wait 400"}, {everything}, 0},
+      {"a new material, then one deleted", {"AddMaterial Steel 1 2 3", "Wait 400",
+       "DeleteMaterial Oak", "Wait 400"}, {{"-materials", "+materials"},
+       {"-materials", "+materials", "+post"}}, 0},
+      {"Esc during a model update, then the model again", {"Esc 2", kSendModel, kSendModel},
+       {{"-materials", "+materials", "+slab", "!"}, everything}, 1},
+      {"Esc pressed twice", {"Esc 1", "Esc 2", kSendModel}, {{"-materials", "+materials", "!"}}, 1},
+      {"Esc during the connect wait", {"Esc 0", kSendModel}, {{"-materials", "+materials", "!"}}, 1},
+      {"Esc during a large live update, then an edit", {"Esc 1", "Units meters", "Wait 400",
+       "Move post 1 0 0", "Wait 400"}, {{"-materials", "+materials", "!"}, everything}, 1},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const HostRun run = RunLive(c.edits, "20", "", tree.c_str());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::vector<std::string>> updates = Updates(run);
+    const auto sends = SendCalls(run);
+    for (size_t i = 0; i < updates.size(); ++i)
+      if (Last(sends[i + 1], "StartSend").is_null()) updates[i].push_back("!");
+    EXPECT_EQ(updates, c.updates);
+    EXPECT_EQ(Count(run.out, "OrvexConverter: Send cancelled"), static_cast<size_t>(c.cancelled));
   }
 }

@@ -27,8 +27,9 @@ namespace {
 const char* kDocument = R"({"path": "D:/projects/live.3dm", "units": "millimeters",
   "materials": [{"id": "2b000001-0000-4000-8000-000000000001", "name": "Plaster",
                  "diffuse": [230, 225, 215]}],
+  "layers": [{"name": "Default"}, {"name": "Site"}, {"name": "Walls", "parent": "Site"}],
   "objects": [
-    {"name": "slab", "material": "2b000001-0000-4000-8000-000000000001",
+    {"name": "slab", "layer": "Walls", "material": "2b000001-0000-4000-8000-000000000001",
      "mesh": {"vertices": [[0,0,0],[4000,0,0],[0,3000,0]], "faces": [[0,1,2]]}},
     {"name": "post", "mesh": {"vertices": [[0,0,0],[100,0,0],[0,0,2500]], "faces": [[0,1,2]]}}]})";
 
@@ -169,6 +170,23 @@ TEST_F(LiveEvents, AMaterialEditInEveryOrderOfItsEventsMakesOneUpdate) {
     char colour[32];
     std::snprintf(colour, sizeof colour, "<DiffuseColor>#%02X0000<", red);
     EXPECT_NE(Calls("AddMaterial")[0]["record"].get<std::string>().find(colour), std::string::npos);
+  }
+}
+
+// Rhino may tell only the parent layer's change when it turns a layer tree
+// off or on: the objects of its sublayers go and come back all the same.
+TEST_F(LiveEvents, AParentLayerTurnedOffAndOnWithItsOwnEventAloneReachesItsSublayers) {
+  for (const bool on : {false, true}) {
+    from = TheProcess().log.Size();
+    CRhinoLayer& site = doc->m_layer_table.StandinLayer(1);
+    const ON_Layer old(site);
+    site.SetVisible(on);
+    rhino_standin::RaiseEvent([&](CRhinoEventWatcher& w) {
+      w.LayerTableEvent(CRhinoEventWatcher::layer_modified, doc->m_layer_table, 1, &old);
+    });
+    Idle(400);
+    EXPECT_EQ(Calls("DeleteElement").size(), on ? 0u : 1u);
+    EXPECT_EQ(Calls("BeginElement").size(), on ? 1u : 0u);
   }
 }
 
