@@ -23,7 +23,7 @@ void ModelExporter::FinishSend() {
   else
     m_bridge.StartSend(m_model);
   m_bridge.DisConnect();
-  m_mesh_buffers.Release();
+  m_converter.Release();
 }
 
 void ModelExporter::WithdrawElement(const ON_UUID& id) {

@@ -1,0 +1,130 @@
+#include "model_export/mesh_pipeline.h"
+
+#include <algorithm>
+#include <system_error>
+#include <utility>
+
+namespace model_export {
+
+unsigned MeshConverter::WorkersFor(unsigned cores) {
+  return cores <= 1 ? 0 : std::min(cores - 1, kMaxWorkers);
+}
+
+MeshConverter::MeshConverter() : MeshConverter(WorkersFor(std::thread::hardware_concurrency())) {}
+
+MeshConverter::MeshConverter(unsigned workers) : m_worker_count(workers), m_slots(workers + 1) {}
+
+MeshConverter::~MeshConverter() { Release(); }
+
+void MeshConverter::Release() {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stop = true;
+  }
+  m_work.notify_all();
+  for (std::thread& worker : m_workers) worker.join();
+  m_workers.clear();
+  m_stop = false;
+  std::vector<Slot>(m_slots.size()).swap(m_slots);
+}
+
+void MeshConverter::StartWorkers() {
+  try {
+    while (m_workers.size() < m_worker_count) m_workers.emplace_back([this] { WorkerLoop(); });
+  } catch (const std::system_error&) {
+    // Fewer workers, or none: the command thread converts what no worker
+    // takes up.
+  }
+}
+
+void MeshConverter::WorkerLoop() {
+  std::unique_lock<std::mutex> lock(m_mutex);
+  for (;;) {
+    // A job may be taken up when its slot's last job has been released.
+    m_work.wait(lock, [this] {
+      return m_stop || (m_claimed < m_count && m_claimed < m_released + m_slots.size());
+    });
+    if (m_stop) return;
+    ++m_converting;
+    Convert(m_claimed++, lock);
+    --m_converting;
+    m_done.notify_all();
+  }
+}
+
+void MeshConverter::Convert(std::size_t index, std::unique_lock<std::mutex>& lock) {
+  const MeshJob job = m_jobs[index];
+  const common::RendererFrame frame = m_frame;
+  Slot& slot = SlotOf(index);
+  // The slot is this conversion's alone until the command thread, having seen
+  // it ready, releases it.
+  lock.unlock();
+  std::exception_ptr fault;
+  bool sendable = false;
+  try {
+    sendable = ConvertMesh(*job.mesh, frame, job.axes, slot.converted.buffers);
+  } catch (...) {
+    fault = std::current_exception();
+  }
+  lock.lock();
+  slot.converted.sendable = sendable;
+  slot.fault = fault;
+  slot.ready = true;
+}
+
+ConversionRun::ConversionRun(MeshConverter& converter, const common::RendererFrame& frame,
+                             std::vector<MeshJob> jobs)
+    : m_converter(converter), m_jobs(std::move(jobs)) {
+  // A single mesh gains nothing from a worker.
+  if (m_jobs.size() >= 2 && converter.m_workers.empty()) converter.StartWorkers();
+  {
+    std::lock_guard<std::mutex> lock(converter.m_mutex);
+    converter.m_jobs = m_jobs.data();
+    converter.m_count = m_jobs.size();
+    converter.m_frame = frame;
+    converter.m_claimed = 0;
+    converter.m_released = 0;
+  }
+  converter.m_work.notify_all();
+}
+
+ConversionRun::~ConversionRun() {
+  MeshConverter& c = m_converter;
+  std::unique_lock<std::mutex> lock(c.m_mutex);
+  c.m_count = c.m_claimed;
+  c.m_done.wait(lock, [&c] { return c.m_converting == 0; });
+  c.m_jobs = nullptr;
+  c.m_count = c.m_claimed = c.m_released = 0;
+  for (MeshConverter::Slot& slot : c.m_slots) {
+    slot.ready = false;
+    slot.fault = nullptr;
+  }
+}
+
+const ConvertedMesh& ConversionRun::Next() {
+  static const ConvertedMesh kNothing;
+  if (m_taken >= m_jobs.size()) return kNothing;
+  MeshConverter& c = m_converter;
+  std::unique_lock<std::mutex> lock(c.m_mutex);
+  if (m_taken > 0) {
+    c.SlotOf(m_taken - 1).ready = false;
+    c.m_released = m_taken;
+    c.m_work.notify_all();
+  }
+  const std::size_t index = m_taken++;
+  if (c.m_claimed == index) {
+    ++c.m_claimed;
+    c.Convert(index, lock);
+  } else {
+    c.m_done.wait(lock, [&c, index] { return c.SlotOf(index).ready; });
+  }
+  MeshConverter::Slot& slot = c.SlotOf(index);
+  if (slot.fault) {
+    std::exception_ptr fault = std::move(slot.fault);
+    slot.fault = nullptr;
+    std::rethrow_exception(fault);
+  }
+  return slot.converted;
+}
+
+}  // namespace model_export
