@@ -501,54 +501,33 @@ std::size_t WriteVertexBuffers(const ON_Mesh& mesh, double scale, MeshAxes axes,
 // bound, squared.
 constexpr double kSurelyLongSquared = 4.0 * ON_ZERO_TOLERANCE * ON_ZERO_TOLERANCE;
 
-// The limits within which squared lengths, worked out in the vertices' own
-// precision, surely order the diagonals as the host's lengths do: every
-// coordinate below kBound in magnitude (no square overflows), and the squared
-// diagonals apart by more than kApart of the larger. The rounding of a
-// squared length is a few units in the last place, far below kApart.
-template <class Real>
-struct SurelyJudged;
-template <>
-struct SurelyJudged<float> {
-  static constexpr float kBound = 1e18f;
-  static constexpr float kApart = 1e-5f;
-};
-template <>
-struct SurelyJudged<double> {
-  static constexpr double kBound = 1e150;
-  static constexpr double kApart = 1e-12;
+// Squared lengths are worked out in double precision from the same corners
+// the host measures (floats widened, or the double-precision vertices). With
+// every coordinate below kBound in magnitude no square overflows, and each is
+// within a few units in the last place of the exact one, as the host's
+// lengths are of theirs: diagonals whose squares are apart by more than
+// kApart of the larger are ordered alike by both.
+constexpr double kBound = 1e150;
+constexpr double kApart = 1e-12;
+
+struct Corner {
+  double x, y, z;
 };
 
-template <class Real>
-inline Real SquaredDistance(const Real* a, const Real* b) {
-  const Real x = b[0] - a[0], y = b[1] - a[1], z = b[2] - a[2];
-  return x * x + y * y + z * z;
+template <class Point>
+inline Corner CornerOf(const Point& p) {
+  return {static_cast<double>(p.x), static_cast<double>(p.y), static_cast<double>(p.z)};
 }
 
-template <class Real>
-inline bool Below(const Real* p, Real bound) {
-  return (std::fabs(p[0]) < bound) & (std::fabs(p[1]) < bound) & (std::fabs(p[2]) < bound);
+inline double Squared(double x, double y, double z) { return x * x + y * y + z * z; }
+
+// False for a coordinate that is not a number.
+inline bool Bounded(const Corner& p) {
+  return (std::fabs(p.x) < kBound) & (std::fabs(p.y) < kBound) & (std::fabs(p.z) < kBound);
 }
 
-// The split of a valid quad with corners a, b, c, d where squared lengths
-// decide it surely as the host decides it: no edge or diagonal near the
-// degenerate bound and diagonals far from equal. kKept when they do not,
-// since a valid quad so far from degenerate is never kept.
-template <class Real>
-inline QuadSplit SurelySplit(const Real* a, const Real* b, const Real* c, const Real* d) {
-  using Limits = SurelyJudged<Real>;
-  if (!(Below(a, Limits::kBound) & Below(b, Limits::kBound) & Below(c, Limits::kBound) &
-        Below(d, Limits::kBound)))
-    return QuadSplit::kKept;
-  const Real diagonal02 = SquaredDistance(a, c), diagonal13 = SquaredDistance(b, d);
-  const Real shortest = std::min(std::min(std::min(SquaredDistance(a, b), SquaredDistance(b, c)),
-                                          std::min(SquaredDistance(c, d), SquaredDistance(d, a))),
-                                 std::min(diagonal02, diagonal13));
-  const Real longer = std::max(diagonal02, diagonal13);
-  if (!(shortest > static_cast<Real>(kSurelyLongSquared)) ||
-      !(std::fabs(diagonal02 - diagonal13) > Limits::kApart * longer))
-    return QuadSplit::kKept;
-  return diagonal13 < diagonal02 ? QuadSplit::kAlong13 : QuadSplit::kAlong02;
+inline bool SurelyLong(double x, double y, double z) {
+  return Squared(x, y, z) > kSurelyLongSquared;
 }
 
 // The host's judgement itself, with its own distances, for the quads that
@@ -586,11 +565,153 @@ constexpr double RelativeTolerance() {
   return 8.0 * (std::is_same_v<Point, ON_3dPoint> ? ON_EPSILON : ON_FLOAT_EPSILON);
 }
 
+// The split of a valid quad: by squared lengths where they surely decide it
+// as the host does (no edge or diagonal near the degenerate bound, diagonals
+// not nearly equal), else with the host's own measures.
 template <class Point>
 inline QuadSplit SplitOf(const Point* vertices, const ON_MeshFace& quad) {
-  const QuadSplit sure = SurelySplit(&vertices[quad.vi[0]].x, &vertices[quad.vi[1]].x,
-                                     &vertices[quad.vi[2]].x, &vertices[quad.vi[3]].x);
-  return sure != QuadSplit::kKept ? sure : ExactSplit(vertices, quad, RelativeTolerance<Point>());
+  const Corner a = CornerOf(vertices[quad.vi[0]]), b = CornerOf(vertices[quad.vi[1]]);
+  const Corner c = CornerOf(vertices[quad.vi[2]]), d = CornerOf(vertices[quad.vi[3]]);
+  if (Bounded(a) & Bounded(b) & Bounded(c) & Bounded(d)) {
+    const double x02 = c.x - a.x, y02 = c.y - a.y, z02 = c.z - a.z;
+    const double x13 = d.x - b.x, y13 = d.y - b.y, z13 = d.z - b.z;
+    const double d02 = Squared(x02, y02, z02), d13 = Squared(x13, y13, z13);
+    if ((d02 > kSurelyLongSquared) & (d13 > kSurelyLongSquared) &
+        SurelyLong(b.x - a.x, b.y - a.y, b.z - a.z) & SurelyLong(c.x - b.x, c.y - b.y, c.z - b.z) &
+        SurelyLong(d.x - c.x, d.y - c.y, d.z - c.z) & SurelyLong(a.x - d.x, a.y - d.y, a.z - d.z)) {
+      if (std::fabs(d02 - d13) > kApart * std::max(d02, d13))
+        return d13 < d02 ? QuadSplit::kAlong13 : QuadSplit::kAlong02;
+      // The same magnitudes in the same places (a rectangle's diagonals, as
+      // a rule): the host's lengths are equal and it splits along 0-2.
+      if ((std::fabs(x02) == std::fabs(x13)) & (std::fabs(y02) == std::fabs(y13)) &
+          (std::fabs(z02) == std::fabs(z13)))
+        return QuadSplit::kAlong02;
+      // Nearly equal: the host's lengths of the diagonals decide.
+      return ON_Length3d(x13, y13, z13) < ON_Length3d(x02, y02, z02) ? QuadSplit::kAlong13
+                                                                     : QuadSplit::kAlong02;
+    }
+  }
+  return ExactSplit(vertices, quad, RelativeTolerance<Point>());
+}
+
+#if ORVEX_MESH_SSE2
+// A vertex as four floats: x, y, z and one more, the next vertex's x, or 0
+// for the last vertex, which has no next one to read.
+inline __m128 LoadCorner(const ON_3fPoint* vertices, int index, unsigned count) {
+  const float* p = &vertices[index].x;
+  if (static_cast<unsigned>(index) + 1 < count) return _mm_loadu_ps(p);
+  return _mm_setr_ps(p[0], p[1], p[2], 0.0f);
+}
+
+// x + y + z of each of four vectors of squares.
+inline __m128 SumsOfFour(__m128 a, __m128 b, __m128 c, __m128 d) {
+  const __m128 ab0 = _mm_unpacklo_ps(a, b), ab1 = _mm_unpackhi_ps(a, b);  // ax bx ay by, az bz
+  const __m128 cd0 = _mm_unpacklo_ps(c, d), cd1 = _mm_unpackhi_ps(c, d);
+  const __m128 x = _mm_movelh_ps(ab0, cd0), y = _mm_movehl_ps(cd0, ab0);
+  const __m128 z = _mm_movelh_ps(ab1, cd1);
+  return _mm_add_ps(_mm_add_ps(x, y), z);
+}
+
+// Float squares are within four units in the last place (2^-24 each) of the
+// exact ones while none overflows, so past these limits they decide as the
+// double ones would: squared edges and diagonals four times the degenerate
+// bound, squared diagonals apart by 1e-6. A corner not a number, or so far
+// out that a square overflows, makes a diagonal infinite or not a number,
+// which fails the tests.
+constexpr float kFloatSurelyLongSquared = static_cast<float>(4.0 * kSurelyLongSquared);
+constexpr float kFloatApart = 1e-6f;
+
+// Whether a valid quad of float vertices is split along 1-3 (1) or along 0-2
+// (0), where float squares surely decide it (most quads), four lanes at a
+// time; -1 when they do not.
+inline int SurelyAlong13(const ON_3fPoint* vertices, const ON_MeshFace& quad, unsigned count) {
+  const __m128 a = LoadCorner(vertices, quad.vi[0], count);
+  const __m128 b = LoadCorner(vertices, quad.vi[1], count);
+  const __m128 c = LoadCorner(vertices, quad.vi[2], count);
+  const __m128 d = LoadCorner(vertices, quad.vi[3], count);
+  const __m128 ab = _mm_sub_ps(b, a), bc = _mm_sub_ps(c, b), cd = _mm_sub_ps(d, c),
+               da = _mm_sub_ps(a, d);
+  const __m128 ac = _mm_sub_ps(c, a), bd = _mm_sub_ps(d, b);
+  const __m128 edges =
+      SumsOfFour(_mm_mul_ps(ab, ab), _mm_mul_ps(bc, bc), _mm_mul_ps(cd, cd), _mm_mul_ps(da, da));
+  const __m128 ac2 = _mm_mul_ps(ac, ac), bd2 = _mm_mul_ps(bd, bd);
+  const __m128 diagonals = SumsOfFour(ac2, bd2, ac2, bd2);  // 0-2, 1-3, 0-2, 1-3
+  const __m128 bound = _mm_set1_ps(kFloatSurelyLongSquared);
+  if (_mm_movemask_ps(_mm_and_ps(_mm_cmpgt_ps(edges, bound), _mm_cmpgt_ps(diagonals, bound))) != 15)
+    return -1;
+  const float d02 = _mm_cvtss_f32(diagonals);
+  const float d13 = _mm_cvtss_f32(_mm_shuffle_ps(diagonals, diagonals, _MM_SHUFFLE(1, 1, 1, 1)));
+  if (!(std::fabs(d02 - d13) > kFloatApart * std::max(d02, d13))) return -1;
+  return static_cast<int>(d13 < d02);
+}
+#else
+inline int SurelyAlong13(const ON_3fPoint*, const ON_MeshFace&, unsigned) { return -1; }
+#endif
+
+#if ORVEX_MESH_SSE2
+// Whether four faces are all valid quads.
+inline bool FourValidQuads(const ON_MeshFace* faces, unsigned limit) {
+  const __m128i flip = _mm_set1_epi32(INT32_MIN);
+  const __m128i past = _mm_set1_epi32(static_cast<int>(limit ^ 0x80000000u));
+  __m128i bad = _mm_setzero_si128();
+  for (int q = 0; q < 4; ++q) {
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(faces[q].vi));
+    // Outside the list (unsigned: a negative number lies past its end), or a
+    // number repeated: a b c d against b c a a and against d d d b.
+    const __m128i outside = _mm_cmplt_epi32(_mm_xor_si128(f, flip), past);
+    bad = _mm_or_si128(bad, _mm_xor_si128(outside, _mm_set1_epi32(-1)));
+    bad = _mm_or_si128(bad, _mm_cmpeq_epi32(f, _mm_shuffle_epi32(f, _MM_SHUFFLE(0, 0, 2, 1))));
+    bad = _mm_or_si128(bad, _mm_cmpeq_epi32(f, _mm_shuffle_epi32(f, _MM_SHUFFLE(1, 3, 3, 3))));
+  }
+  return _mm_movemask_epi8(bad) == 0;
+}
+
+// SurelyAlong13 of four valid quads at once, a quad in each lane: the quads
+// surely decided as bits of the answer, those split along 1-3 as bits of
+// `along13`.
+inline int SurelyAlong13OfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads, unsigned count,
+                               int& along13) {
+  __m128 x[4], y[4], z[4];
+  for (int k = 0; k < 4; ++k) {
+    const __m128 p0 = LoadCorner(vertices, quads[0].vi[k], count);
+    const __m128 p1 = LoadCorner(vertices, quads[1].vi[k], count);
+    const __m128 p2 = LoadCorner(vertices, quads[2].vi[k], count);
+    const __m128 p3 = LoadCorner(vertices, quads[3].vi[k], count);
+    const __m128 xy01 = _mm_unpacklo_ps(p0, p1), xy23 = _mm_unpacklo_ps(p2, p3);
+    x[k] = _mm_movelh_ps(xy01, xy23);
+    y[k] = _mm_movehl_ps(xy23, xy01);
+    z[k] = _mm_movelh_ps(_mm_unpackhi_ps(p0, p1), _mm_unpackhi_ps(p2, p3));
+  }
+  const auto squared = [&](int i, int j) {
+    const __m128 dx = _mm_sub_ps(x[j], x[i]), dy = _mm_sub_ps(y[j], y[i]);
+    const __m128 dz = _mm_sub_ps(z[j], z[i]);
+    return _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
+  };
+  const __m128 bound = _mm_set1_ps(kFloatSurelyLongSquared);
+  const __m128 d02 = squared(0, 2), d13 = squared(1, 3);
+  __m128 sure = _mm_and_ps(_mm_cmpgt_ps(d02, bound), _mm_cmpgt_ps(d13, bound));
+  sure = _mm_and_ps(
+      sure, _mm_and_ps(_mm_cmpgt_ps(squared(0, 1), bound), _mm_cmpgt_ps(squared(1, 2), bound)));
+  sure = _mm_and_ps(
+      sure, _mm_and_ps(_mm_cmpgt_ps(squared(2, 3), bound), _mm_cmpgt_ps(squared(3, 0), bound)));
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  const __m128 gap = _mm_and_ps(_mm_sub_ps(d02, d13), magnitude);
+  sure = _mm_and_ps(sure,
+                    _mm_cmpgt_ps(gap, _mm_mul_ps(_mm_set1_ps(kFloatApart), _mm_max_ps(d02, d13))));
+  along13 = _mm_movemask_ps(_mm_cmplt_ps(d13, d02));
+  return _mm_movemask_ps(sure);
+}
+#endif
+
+// -1: float squares do not serve double vertices; SplitOf judges them.
+inline int SurelyAlong13(const ON_3dPoint*, const ON_MeshFace&, unsigned) { return -1; }
+
+// The split of a valid quad, as the host makes it.
+template <class Point>
+inline QuadSplit SplitOfQuad(const Point* vertices, const ON_MeshFace& quad, unsigned count) {
+  const int along13 = SurelyAlong13(vertices, quad, count);
+  if (along13 >= 0) return along13 ? QuadSplit::kAlong13 : QuadSplit::kAlong02;
+  return SplitOf(vertices, quad);
 }
 
 // Whether a face is a quad the host splits: four different vertex numbers
@@ -656,6 +777,23 @@ void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* v
                      unsigned limit, TriangleWriter<kStream>& firsts,
                      TriangleWriter<kStream>& seconds) {
   for (std::size_t i = 0; i < count; ++i) {
+#if ORVEX_MESH_SSE2
+    // Four quads at a time, when all four are valid and surely decided.
+    if constexpr (std::is_same_v<Point, ON_3fPoint>) {
+      int along13 = 0;
+      if (i + 4 <= count && FourValidQuads(faces + i, limit) &&
+          SurelyAlong13OfFour(vertices, faces + i, limit, along13) == 15) {
+        for (int q = 0; q < 4; ++q) {
+          const int* v = faces[i + q].vi;
+          const bool thirteen = (along13 >> q) & 1;
+          firsts.Put(v[0], v[1], thirteen ? v[3] : v[2]);
+          seconds.Put(thirteen ? v[1] : v[0], v[2], v[3]);
+        }
+        i += 3;
+        continue;
+      }
+    }
+#endif
     const ON_MeshFace& f = faces[i];
     const int a = f.vi[0], b = f.vi[1], c = f.vi[2], d = f.vi[3];
     if (c == d) {
@@ -665,6 +803,15 @@ void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* v
       continue;
     }
     if (!IsValidQuad(f, limit)) continue;
+    // Most quads: split along a diagonal that float squares surely choose,
+    // written without a branch, since which diagonal is shorter is as a rule
+    // not to be foreseen.
+    const int along13 = SurelyAlong13(vertices, f, limit);
+    if (along13 >= 0) {
+      firsts.Put(a, b, along13 ? d : c);
+      seconds.Put(along13 ? b : a, c, d);
+      continue;
+    }
     switch (SplitOf(vertices, f)) {
       case QuadSplit::kKept: break;
       case QuadSplit::kDrop0: firsts.Put(b, c, d); break;
@@ -730,8 +877,9 @@ bool ConvertMesh(const ON_Mesh& mesh, const common::RendererFrame& frame, MeshAx
 }
 
 QuadSplit QuadSplitOf(const ON_Mesh& mesh, const ON_MeshFace& quad) {
-  return mesh.HasDoublePrecisionVertices() ? SplitOf(mesh.m_dV.Array(), quad)
-                                           : SplitOf(mesh.m_V.Array(), quad);
+  const unsigned count = static_cast<unsigned>(mesh.m_V.Count());
+  return mesh.HasDoublePrecisionVertices() ? SplitOfQuad(mesh.m_dV.Array(), quad, count)
+                                           : SplitOfQuad(mesh.m_V.Array(), quad, count);
 }
 
 bool BridgeCountsFit(std::size_t vertices, std::size_t indices) {
