@@ -102,6 +102,10 @@ QuadSplit QuadSplitOf(const ON_Mesh& mesh, const ON_MeshFace& quad);
 // and normals hold three numbers each) and `indices` triangle indices.
 bool BridgeCountsFit(std::size_t vertices, std::size_t indices);
 
+// BridgeCountsFit, and when the counts do not fit, the console line "mesh too
+// large to send: V vertices, T triangles" (the mesh is then left out).
+bool CheckBridgeCounts(std::size_t vertices, std::size_t indices);
+
 // The name of mesh number n: its decimal text.
 std::wstring MeshName(std::uint32_t number);
 

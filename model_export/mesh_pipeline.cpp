@@ -112,7 +112,10 @@ const ConvertedMesh& ConversionRun::Next() {
     c.m_work.notify_all();
   }
   const std::size_t index = m_taken++;
-  if (c.m_claimed == index) {
+  // The command thread converts a run's first mesh itself when no worker has
+  // taken it up yet, and every mesh when there is no worker; the others are
+  // the workers', converted while it makes the bridge calls.
+  if (c.m_claimed == index && (index == 0 || c.m_workers.empty())) {
     ++c.m_claimed;
     c.Convert(index, lock);
   } else {

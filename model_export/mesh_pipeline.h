@@ -104,9 +104,10 @@ class ConversionRun {
   // Waits for the conversions under way; those not started are dropped.
   ~ConversionRun();
 
-  // The conversion of the next job in the order given, once it is done (on
-  // the command thread when no worker has taken it up yet). Valid until the
-  // next call or the end of the run. What the conversion threw (an
+  // The conversion of the next job in the order given, once it is done (the
+  // first one on the command thread when no worker has taken it up yet, all
+  // of them when there is no worker). Valid until the next call or the end
+  // of the run. What the conversion threw (an
   // allocation refused: std::bad_alloc) is thrown here, as if the command
   // thread had converted the mesh itself.
   const ConvertedMesh& Next();
