@@ -5,6 +5,13 @@
 #include <utility>
 
 namespace model_export {
+namespace {
+
+// Looks at a conversion's end this many times, yielding in between, before
+// sleeping until a worker says it has ended.
+constexpr int kSpins = 200;
+
+}  // namespace
 
 unsigned MeshConverter::WorkersFor(unsigned cores) {
   return cores <= 1 ? 0 : std::min(cores - 1, kMaxWorkers);
@@ -12,7 +19,8 @@ unsigned MeshConverter::WorkersFor(unsigned cores) {
 
 MeshConverter::MeshConverter() : MeshConverter(WorkersFor(std::thread::hardware_concurrency())) {}
 
-MeshConverter::MeshConverter(unsigned workers) : m_worker_count(workers), m_slots(workers + 1) {}
+MeshConverter::MeshConverter(unsigned workers)
+    : m_worker_count(workers), m_slots(workers == 0 ? 1 : 2 * workers + 1) {}
 
 MeshConverter::~MeshConverter() { Release(); }
 
@@ -25,7 +33,7 @@ void MeshConverter::Release() {
   for (std::thread& worker : m_workers) worker.join();
   m_workers.clear();
   m_stop = false;
-  std::vector<Slot>(m_slots.size()).swap(m_slots);
+  std::vector<Slot>(m_slots.size()).swap(m_slots);  // every buffer given back
 }
 
 void MeshConverter::StartWorkers() {
@@ -69,7 +77,7 @@ void MeshConverter::Convert(std::size_t index, std::unique_lock<std::mutex>& loc
   lock.lock();
   slot.converted.sendable = sendable;
   slot.fault = fault;
-  slot.ready = true;
+  slot.ready.store(true, std::memory_order_release);
 }
 
 ConversionRun::ConversionRun(MeshConverter& converter, const common::RendererFrame& frame,
@@ -96,7 +104,7 @@ ConversionRun::~ConversionRun() {
   c.m_jobs = nullptr;
   c.m_count = c.m_claimed = c.m_released = 0;
   for (MeshConverter::Slot& slot : c.m_slots) {
-    slot.ready = false;
+    slot.ready.store(false, std::memory_order_relaxed);
     slot.fault = nullptr;
   }
 }
@@ -107,7 +115,7 @@ const ConvertedMesh& ConversionRun::Next() {
   MeshConverter& c = m_converter;
   std::unique_lock<std::mutex> lock(c.m_mutex);
   if (m_taken > 0) {
-    c.SlotOf(m_taken - 1).ready = false;
+    c.SlotOf(m_taken - 1).ready.store(false, std::memory_order_relaxed);
     c.m_released = m_taken;
     c.m_work.notify_all();
   }
@@ -119,7 +127,14 @@ const ConvertedMesh& ConversionRun::Next() {
     ++c.m_claimed;
     c.Convert(index, lock);
   } else {
-    c.m_done.wait(lock, [&c, index] { return c.SlotOf(index).ready; });
+    // A worker as a rule finishes about when the bridge calls of the last
+    // mesh do: a short spin spares the command thread a sleep and a wake-up.
+    lock.unlock();
+    const std::atomic<bool>& ready = c.SlotOf(index).ready;
+    for (int spin = 0; spin < kSpins && !ready.load(std::memory_order_acquire); ++spin)
+      std::this_thread::yield();
+    lock.lock();
+    c.m_done.wait(lock, [&ready] { return ready.load(std::memory_order_relaxed); });
   }
   MeshConverter::Slot& slot = c.SlotOf(index);
   if (slot.fault) {

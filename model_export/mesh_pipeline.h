@@ -13,6 +13,7 @@
 // run ends, and the end of a run waits for every conversion under way.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -68,7 +69,9 @@ class MeshConverter {
   struct Slot {
     ConvertedMesh converted;
     std::exception_ptr fault;
-    bool ready = false;
+    // Written under the mutex; read without it too, by the command thread's
+    // short spin before it sleeps.
+    std::atomic<bool> ready{false};
   };
 
   void StartWorkers();
@@ -79,7 +82,10 @@ class MeshConverter {
 
   const unsigned m_worker_count;
   std::vector<std::thread> m_workers;
-  std::vector<Slot> m_slots;  // job i converts into slot i % count
+  // Job i converts into slot i % count: one for the mesh the command thread
+  // hands to the bridge, two for each worker to convert into, so that a
+  // worker a little faster than the bridge calls need not wait for them.
+  std::vector<Slot> m_slots;
 
   std::mutex m_mutex;
   std::condition_variable m_work;  // a job may be claimed, or the workers end
