@@ -31,6 +31,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -206,15 +207,12 @@ struct HostRun {
   int status = -1;
 };
 
-// orvex-host with these commands, its own environment: the bridge stand-in
-// logging and writing nothing, the connect wait and the outside services off.
-HostRun RunHost(const LargeFile& large, const std::vector<std::string>& commands) {
-  const fs::path renderer = large.folder / "renderer";
-  fs::create_directories(renderer);
-  std::ofstream(renderer / "OrvexRender").put('\n');
-  std::vector<std::string> args = {ORVEX_HOST_PATH,  "--doc", large.file.string(),
-                                   "--answer",       "ok",    "--folder",
-                                   renderer.string()};
+// orvex-host with these commands, its own environment: the renderer found at
+// once, the bridge stand-in logging and writing nothing, the connect wait and
+// the outside services off. Its output goes to `output`.
+HostRun RunHost(const LargeFile& large, const std::vector<std::string>& commands,
+                const fs::path& output) {
+  std::vector<std::string> args = {ORVEX_HOST_PATH, "--doc", large.file.string()};
   args.insert(args.end(), commands.begin(), commands.end());
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
@@ -222,6 +220,7 @@ HostRun RunHost(const LargeFile& large, const std::vector<std::string>& commands
     if (entry.rfind("ORVEX_", 0) == 0 || entry.rfind("XDG_CONFIG_HOME=", 0) == 0) continue;
     env.push_back(entry);
   }
+  env.push_back("ORVEX_BRIDGE_START_CODE=0");
   env.push_back("ORVEX_CONNECT_WAIT_MS=0");
   env.push_back("ORVEX_UPDATE_URL=https://127.0.0.1:9");
   env.push_back("ORVEX_ANALYTICS_HOST=127.0.0.1:9");
@@ -235,7 +234,7 @@ HostRun RunHost(const LargeFile& large, const std::vector<std::string>& commands
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   HostRun run;
   const auto start = Clock::now();
   pid_t pid = 0;
@@ -254,15 +253,22 @@ HostRun RunHost(const LargeFile& large, const std::vector<std::string>& commands
 void BM_LargeFileHost(benchmark::State& state) {
   const LargeFile& large = TheLargeFile();
   if (!large.written) return state.SkipWithError("the large .3dm file could not be written");
-  double openSeconds = 0, sendSeconds = 0, peak = 0;
+  double openSeconds = 0, sendSeconds = 0, peak = 0, openPeak = 0;
   for (auto _ : state) {
-    const HostRun open = RunHost(large, {"Exit"});
-    const HostRun send = RunHost(large, {"OrvexConverterStart", "Exit"});
+    const fs::path output = large.folder / "host-output.txt";
+    const HostRun open = RunHost(large, {"Exit"}, output);
+    const HostRun send = RunHost(large, {"OrvexConverterStart", "Exit"}, output);
     if (open.status != 0 || send.status != 0)
       return state.SkipWithError("orvex-host did not run to its end");
+    std::ifstream said(output);
+    const std::string text((std::istreambuf_iterator<char>(said)),
+                           std::istreambuf_iterator<char>());
+    if (text.find("OrvexConverter: Success") == std::string::npos)
+      return state.SkipWithError("orvex-host's start did not succeed");
     openSeconds += open.seconds;
     sendSeconds += send.seconds - open.seconds;
     peak = std::max(peak, send.peakResidentBytes);
+    openPeak = std::max(openPeak, open.peakResidentBytes);
     state.SetIterationTime(send.seconds);
   }
   const double n = static_cast<double>(state.iterations());
@@ -270,6 +276,7 @@ void BM_LargeFileHost(benchmark::State& state) {
   state.counters["host_open_ms"] = 1e3 * openSeconds / n;
   state.counters["host_send_ms"] = 1e3 * sendSeconds / n;
   state.counters["host_peak_rss_MB"] = peak / 1e6;
+  state.counters["host_open_peak_rss_MB"] = openPeak / 1e6;
   state.counters["file_mesh_MB"] = meshBytes / 1e6;
   state.counters["triangles"] = static_cast<double>(large.contents.triangles);
   state.counters["ratio"] = peak / meshBytes;
