@@ -48,34 +48,42 @@ void MeshConverter::StartWorkers() {
 void MeshConverter::WorkerLoop() {
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
-    // A job may be taken up when its slot's last job has been released.
-    m_work.wait(lock, [this] {
-      return m_stop || (m_claimed < m_count && m_claimed < m_released + m_slots.size());
-    });
+    // A group may be taken up when its slot's last group has been released.
+    m_work.wait(lock, [this] { return m_stop || MayClaim(); });
     if (m_stop) return;
     ++m_converting;
-    Convert(m_claimed++, lock);
+    ConvertGroup(lock);
     --m_converting;
     m_done.notify_all();
   }
 }
 
-void MeshConverter::Convert(std::size_t index, std::unique_lock<std::mutex>& lock) {
-  const MeshJob job = m_jobs[index];
+void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock) {
+  Slot& slot = SlotOf(m_claimed++);
+  std::size_t faces = 0, count = 0;
+  while (m_next_job + count < m_count && count < kGroupMeshes &&
+         (count == 0 || faces < kGroupFaces))
+    faces += static_cast<std::size_t>(m_jobs[m_next_job + count++].mesh->m_F.Count());
+  slot.first = m_next_job;
+  m_next_job += count;
+  const MeshJob* const jobs = m_jobs + slot.first;
   const common::RendererFrame frame = m_frame;
-  Slot& slot = SlotOf(index);
-  // The slot is this conversion's alone until the command thread, having seen
-  // it ready, releases it.
+  // The slot is this group's alone until the command thread, having seen it
+  // ready, releases it.
   lock.unlock();
+  if (slot.converted.size() < count) slot.converted.resize(count);
   std::exception_ptr fault;
-  bool sendable = false;
-  try {
-    sendable = ConvertMesh(*job.mesh, frame, job.axes, slot.converted.buffers);
-  } catch (...) {
-    fault = std::current_exception();
+  std::size_t done = 0;
+  for (; done < count && !fault; ++done) {
+    ConvertedMesh& converted = slot.converted[done];
+    try {
+      converted.sendable = ConvertMesh(*jobs[done].mesh, frame, jobs[done].axes, converted.buffers);
+    } catch (...) {
+      fault = std::current_exception();
+    }
   }
   lock.lock();
-  slot.converted.sendable = sendable;
+  slot.count = done;
   slot.fault = fault;
   slot.ready.store(true, std::memory_order_release);
 }
@@ -90,6 +98,7 @@ ConversionRun::ConversionRun(MeshConverter& converter, const common::RendererFra
     converter.m_jobs = m_jobs.data();
     converter.m_count = m_jobs.size();
     converter.m_frame = frame;
+    converter.m_next_job = 0;
     converter.m_claimed = 0;
     converter.m_released = 0;
   }
@@ -99,10 +108,10 @@ ConversionRun::ConversionRun(MeshConverter& converter, const common::RendererFra
 ConversionRun::~ConversionRun() {
   MeshConverter& c = m_converter;
   std::unique_lock<std::mutex> lock(c.m_mutex);
-  c.m_count = c.m_claimed;
+  c.m_count = c.m_next_job;
   c.m_done.wait(lock, [&c] { return c.m_converting == 0; });
   c.m_jobs = nullptr;
-  c.m_count = c.m_claimed = c.m_released = 0;
+  c.m_count = c.m_next_job = c.m_claimed = c.m_released = 0;
   for (MeshConverter::Slot& slot : c.m_slots) {
     slot.ready.store(false, std::memory_order_relaxed);
     slot.fault = nullptr;
@@ -113,36 +122,43 @@ const ConvertedMesh& ConversionRun::Next() {
   static const ConvertedMesh kNothing;
   if (m_taken >= m_jobs.size()) return kNothing;
   MeshConverter& c = m_converter;
+  if (m_holding) {
+    MeshConverter::Slot& held = c.SlotOf(m_group - 1);
+    if (m_taken < held.first + held.count) {
+      // The group's own jobs are taken without a meeting, but for the one
+      // whose conversion threw, which throws here.
+      if (held.fault && m_taken + 1 == held.first + held.count) {
+        ++m_taken;
+        std::rethrow_exception(held.fault);
+      }
+      return held.converted[m_taken++ - held.first];
+    }
+  }
   std::unique_lock<std::mutex> lock(c.m_mutex);
-  if (m_taken > 0) {
-    c.SlotOf(m_taken - 1).ready.store(false, std::memory_order_relaxed);
-    c.m_released = m_taken;
+  if (m_holding) {
+    c.SlotOf(m_group - 1).ready.store(false, std::memory_order_relaxed);
+    c.m_released = m_group;
     c.m_work.notify_all();
   }
-  const std::size_t index = m_taken++;
-  // The command thread converts a run's first mesh itself when no worker has
-  // taken it up yet, and every mesh when there is no worker; the others are
-  // the workers', converted while it makes the bridge calls.
-  if (c.m_claimed == index && (index == 0 || c.m_workers.empty())) {
-    ++c.m_claimed;
-    c.Convert(index, lock);
+  const std::size_t group = m_group++;
+  m_holding = true;
+  // The command thread converts a run's first group itself when no worker
+  // has taken it up yet, and every group when there is no worker; the others
+  // are the workers', converted while it makes the bridge calls.
+  if (c.m_claimed == group && (group == 0 || c.m_workers.empty())) {
+    c.ConvertGroup(lock);
   } else {
     // A worker as a rule finishes about when the bridge calls of the last
-    // mesh do: a short spin spares the command thread a sleep and a wake-up.
+    // group do: a short wait spares the command thread a sleep and a wake-up.
     lock.unlock();
-    const std::atomic<bool>& ready = c.SlotOf(index).ready;
+    const std::atomic<bool>& ready = c.SlotOf(group).ready;
     for (int spin = 0; spin < kSpins && !ready.load(std::memory_order_acquire); ++spin)
       std::this_thread::yield();
     lock.lock();
     c.m_done.wait(lock, [&ready] { return ready.load(std::memory_order_relaxed); });
   }
-  MeshConverter::Slot& slot = c.SlotOf(index);
-  if (slot.fault) {
-    std::exception_ptr fault = std::move(slot.fault);
-    slot.fault = nullptr;
-    std::rethrow_exception(fault);
-  }
-  return slot.converted;
+  lock.unlock();
+  return Next();
 }
 
 }  // namespace model_export

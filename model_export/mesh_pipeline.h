@@ -51,6 +51,13 @@ class MeshConverter {
   static constexpr unsigned kMaxWorkers = 3;
   static unsigned WorkersFor(unsigned cores);
 
+  // Meshes are handed over in groups of consecutive ones, so that the
+  // threads meet once a group rather than once a mesh: a group ends with the
+  // mesh that brings its faces to kGroupFaces, or with its kGroupMeshes-th
+  // mesh. A large mesh is a group of its own.
+  static constexpr std::size_t kGroupFaces = 16384;
+  static constexpr std::size_t kGroupMeshes = 64;
+
   // With the number of workers for this machine's cores, or as given (0:
   // every conversion on the command thread, when it is taken).
   MeshConverter();
@@ -66,38 +73,44 @@ class MeshConverter {
  private:
   friend class ConversionRun;
 
+  // The conversions of one group of jobs.
   struct Slot {
-    ConvertedMesh converted;
-    std::exception_ptr fault;
+    std::vector<ConvertedMesh> converted;  // one per job of the group, reused
+    std::size_t first = 0;                 // the group's first job
+    std::size_t count = 0;                 // its jobs, up to the one that threw
+    std::exception_ptr fault;              // what its last job threw, if it threw
     // Written under the mutex; read without it too, by the command thread's
-    // short spin before it sleeps.
+    // short wait before it sleeps.
     std::atomic<bool> ready{false};
   };
 
   void StartWorkers();
   void WorkerLoop();
-  // Converts job `index` of the run into its slot; a fault is kept there.
-  void Convert(std::size_t index, std::unique_lock<std::mutex>& lock);
-  Slot& SlotOf(std::size_t index) { return m_slots[index % m_slots.size()]; }
+  // Takes up the next group of jobs (under the lock) and converts it into its
+  // slot with the lock let go; a fault ends the group and is kept there.
+  void ConvertGroup(std::unique_lock<std::mutex>& lock);
+  Slot& SlotOf(std::size_t group) { return m_slots[group % m_slots.size()]; }
+  bool MayClaim() const { return m_next_job < m_count && m_claimed < m_released + m_slots.size(); }
 
   const unsigned m_worker_count;
   std::vector<std::thread> m_workers;
-  // Job i converts into slot i % count: one for the mesh the command thread
-  // hands to the bridge, two for each worker to convert into, so that a
-  // worker a little faster than the bridge calls need not wait for them.
+  // Group g converts into slot g % count: one for the group the command
+  // thread hands to the bridge, two for each worker to convert into, so that
+  // a worker a little faster than the bridge calls need not wait for them.
   std::vector<Slot> m_slots;
 
   std::mutex m_mutex;
-  std::condition_variable m_work;  // a job may be claimed, or the workers end
-  std::condition_variable m_done;  // a conversion ended
+  std::condition_variable m_work;  // a group may be claimed, or the workers end
+  std::condition_variable m_done;  // a group's conversion ended
   bool m_stop = false;
   // The run under way.
   const MeshJob* m_jobs = nullptr;
   std::size_t m_count = 0;
   common::RendererFrame m_frame{1.0};
-  std::size_t m_claimed = 0;     // jobs taken up for conversion
-  std::size_t m_released = 0;    // jobs whose buffers the command thread is done with
-  std::size_t m_converting = 0;  // conversions under way on workers
+  std::size_t m_next_job = 0;    // the first job of no group yet
+  std::size_t m_claimed = 0;     // groups taken up for conversion
+  std::size_t m_released = 0;    // groups the command thread is done with
+  std::size_t m_converting = 0;  // groups being converted on workers
 };
 
 // One list of meshes through the converter, on the command thread.
@@ -121,7 +134,9 @@ class ConversionRun {
  private:
   MeshConverter& m_converter;
   std::vector<MeshJob> m_jobs;
-  std::size_t m_taken = 0;
+  std::size_t m_taken = 0;  // jobs taken
+  std::size_t m_group = 0;  // groups taken, the last one held while its jobs are
+  bool m_holding = false;
 };
 
 }  // namespace model_export

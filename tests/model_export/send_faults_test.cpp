@@ -55,6 +55,20 @@ ON_Mesh QuadGrid(int cells) {
   return mesh;
 }
 
+// One triangle, `times` times over: a mesh that fills a group of the
+// converter on its own.
+ON_Mesh TriangleTimes(std::size_t times) {
+  ON_Mesh mesh = UnitTriangle();
+  for (std::size_t i = 1; i < times; ++i) AppendTriangle(mesh, 0, 1, 2);
+  return mesh;
+}
+
+std::vector<int> IndicesTimes(std::size_t times) {
+  std::vector<int> indices;
+  for (std::size_t i = 0; i < times; ++i) indices.insert(indices.end(), {0, 1, 2});
+  return indices;
+}
+
 ON_Mesh FourCorners(std::initializer_list<Xyz> corners) {
   ON_Mesh mesh;
   for (const Xyz& p : corners) mesh.m_V.Append(ON_3fPoint(p.x, p.y, p.z));
@@ -135,16 +149,18 @@ TEST_F(SendFaultsTest, EachKeepsItsOutcome) {
        {false, false, {}, {}, {"mesh too large to send: 1000 vertices, 715827883 triangles\n"}}},
       {"an allocation refused on a worker: the send ends there, as on the command thread",
        [&](Outcome& o) {
+         // The first mesh is the command thread's to convert, the second a
+         // worker's: 40,401 vertices, 484,812 bytes of positions.
          CRhinoDoc doc;
-         AddMeshObject(doc, UnitTriangle());
-         AddMeshObject(doc, QuadGrid(200));  // 40,401 vertices: 484,812 bytes of positions
+         AddMeshObject(doc, TriangleTimes(model_export::MeshConverter::kGroupFaces));
+         AddMeshObject(doc, QuadGrid(200));
          AddMeshObject(doc, UnitTriangle());
          Send(doc, 400000, o);
        },
        {true,
         true,
         {"BeginElement", "AddMesh", "AddInstance", "EndElement", "BeginElement"},
-        {{0, 1, 2}},
+        {IndicesTimes(model_export::MeshConverter::kGroupFaces)},
         {}}},
   };
   for (const FaultRow& row : rows) {
