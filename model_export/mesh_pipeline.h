@@ -52,10 +52,12 @@ class MeshConverter {
   static unsigned WorkersFor(unsigned cores);
 
   // Meshes are handed over in groups of consecutive ones, so that the
-  // threads meet once a group rather than once a mesh: a group ends with the
-  // mesh that brings its faces to kGroupFaces, or with its kGroupMeshes-th
-  // mesh. A large mesh is a group of its own.
-  static constexpr std::size_t kGroupFaces = 16384;
+  // threads meet once a group rather than once a mesh (a meeting costs about
+  // as much as converting a mesh of a few hundred faces): a group ends with
+  // the mesh that brings its faces to kGroupFaces, or with its
+  // kGroupMeshes-th mesh. A large mesh is a group of its own. Few faces keep
+  // the buffers converted ahead small.
+  static constexpr std::size_t kGroupFaces = 2048;
   static constexpr std::size_t kGroupMeshes = 64;
 
   // With the number of workers for this machine's cores, or as given (0:
