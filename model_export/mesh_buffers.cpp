@@ -666,17 +666,17 @@ inline bool FourValidQuads(const ON_MeshFace* faces, unsigned limit) {
   return _mm_movemask_epi8(bad) == 0;
 }
 
-// SurelyAlong13 of four valid quads at once, a quad in each lane: the quads
+// SurelyAlong13 of four valid quads at once, a quad in each lane, none of
+// them using the last vertex (each corner is read as four floats): the quads
 // surely decided as bits of the answer, those split along 1-3 as bits of
 // `along13`.
-inline int SurelyAlong13OfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads, unsigned count,
-                               int& along13) {
+inline int SurelyAlong13OfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads, int& along13) {
   __m128 x[4], y[4], z[4];
   for (int k = 0; k < 4; ++k) {
-    const __m128 p0 = LoadCorner(vertices, quads[0].vi[k], count);
-    const __m128 p1 = LoadCorner(vertices, quads[1].vi[k], count);
-    const __m128 p2 = LoadCorner(vertices, quads[2].vi[k], count);
-    const __m128 p3 = LoadCorner(vertices, quads[3].vi[k], count);
+    const __m128 p0 = _mm_loadu_ps(&vertices[quads[0].vi[k]].x);
+    const __m128 p1 = _mm_loadu_ps(&vertices[quads[1].vi[k]].x);
+    const __m128 p2 = _mm_loadu_ps(&vertices[quads[2].vi[k]].x);
+    const __m128 p3 = _mm_loadu_ps(&vertices[quads[3].vi[k]].x);
     const __m128 xy01 = _mm_unpacklo_ps(p0, p1), xy23 = _mm_unpacklo_ps(p2, p3);
     x[k] = _mm_movelh_ps(xy01, xy23);
     y[k] = _mm_movehl_ps(xy23, xy01);
@@ -781,8 +781,9 @@ void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* v
     // Four quads at a time, when all four are valid and surely decided.
     if constexpr (std::is_same_v<Point, ON_3fPoint>) {
       int along13 = 0;
-      if (i + 4 <= count && FourValidQuads(faces + i, limit) &&
-          SurelyAlong13OfFour(vertices, faces + i, limit, along13) == 15) {
+      // Four valid quads whose numbers lie below the last vertex's.
+      if (i + 4 <= count && limit > 1 && FourValidQuads(faces + i, limit - 1) &&
+          SurelyAlong13OfFour(vertices, faces + i, along13) == 15) {
         for (int q = 0; q < 4; ++q) {
           const int* v = faces[i + q].vi;
           const bool thirteen = (along13 >> q) & 1;
