@@ -21,7 +21,6 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,6 +34,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "bench/bench_document.h"
@@ -241,11 +241,24 @@ HostRun RunHost(const LargeFile& large, const std::vector<std::string>& commands
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return run;
+  // The peak is the process's own high-water mark (VmHWM), read while it
+  // runs: the one its exit leaves (ru_maxrss) also counts the memory of this
+  // process, which it carries from before it became the host. The host
+  // reaches its peak while it reads and sends, well before it ends.
+  const std::string status_file = "/proc/" + std::to_string(pid) + "/status";
   int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) return run;
+  for (;;) {
+    std::ifstream proc(status_file);
+    for (std::string line; std::getline(proc, line);)
+      if (line.rfind("VmHWM:", 0) == 0)
+        run.peakResidentBytes =
+            std::max(run.peakResidentBytes, 1024.0 * std::strtod(line.c_str() + 6, nullptr));
+    const pid_t ended = waitpid(pid, &status, WNOHANG);
+    if (ended == pid) break;
+    if (ended < 0) return run;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
   run.seconds = Seconds(Clock::now() - start);
-  run.peakResidentBytes = 1024.0 * static_cast<double>(usage.ru_maxrss);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }
