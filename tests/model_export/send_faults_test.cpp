@@ -162,6 +162,21 @@ TEST_F(SendFaultsTest, EachKeepsItsOutcome) {
         {"BeginElement", "AddMesh", "AddInstance", "EndElement", "BeginElement"},
         {IndicesTimes(model_export::MeshConverter::kGroupFaces)},
         {}}},
+      {"an allocation refused on a worker after a mesh of the same group: that one is sent",
+       [&](Outcome& o) {
+         CRhinoDoc doc;
+         AddMeshObject(doc, TriangleTimes(model_export::MeshConverter::kGroupFaces));
+         AddMeshObject(doc, UnitTriangle());  // the group's first mesh
+         AddMeshObject(doc, QuadGrid(200));   // its last: refused
+         AddMeshObject(doc, UnitTriangle());
+         Send(doc, 400000, o);
+       },
+       {true,
+        true,
+        {"BeginElement", "AddMesh", "AddInstance", "EndElement", "BeginElement", "AddMesh",
+         "AddInstance", "EndElement", "BeginElement"},
+        {IndicesTimes(model_export::MeshConverter::kGroupFaces), {0, 1, 2}},
+        {}}},
   };
   for (const FaultRow& row : rows) {
     SCOPED_TRACE(row.name);
