@@ -217,8 +217,10 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
 }
 void* valloc(std::size_t size) { return heap::Allocate(size, 4096); }
 void* pvalloc(std::size_t size) { return heap::Allocate((size + 4095) / 4096 * 4096, 4096); }
+// The size asked for: a block may be used up to it (0 for a block from
+// before these functions took over, whose size is not known here).
 std::size_t malloc_usable_size(void* pointer) {
-  return pointer ? static_cast<heap::Header*>(pointer)[-1].size : 0;
+  return pointer && heap::Ours(pointer) ? heap::HeaderOf(pointer)->size : 0;
 }
 }
 

@@ -63,10 +63,13 @@ inline constexpr float kIdentityTransform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1
 // only read. Its quads are split into the triangles the host's own
 // ON_Mesh::ConvertQuadsToTriangles makes of them (QuadSplitOf), in the same
 // order: every face in its place (a quad as its first triangle), then the
-// second triangles of the quads in face order. Its positions are scaled by the frame's unit scale
-// (centimetres per model unit). In renderer axes: positions (y, x, z) and normals (y, x, z); in
-// model axes: positions (x, y, z) and normals (-x, -y, -z). Texture coordinates are (u, -v) in both
-// modes. The three per-vertex buffers always hold exactly one entry per vertex, in vertex order:
+// second triangles of the quads in face order. Its positions are scaled by
+// the frame's unit scale (centimetres per model unit), each float times the
+// double scale, rounded once. In renderer axes: positions (y, x, z) and
+// normals (y, x, z); in model axes: positions (x, y, z) and normals
+// (-x, -y, -z). Texture coordinates are (u, -v) in both modes. The three
+// per-vertex buffers always hold exactly one entry per vertex, in vertex
+// order:
 // - a vertex that fails its validity test keeps its number with the position
 //   (0, 0, 0), and every triangle that uses it is left out. Validity is judged
 //   on the mesh's own coordinates, before scaling, and for a finite scale
