@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -213,6 +214,74 @@ LargeDocument BuildLargeDocument(const LargeDocumentShape& shape) {
     }
   }
   return result;
+}
+
+bool WriteLargeModelFile(const std::string& path, const LargeDocumentShape& shape,
+                         ModelFileContents& contents) {
+  ONX_Model model;
+  model.m_settings.m_ModelUnitsAndTolerances.m_unit_system = ON::LengthUnitSystem::Meters;
+  ON_Layer layer;
+  layer.SetName(L"Default");
+  model.AddModelComponent(layer);
+  std::vector<int> materials;
+  for (int m = 0; m < shape.materials; ++m) {
+    ON_Material material;
+    material.SetName((L"Material " + std::to_wstring(m)).c_str());
+    material.SetId(NumberedUuid(kMaterialKind, static_cast<std::uint32_t>(m)));
+    material.m_diffuse = ON_Color((m * 37) % 256, (m * 91) % 256, (m * 53) % 256);
+    materials.push_back(model.AddModelComponent(material).ModelComponentIndex());
+  }
+  const int cells = std::max(1, shape.trianglesPerObject / 2);
+  const int columns = cells % 50 == 0 ? cells / 50 : cells;
+  const int rows = cells / columns;
+  std::uint32_t number = 0;
+  auto add = [&](ON_Object* geometry, ON::object_mode mode, int material) {
+    auto* attributes = new ON_3dmObjectAttributes();
+    attributes->m_uuid = NumberedUuid(kObjectKind, number++);
+    attributes->SetMode(mode);
+    if (material >= 0) {
+      attributes->SetMaterialSource(ON::material_from_object);
+      attributes->m_material_index = material;
+    }
+    model.AddManagedModelGeometryComponent(geometry, attributes);
+    return attributes->m_uuid;
+  };
+  auto addMesh = [&](ON_Mesh mesh, ON::object_mode mode, int material) {
+    ++contents.meshes;
+    contents.triangles += TriangleFaces(mesh);
+    contents.meshBytes += static_cast<std::size_t>(mesh.m_V.Count()) *
+                              (sizeof(ON_3fPoint) + sizeof(ON_3fVector) + sizeof(ON_2fPoint)) +
+                          static_cast<std::size_t>(mesh.m_F.Count()) * sizeof(ON_MeshFace);
+    return add(new ON_Mesh(std::move(mesh)), mode, material);
+  };
+  auto materialOf = [&](int i) {
+    return materials.empty() ? -1 : materials[static_cast<std::size_t>(i) % materials.size()];
+  };
+  for (int o = 0; o < shape.objects; ++o)
+    addMesh(GridMesh(columns, rows, false, ON_3dPoint(25.0 * (o % 50), 60.0 * (o / 50), 0)),
+            ON::normal_object, o % 4 == 3 ? -1 : materialOf(o));
+  for (int d = 0; d < shape.definitions; ++d) {
+    ON_InstanceDefinition definition;
+    const ON_UUID id = NumberedUuid(kDefinitionKind, static_cast<std::uint32_t>(d));
+    definition.SetId(id);
+    definition.SetName((L"Block " + std::to_wstring(d)).c_str());
+    ON_SimpleArray<ON_UUID> inside;
+    inside.Append(addMesh(GridMesh(columns, rows, false), ON::idef_object, materialOf(d)));
+    definition.SetInstanceGeometryIdList(inside);
+    model.AddModelComponent(definition);
+    for (int r = 0; r < shape.referencesPerDefinition; ++r) {
+      auto* reference = new ON_InstanceRef();
+      reference->m_instance_definition_uuid = id;
+      reference->m_xform =
+          ON_Xform::TranslationTransformation(ON_3dVector(1500.0 + 30.0 * r, 70.0 * d, 0.0));
+      add(reference, ON::normal_object, -1);
+    }
+  }
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  ON_BinaryFile archive(ON::archive_mode::write3dm, file);
+  const bool written = model.Write(archive, 70);
+  return std::fclose(file) == 0 && written;
 }
 
 std::unique_ptr<CRhinoDoc> BuildVarietyDocument(ON::LengthUnitSystem units) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "RhinoSdk.h"
@@ -65,6 +66,22 @@ struct LargeDocument {
 // physically based, some with textures) assigned round robin, a layer
 // material for objects without one, definitions placed on a grid.
 LargeDocument BuildLargeDocument(const LargeDocumentShape& shape = {});
+
+// What a written model file holds.
+struct ModelFileContents {
+  std::size_t meshes = 0;
+  std::size_t triangles = 0;
+  // The bytes of the meshes' arrays (vertices, normals, texture coordinates,
+  // faces) as openNURBS holds them once read.
+  std::size_t meshBytes = 0;
+};
+
+// The large document's shape written as a .3dm file with openNURBS (version
+// 7): the same grid meshes as mesh objects, each block definition's mesh as
+// its one object, the references, the materials assigned round robin, in
+// metres. False when the file could not be written.
+bool WriteLargeModelFile(const std::string& path, const LargeDocumentShape& shape,
+                         ModelFileContents& contents);
 
 // A small document that takes every path of the export: quad, triangle and
 // mixed meshes, meshes without normals or texture coordinates, an unset

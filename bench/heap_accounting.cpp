@@ -4,21 +4,36 @@
 #include <unwind.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+// The C library's own allocator, under the names it keeps beside the ones
+// replaced below.
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* pointer, std::size_t size);
+void* __libc_memalign(std::size_t alignment, std::size_t size);
+void __libc_free(void* pointer);
+}
 
 namespace heap {
 namespace {
 
 // Every block carries a header just before the address handed out: its size,
-// its owner, and how far the header's block starts before that address.
+// its owner, and how far the header's block starts before that address. The
+// mark tells a block of ours from one the C library handed out before these
+// functions took over (the dynamic loader's first blocks).
 struct alignas(16) Header {
   std::uint64_t size;
-  std::uint32_t owner;  // 0: plug-in side, 1: bridge
+  std::uint16_t mark;
+  std::uint16_t owner;  // 0: plug-in side, 1: bridge
   std::uint32_t offset;
 };
 static_assert(sizeof(Header) == 16, "one header per block");
+constexpr std::uint16_t kMark = 0xA10C;
 
 std::atomic<std::int64_t> g_live[2];
 std::atomic<std::int64_t> g_plugInPeak{0};
@@ -61,42 +76,78 @@ std::uint32_t OwnerOfNewBlock() {
   return found ? 1 : 0;
 }
 
-void* Allocate(std::size_t size, std::size_t alignment, bool nothrow) {
-  const std::size_t offset = alignment <= sizeof(Header) ? sizeof(Header) : alignment;
-  void* base = nullptr;
-  if (offset == sizeof(Header)) {
-    base = std::malloc(size + offset);
-  } else {
-    const std::size_t total = (size + offset + alignment - 1) / alignment * alignment;
-    base = std::aligned_alloc(alignment, total);
-  }
-  if (!base) {
-    if (nothrow) return nullptr;
-    throw std::bad_alloc();
-  }
-  char* user = static_cast<char*>(base) + offset;
-  Header* header = reinterpret_cast<Header*>(user) - 1;
-  header->size = size;
-  header->owner = OwnerOfNewBlock();
-  header->offset = static_cast<std::uint32_t>(offset);
-  const std::int64_t bytes = static_cast<std::int64_t>(size);
-  const std::int64_t plugIn = header->owner == 0
+void Count(std::uint32_t owner, std::int64_t bytes) {
+  const std::int64_t plugIn = owner == 0
                                   ? g_live[0].fetch_add(bytes, std::memory_order_relaxed) + bytes
                                   : g_live[0].load(std::memory_order_relaxed);
-  const std::int64_t bridge = header->owner == 1
+  const std::int64_t bridge = owner == 1
                                   ? g_live[1].fetch_add(bytes, std::memory_order_relaxed) + bytes
                                   : g_live[1].load(std::memory_order_relaxed);
-  RaiseTo(g_plugInPeak, plugIn);
-  RaiseTo(g_processPeak, plugIn + bridge);
+  if (bytes > 0) {
+    RaiseTo(g_plugInPeak, plugIn);
+    RaiseTo(g_processPeak, plugIn + bridge);
+  }
+}
+
+Header* HeaderOf(void* pointer) { return static_cast<Header*>(pointer) - 1; }
+
+// A block of `size` bytes at a multiple of `alignment` (0: the C library's
+// own, 16), header included; null when the C library refuses it.
+void* Allocate(std::size_t size, std::size_t alignment, bool zeroed = false) {
+  const std::size_t offset = alignment <= sizeof(Header) ? sizeof(Header) : alignment;
+  if (size > SIZE_MAX - 2 * offset) return nullptr;
+  void* base = nullptr;
+  if (offset == sizeof(Header))
+    base = zeroed ? __libc_calloc(1, size + offset) : __libc_malloc(size + offset);
+  else if ((base = __libc_memalign(alignment, size + offset)) != nullptr && zeroed)
+    std::memset(base, 0, size + offset);
+  if (!base) return nullptr;
+  char* user = static_cast<char*>(base) + offset;
+  Header* header = HeaderOf(user);
+  header->size = size;
+  header->mark = kMark;
+  header->owner = static_cast<std::uint16_t>(OwnerOfNewBlock());
+  header->offset = static_cast<std::uint32_t>(offset);
+  Count(header->owner, static_cast<std::int64_t>(size));
   return user;
 }
 
+bool Ours(void* pointer) { return HeaderOf(pointer)->mark == kMark; }
+
 void Release(void* pointer) {
   if (!pointer) return;
-  Header* header = static_cast<Header*>(pointer) - 1;
-  g_live[header->owner].fetch_sub(static_cast<std::int64_t>(header->size),
-                                  std::memory_order_relaxed);
-  std::free(static_cast<char*>(pointer) - header->offset);
+  if (!Ours(pointer)) return __libc_free(pointer);
+  Header* header = HeaderOf(pointer);
+  Count(header->owner, -static_cast<std::int64_t>(header->size));
+  header->mark = 0;
+  __libc_free(static_cast<char*>(pointer) - header->offset);
+}
+
+void* Reallocate(void* pointer, std::size_t size) {
+  if (!pointer) return Allocate(size, 0);
+  if (!Ours(pointer)) return __libc_realloc(pointer, size);
+  Header* header = HeaderOf(pointer);
+  if (header->offset == sizeof(Header) && size <= SIZE_MAX - sizeof(Header)) {
+    const Header kept = *header;
+    void* base = __libc_realloc(header, size + sizeof(Header));
+    if (!base) return nullptr;
+    Header* moved = static_cast<Header*>(base);
+    *moved = kept;
+    moved->size = size;
+    Count(kept.owner, static_cast<std::int64_t>(size) - static_cast<std::int64_t>(kept.size));
+    return moved + 1;
+  }
+  void* fresh = Allocate(size, header->offset);
+  if (!fresh) return nullptr;
+  std::memcpy(fresh, pointer, header->size < size ? header->size : size);
+  Release(pointer);
+  return fresh;
+}
+
+void* New(std::size_t size, std::size_t alignment, bool nothrow) {
+  void* pointer = Allocate(size, alignment);
+  if (!pointer && !nothrow) throw std::bad_alloc();
+  return pointer;
 }
 
 int CollectRanges(dl_phdr_info* info, std::size_t, void* wanted) {
@@ -142,26 +193,57 @@ void StopAttribution() { g_attributing.store(false); }
 
 }  // namespace heap
 
-// The replaced global allocation functions.
-void* operator new(std::size_t size) { return heap::Allocate(size, 0, false); }
-void* operator new[](std::size_t size) { return heap::Allocate(size, 0, false); }
+// The replaced allocation functions of C (every library's, openNURBS's
+// onmalloc included, which calls malloc) ...
+extern "C" {
+void* malloc(std::size_t size) { return heap::Allocate(size, 0); }
+void* calloc(std::size_t count, std::size_t size) {
+  std::size_t bytes = 0;
+  if (__builtin_mul_overflow(count, size, &bytes)) return nullptr;
+  return heap::Allocate(bytes, 0, true);
+}
+void* realloc(void* pointer, std::size_t size) { return heap::Reallocate(pointer, size); }
+void free(void* pointer) { heap::Release(pointer); }
+void* memalign(std::size_t alignment, std::size_t size) { return heap::Allocate(size, alignment); }
+void* aligned_alloc(std::size_t alignment, std::size_t size) {
+  return heap::Allocate(size, alignment);
+}
+int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
+  if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0) return EINVAL;
+  void* pointer = heap::Allocate(size, alignment);
+  if (!pointer) return ENOMEM;
+  *out = pointer;
+  return 0;
+}
+void* valloc(std::size_t size) { return heap::Allocate(size, 4096); }
+void* pvalloc(std::size_t size) { return heap::Allocate((size + 4095) / 4096 * 4096, 4096); }
+// The size asked for: a block may be used up to it (0 for a block from
+// before these functions took over, whose size is not known here).
+std::size_t malloc_usable_size(void* pointer) {
+  return pointer && heap::Ours(pointer) ? heap::HeaderOf(pointer)->size : 0;
+}
+}
+
+// ... and of C++.
+void* operator new(std::size_t size) { return heap::New(size, 0, false); }
+void* operator new[](std::size_t size) { return heap::New(size, 0, false); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return heap::Allocate(size, 0, true);
+  return heap::New(size, 0, true);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return heap::Allocate(size, 0, true);
+  return heap::New(size, 0, true);
 }
 void* operator new(std::size_t size, std::align_val_t alignment) {
-  return heap::Allocate(size, static_cast<std::size_t>(alignment), false);
+  return heap::New(size, static_cast<std::size_t>(alignment), false);
 }
 void* operator new[](std::size_t size, std::align_val_t alignment) {
-  return heap::Allocate(size, static_cast<std::size_t>(alignment), false);
+  return heap::New(size, static_cast<std::size_t>(alignment), false);
 }
 void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-  return heap::Allocate(size, static_cast<std::size_t>(alignment), true);
+  return heap::New(size, static_cast<std::size_t>(alignment), true);
 }
 void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-  return heap::Allocate(size, static_cast<std::size_t>(alignment), true);
+  return heap::New(size, static_cast<std::size_t>(alignment), true);
 }
 void operator delete(void* pointer) noexcept { heap::Release(pointer); }
 void operator delete[](void* pointer) noexcept { heap::Release(pointer); }

@@ -1,7 +1,8 @@
-// Heap accounting for the benchmarks: the executable replaces the global
-// operator new and delete, so every C++ allocation of the process (the
-// plug-in's libraries, the SDK stand-in and the bridge library alike) is
-// counted. While attribution is on, each allocation made with the bridge
+// Heap accounting for the benchmarks: the executable replaces the C library's
+// allocation functions (malloc, calloc, realloc, free and the aligned ones)
+// and the global operator new and delete, so every allocation of the process
+// (the plug-in's libraries, openNURBS's onmalloc, the SDK stand-in and the
+// bridge library alike) is counted. While attribution is on, each allocation made with the bridge
 // library on the call stack is counted as the bridge's: that is the copy the
 // renderer keeps of what it was sent, which a real renderer holds in its own
 // process. Everything else is the plug-in side's.

@@ -2,8 +2,9 @@
 // model_send_bench.cpp into the real bridge stand-in, its call log off. Every
 // allocation is counted (heap_accounting.cpp); those the bridge library makes
 // are its copy of what it receives, which a real renderer keeps in its own
-// process, and are counted apart. The plug-in side's peak is compared with the
-// document plus twice the largest mesh's buffers.
+// process, and are counted apart. Goal: the plug-in side's peak at most the
+// document plus the buffers of its largest mesh (`ratio`: the peak over the
+// document, in largest meshes' buffers; `goal_ratio` 1).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -40,9 +41,9 @@ void BM_FullSendPeakMemory(benchmark::State& state) {
   state.counters["largest_mesh_KB"] = static_cast<double>(largest) / 1e3;
   state.counters["peak_MB"] = static_cast<double>(documentBytes + overDocument) / mb;
   state.counters["peak_over_document_KB"] = static_cast<double>(overDocument) / 1e3;
-  state.counters["budget_MB"] = static_cast<double>(documentBytes + 2 * largest) / mb;
-  state.counters["over_document_per_largest_mesh"] =
-      static_cast<double>(overDocument) / static_cast<double>(largest);
+  state.counters["budget_MB"] = static_cast<double>(documentBytes + largest) / mb;
+  state.counters["ratio"] = static_cast<double>(overDocument) / static_cast<double>(largest);
+  state.counters["goal_ratio"] = 1.0;
   state.counters["bridge_holds_MB"] =
       static_cast<double>(after.bridgeLive - before.bridgeLive) / mb;
   state.counters["process_peak_over_document_MB"] =

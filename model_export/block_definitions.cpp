@@ -41,13 +41,13 @@ void ModelExporter::SendBlockDefinition(
     bridge::Text key;
   };
   std::vector<SentMesh> sent;
+  ConversionRun meshes(m_converter, m_frame, MeshJobs(refs, common::MeshAxes::kModel));
   for (const CRhinoObjRef& ref : Items(refs)) {
-    const ON_Mesh* mesh = ref.Mesh();
-    if (!mesh || !ref.Object()) continue;
+    if (!Converts(ref)) continue;
     // Here the key is taken whatever the material's name.
     const ON_wString key = material::MaterialKey(ref.Object()->ObjectMaterial());
     const std::uint32_t number = m_mesh_counter;
-    if (!SendMesh(*mesh, common::MeshAxes::kModel, key)) continue;
+    if (!SendMesh(meshes.Next(), common::MeshAxes::kModel, key)) continue;
     sent.push_back({bridge::Text(MeshName(number)), bridge::Text(common::WideText(key))});
   }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #define ORVEX_MESH_SSE2 1
@@ -305,11 +306,10 @@ inline __m128 ScaleFour(__m128 v, __m128d scale) {
 // Writes `count` triples read from `in` as kTriple says, for triples whose
 // coordinates all lie below `bound` in magnitude. False (with the output of
 // no use) when one does not. kStream: `out` lies at a 16-byte boundary and is
-// written around the cache. With a `copy`, every triple is also copied there
-// as it stands, whatever the pass finds.
+// written around the cache.
 template <Triple kTriple, bool kStream>
 bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, float bound,
-                             float* out, float* copy = nullptr) {
+                             float* out) {
   std::size_t i = 0;
   bool surely = true;
 #if ORVEX_MESH_SSE2
@@ -320,12 +320,6 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
   __m128 doubtful = _mm_setzero_ps();
   for (; i + 4 <= count; i += 4, in += 12, out += 12) {
     __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + 4), c = _mm_loadu_ps(in + 8);
-    if (copy != nullptr) {
-      _mm_storeu_ps(copy, a);
-      _mm_storeu_ps(copy + 4, b);
-      _mm_storeu_ps(copy + 8, c);
-      copy += 12;
-    }
     // Not below the limit, or not a number at all.
     doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(a, magnitude), limit));
     doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(b, magnitude), limit));
@@ -351,12 +345,6 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
   (void)wide;
 #endif
   for (; i < count; ++i, in += 3, out += 3) {
-    if (copy != nullptr) {
-      copy[0] = in[0];
-      copy[1] = in[1];
-      copy[2] = in[2];
-      copy += 3;
-    }
     surely &= SurelyValid(in[0], in[1], in[2], bound);
     WriteTriple<kTriple>(in[0], in[1], in[2], scale, out);
   }
@@ -364,16 +352,15 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
 }
 
 // Positions in the order of the axis mode, scaled; a vertex that is not
-// Sendable gets the scaled origin. Returns the number of those. With a
-// `copy`, the vertices are also copied there as they stand.
+// Sendable gets the scaled origin. Returns the number of those.
 template <MeshAxes kAxes, bool kStream>
-std::size_t WritePositions(const ON_3fPoint* vertices, std::size_t count, double scale, float* out,
-                           float* copy = nullptr) {
+std::size_t WritePositions(const ON_3fPoint* vertices, std::size_t count, double scale,
+                           float* out) {
   constexpr Triple kTriple =
       kAxes == MeshAxes::kRenderer ? Triple::kExchangedScaled : Triple::kScaled;
   if (count == 0) return 0;
   if (WriteSurelyValidTriples<kTriple, kStream>(&vertices->x, count, scale, SurelyValidBelow(scale),
-                                                out, copy))
+                                                out))
     return 0;
   const float origin = Scaled(0.0f, scale);
   std::size_t invalid = 0;
@@ -458,7 +445,7 @@ void DropTrianglesOfInvalidVertices(const ON_3fPoint* vertices, std::size_t coun
 // vertices.
 template <bool kStream>
 std::size_t WriteVertexBuffersOf(const ON_Mesh& mesh, double scale, MeshAxes axes,
-                                 MeshBuffers& buffers, float* copy) {
+                                 MeshBuffers& buffers) {
   const std::size_t count = Size(mesh.m_V);
   const std::size_t normals = Size(mesh.m_N);
   const bool renderer = axes == MeshAxes::kRenderer;
@@ -469,21 +456,17 @@ std::size_t WriteVertexBuffersOf(const ON_Mesh& mesh, double scale, MeshAxes axe
     WriteNormals<MeshAxes::kModel, kStream>(mesh.m_N.Array(), normals, count,
                                             buffers.normals.data());
   WriteUvs<kStream>(mesh.m_T.Array(), Size(mesh.m_T), count, buffers.uvs.data());
-  // The positions come last: the copy of the vertices they may write is then
-  // still in the cache when the host's quad split reads it.
   float* const positions = buffers.positions.data();
-  return renderer ? WritePositions<MeshAxes::kRenderer, kStream>(mesh.m_V.Array(), count, scale,
-                                                                 positions, copy)
-                  : WritePositions<MeshAxes::kModel, kStream>(mesh.m_V.Array(), count, scale,
-                                                              positions, copy);
+  return renderer
+             ? WritePositions<MeshAxes::kRenderer, kStream>(mesh.m_V.Array(), count, scale,
+                                                            positions)
+             : WritePositions<MeshAxes::kModel, kStream>(mesh.m_V.Array(), count, scale, positions);
 }
 
-// The three per-vertex buffers, one entry per vertex of the mesh, and with a
-// `copy` (room for every vertex) a copy of its vertices as they stand.
-// Returns the number of invalid vertices, whose triangles are still to be
-// left out.
+// The three per-vertex buffers, one entry per vertex of the mesh. Returns the
+// number of invalid vertices, whose triangles are still to be left out.
 std::size_t WriteVertexBuffers(const ON_Mesh& mesh, double scale, MeshAxes axes,
-                               MeshBuffers& buffers, float* copy = nullptr) {
+                               MeshBuffers& buffers) {
   const std::size_t count = Size(mesh.m_V);
   buffers.positions.clear();
   buffers.positions.resize(3 * count);
@@ -495,70 +478,383 @@ std::size_t WriteVertexBuffers(const ON_Mesh& mesh, double scale, MeshAxes axes,
   // Buffers from the allocator start at a 16-byte boundary, which the
   // streaming stores need.
   const bool stream = Streams(3 * count * sizeof(float));
-  const std::size_t invalid = stream
-                                  ? WriteVertexBuffersOf<true>(mesh, scale, axes, buffers, copy)
-                                  : WriteVertexBuffersOf<false>(mesh, scale, axes, buffers, copy);
+  const std::size_t invalid = stream ? WriteVertexBuffersOf<true>(mesh, scale, axes, buffers)
+                                     : WriteVertexBuffersOf<false>(mesh, scale, axes, buffers);
   if (stream) EndStreaming();
   return invalid;
 }
 
-// The triangles of a mesh with quads, from its first quad on (the triangles
-// before it are written already): the host splits the quads on the copy of
-// the vertices in `buffers.triangulated`, written already, and a run of
-// faces at a time. A run splits as its faces would within the whole list,
-// each quad on its own, so the triangles come in the same order: every face
-// in its place, a quad as its first triangle, then the second triangles of
-// all quads in face order.
-void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, MeshBuffers& buffers) {
-  const ON_MeshFace* const faces = mesh.m_F.Array();
-  const std::size_t faceCount = Size(mesh.m_F);
-  ON_Mesh& copy = buffers.triangulated;
-  ON_SimpleArray<ON_MeshFace>& run = copy.m_F;
-  run.Empty();
-  run.Reserve(2 * kQuadSplitRun);
+// --- The quad split ---
+//
+// The host's ConvertQuadsToTriangles, on every quad that is valid (four
+// different vertex numbers inside the vertex list), measures both diagonals
+// and the four edges with ON_3dPoint::DistanceTo on the vertices in double
+// precision (the mesh's double-precision ones when it has them). An edge
+// shorter than the smaller diagonal times a relative tolerance, and than
+// ON_ZERO_TOLERANCE, makes the quad one triangle without that edge; a quad
+// with one diagonal of no length (or not a number) is split along the other;
+// with both, it stays a quad; any other quad is split along the shorter
+// diagonal, along 0-2 when they are equal.
 
-  // Room for every face from the first quad on to be a quad: two triangles.
-  // The first triangles fill the room from the front; the second ones go to
-  // where they stand when every face is a quad, and move down to follow the
-  // first ones when fewer were written.
-  const std::size_t rest = faceCount - firstQuad;
-  IndexBuffer& indices = buffers.indices;
-  const std::size_t written = indices.size();
-  indices.resize(written + 6 * rest + 2 * kIndexSlack);
-  const unsigned limit = static_cast<unsigned>(mesh.m_V.Count());
-  const bool stream = Streams(3 * rest * sizeof(int));
-  int* out = indices.data() + written;
-  // Written around the cache, a triangle takes exactly its three numbers;
-  // otherwise one more is written, which the second triangles must not lose.
-  int* const seconds = out + 3 * rest + (stream ? 0 : kIndexSlack);
-  int* secondsOut = seconds;
-  for (std::size_t start = firstQuad; start < faceCount; start += kQuadSplitRun) {
-    const std::size_t count = std::min(kQuadSplitRun, faceCount - start);
-    run.SetCount(0);
-    run.Append(static_cast<int>(count), faces + start);
-    // The host keeps its counts of quads and triangles until the number of
-    // faces changes: a run as long as the last one would otherwise read as
-    // holding no quad, and not be split.
-    copy.CountQuads();
-    // Faces the host cannot split (a number outside the vertex list, a
-    // repeated vertex) stay quads, which the walk below passes over.
-    copy.ConvertQuadsToTriangles();
-    // A quad with two corners at one point becomes one triangle in place, with
-    // nothing appended, so the run ends where the host says.
-    const ON_MeshFace* const split = run.Array();
-    const std::size_t seconds = Size(run) - count;
-    if (stream) {
-      WriteTrianglesTo<true>(split, count, limit, false, out);
-      WriteTrianglesTo<true>(split + count, seconds, limit, false, secondsOut);
-    } else {
-      WriteTrianglesTo<false>(split, count, limit, false, out);
-      WriteTrianglesTo<false>(split + count, seconds, limit, false, secondsOut);
+// Past this squared length an edge or a diagonal is surely longer than the
+// host's bound of a degenerate edge (at most ON_ZERO_TOLERANCE): twice the
+// bound, squared.
+constexpr double kSurelyLongSquared = 4.0 * ON_ZERO_TOLERANCE * ON_ZERO_TOLERANCE;
+
+// Squared lengths are worked out in double precision from the same corners
+// the host measures (floats widened, or the double-precision vertices). With
+// every coordinate below kBound in magnitude no square overflows, and each is
+// within a few units in the last place of the exact one, as the host's
+// lengths are of theirs: diagonals whose squares are apart by more than
+// kApart of the larger are ordered alike by both.
+constexpr double kBound = 1e150;
+constexpr double kApart = 1e-12;
+
+struct Corner {
+  double x, y, z;
+};
+
+template <class Point>
+inline Corner CornerOf(const Point& p) {
+  return {static_cast<double>(p.x), static_cast<double>(p.y), static_cast<double>(p.z)};
+}
+
+inline double Squared(double x, double y, double z) { return x * x + y * y + z * z; }
+
+// False for a coordinate that is not a number.
+inline bool Bounded(const Corner& p) {
+  return (std::fabs(p.x) < kBound) & (std::fabs(p.y) < kBound) & (std::fabs(p.z) < kBound);
+}
+
+inline bool SurelyLong(double x, double y, double z) {
+  return Squared(x, y, z) > kSurelyLongSquared;
+}
+
+// The host's judgement itself, with its own distances, for the quads that
+// squared lengths do not surely decide.
+template <class Point>
+QuadSplit ExactSplit(const Point* vertices, const ON_MeshFace& quad, double relativeTolerance) {
+  ON_3dPoint p[4];
+  for (int k = 0; k < 4; ++k) {
+    const Point& v = vertices[quad.vi[k]];
+    p[k] = ON_3dPoint(static_cast<double>(v.x), static_cast<double>(v.y), static_cast<double>(v.z));
+  }
+  const double d0 = p[0].DistanceTo(p[2]);
+  const double d1 = p[1].DistanceTo(p[3]);
+  int shortEdge = -1;
+  double bound = ((d0 <= d1) ? d0 : d1) * relativeTolerance;
+  if (bound > ON_ZERO_TOLERANCE) bound = ON_ZERO_TOLERANCE;
+  for (int k = 0; k < 4; ++k) {
+    const double edge = p[k].DistanceTo(p[(k + 1) % 4]);
+    if (edge < bound) {
+      shortEdge = k;
+      bound = edge;
     }
   }
-  if (stream) EndStreaming();
-  const std::size_t secondCount = static_cast<std::size_t>(secondsOut - seconds);
-  if (out != seconds) std::memmove(out, seconds, secondCount * sizeof(int));
-  indices.resize(static_cast<std::size_t>(out - indices.data()) + secondCount);
+  if (!(d0 > 0.0)) return d1 > 0.0 ? QuadSplit::kAlong13 : QuadSplit::kKept;
+  if (!(d1 > 0.0)) return QuadSplit::kAlong02;
+  if (shortEdge >= 0)
+    return static_cast<QuadSplit>(static_cast<int>(QuadSplit::kDrop0) + shortEdge);
+  return d1 < d0 ? QuadSplit::kAlong13 : QuadSplit::kAlong02;
+}
+
+// The host's relative tolerance of a degenerate edge: eight units of the
+// vertices' precision.
+template <class Point>
+constexpr double RelativeTolerance() {
+  return 8.0 * (std::is_same_v<Point, ON_3dPoint> ? ON_EPSILON : ON_FLOAT_EPSILON);
+}
+
+// The split of a valid quad: by squared lengths where they surely decide it
+// as the host does (no edge or diagonal near the degenerate bound, diagonals
+// not nearly equal), else with the host's own measures.
+template <class Point>
+inline QuadSplit SplitOf(const Point* vertices, const ON_MeshFace& quad) {
+  const Corner a = CornerOf(vertices[quad.vi[0]]), b = CornerOf(vertices[quad.vi[1]]);
+  const Corner c = CornerOf(vertices[quad.vi[2]]), d = CornerOf(vertices[quad.vi[3]]);
+  if (Bounded(a) & Bounded(b) & Bounded(c) & Bounded(d)) {
+    const double x02 = c.x - a.x, y02 = c.y - a.y, z02 = c.z - a.z;
+    const double x13 = d.x - b.x, y13 = d.y - b.y, z13 = d.z - b.z;
+    const double d02 = Squared(x02, y02, z02), d13 = Squared(x13, y13, z13);
+    if ((d02 > kSurelyLongSquared) & (d13 > kSurelyLongSquared) &
+        SurelyLong(b.x - a.x, b.y - a.y, b.z - a.z) & SurelyLong(c.x - b.x, c.y - b.y, c.z - b.z) &
+        SurelyLong(d.x - c.x, d.y - c.y, d.z - c.z) & SurelyLong(a.x - d.x, a.y - d.y, a.z - d.z)) {
+      if (std::fabs(d02 - d13) > kApart * std::max(d02, d13))
+        return d13 < d02 ? QuadSplit::kAlong13 : QuadSplit::kAlong02;
+      // The same magnitudes in the same places (a rectangle's diagonals, as
+      // a rule): the host's lengths are equal and it splits along 0-2.
+      if ((std::fabs(x02) == std::fabs(x13)) & (std::fabs(y02) == std::fabs(y13)) &
+          (std::fabs(z02) == std::fabs(z13)))
+        return QuadSplit::kAlong02;
+      // Nearly equal: the host's lengths of the diagonals decide.
+      return ON_Length3d(x13, y13, z13) < ON_Length3d(x02, y02, z02) ? QuadSplit::kAlong13
+                                                                     : QuadSplit::kAlong02;
+    }
+  }
+  return ExactSplit(vertices, quad, RelativeTolerance<Point>());
+}
+
+#if ORVEX_MESH_SSE2
+// A vertex as four floats: x, y, z and one more, the next vertex's x, or 0
+// for the last vertex, which has no next one to read.
+inline __m128 LoadCorner(const ON_3fPoint* vertices, int index, unsigned count) {
+  const float* p = &vertices[index].x;
+  if (static_cast<unsigned>(index) + 1 < count) return _mm_loadu_ps(p);
+  return _mm_setr_ps(p[0], p[1], p[2], 0.0f);
+}
+
+// x + y + z of each of four vectors of squares.
+inline __m128 SumsOfFour(__m128 a, __m128 b, __m128 c, __m128 d) {
+  const __m128 ab0 = _mm_unpacklo_ps(a, b), ab1 = _mm_unpackhi_ps(a, b);  // ax bx ay by, az bz
+  const __m128 cd0 = _mm_unpacklo_ps(c, d), cd1 = _mm_unpackhi_ps(c, d);
+  const __m128 x = _mm_movelh_ps(ab0, cd0), y = _mm_movehl_ps(cd0, ab0);
+  const __m128 z = _mm_movelh_ps(ab1, cd1);
+  return _mm_add_ps(_mm_add_ps(x, y), z);
+}
+
+// Float squares are within four units in the last place (2^-24 each) of the
+// exact ones while none overflows, so past these limits they decide as the
+// double ones would: squared edges and diagonals four times the degenerate
+// bound, squared diagonals apart by 1e-6. A corner not a number, or so far
+// out that a square overflows, makes a diagonal infinite or not a number,
+// which fails the tests.
+constexpr float kFloatSurelyLongSquared = static_cast<float>(4.0 * kSurelyLongSquared);
+constexpr float kFloatApart = 1e-6f;
+
+// Whether a valid quad of float vertices is split along 1-3 (1) or along 0-2
+// (0), where float squares surely decide it (most quads), four lanes at a
+// time; -1 when they do not.
+inline int SurelyAlong13(const ON_3fPoint* vertices, const ON_MeshFace& quad, unsigned count) {
+  const __m128 a = LoadCorner(vertices, quad.vi[0], count);
+  const __m128 b = LoadCorner(vertices, quad.vi[1], count);
+  const __m128 c = LoadCorner(vertices, quad.vi[2], count);
+  const __m128 d = LoadCorner(vertices, quad.vi[3], count);
+  const __m128 ab = _mm_sub_ps(b, a), bc = _mm_sub_ps(c, b), cd = _mm_sub_ps(d, c),
+               da = _mm_sub_ps(a, d);
+  const __m128 ac = _mm_sub_ps(c, a), bd = _mm_sub_ps(d, b);
+  const __m128 edges =
+      SumsOfFour(_mm_mul_ps(ab, ab), _mm_mul_ps(bc, bc), _mm_mul_ps(cd, cd), _mm_mul_ps(da, da));
+  const __m128 ac2 = _mm_mul_ps(ac, ac), bd2 = _mm_mul_ps(bd, bd);
+  const __m128 diagonals = SumsOfFour(ac2, bd2, ac2, bd2);  // 0-2, 1-3, 0-2, 1-3
+  const __m128 bound = _mm_set1_ps(kFloatSurelyLongSquared);
+  if (_mm_movemask_ps(_mm_and_ps(_mm_cmpgt_ps(edges, bound), _mm_cmpgt_ps(diagonals, bound))) != 15)
+    return -1;
+  const float d02 = _mm_cvtss_f32(diagonals);
+  const float d13 = _mm_cvtss_f32(_mm_shuffle_ps(diagonals, diagonals, _MM_SHUFFLE(1, 1, 1, 1)));
+  if (!(std::fabs(d02 - d13) > kFloatApart * std::max(d02, d13))) return -1;
+  return static_cast<int>(d13 < d02);
+}
+#else
+inline int SurelyAlong13(const ON_3fPoint*, const ON_MeshFace&, unsigned) { return -1; }
+#endif
+
+#if ORVEX_MESH_SSE2
+// Whether four faces are all valid quads.
+inline bool FourValidQuads(const ON_MeshFace* faces, unsigned limit) {
+  const __m128i flip = _mm_set1_epi32(INT32_MIN);
+  const __m128i past = _mm_set1_epi32(static_cast<int>(limit ^ 0x80000000u));
+  __m128i bad = _mm_setzero_si128();
+  for (int q = 0; q < 4; ++q) {
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(faces[q].vi));
+    // Outside the list (unsigned: a negative number lies past its end), or a
+    // number repeated: a b c d against b c a a and against d d d b.
+    const __m128i outside = _mm_cmplt_epi32(_mm_xor_si128(f, flip), past);
+    bad = _mm_or_si128(bad, _mm_xor_si128(outside, _mm_set1_epi32(-1)));
+    bad = _mm_or_si128(bad, _mm_cmpeq_epi32(f, _mm_shuffle_epi32(f, _MM_SHUFFLE(0, 0, 2, 1))));
+    bad = _mm_or_si128(bad, _mm_cmpeq_epi32(f, _mm_shuffle_epi32(f, _MM_SHUFFLE(1, 3, 3, 3))));
+  }
+  return _mm_movemask_epi8(bad) == 0;
+}
+
+// SurelyAlong13 of four valid quads at once, a quad in each lane, none of
+// them using the last vertex (each corner is read as four floats): the quads
+// surely decided as bits of the answer, those split along 1-3 as bits of
+// `along13`.
+inline int SurelyAlong13OfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads, int& along13) {
+  __m128 x[4], y[4], z[4];
+  for (int k = 0; k < 4; ++k) {
+    const __m128 p0 = _mm_loadu_ps(&vertices[quads[0].vi[k]].x);
+    const __m128 p1 = _mm_loadu_ps(&vertices[quads[1].vi[k]].x);
+    const __m128 p2 = _mm_loadu_ps(&vertices[quads[2].vi[k]].x);
+    const __m128 p3 = _mm_loadu_ps(&vertices[quads[3].vi[k]].x);
+    const __m128 xy01 = _mm_unpacklo_ps(p0, p1), xy23 = _mm_unpacklo_ps(p2, p3);
+    x[k] = _mm_movelh_ps(xy01, xy23);
+    y[k] = _mm_movehl_ps(xy23, xy01);
+    z[k] = _mm_movelh_ps(_mm_unpackhi_ps(p0, p1), _mm_unpackhi_ps(p2, p3));
+  }
+  const auto squared = [&](int i, int j) {
+    const __m128 dx = _mm_sub_ps(x[j], x[i]), dy = _mm_sub_ps(y[j], y[i]);
+    const __m128 dz = _mm_sub_ps(z[j], z[i]);
+    return _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
+  };
+  const __m128 bound = _mm_set1_ps(kFloatSurelyLongSquared);
+  const __m128 d02 = squared(0, 2), d13 = squared(1, 3);
+  __m128 sure = _mm_and_ps(_mm_cmpgt_ps(d02, bound), _mm_cmpgt_ps(d13, bound));
+  sure = _mm_and_ps(
+      sure, _mm_and_ps(_mm_cmpgt_ps(squared(0, 1), bound), _mm_cmpgt_ps(squared(1, 2), bound)));
+  sure = _mm_and_ps(
+      sure, _mm_and_ps(_mm_cmpgt_ps(squared(2, 3), bound), _mm_cmpgt_ps(squared(3, 0), bound)));
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+  const __m128 gap = _mm_and_ps(_mm_sub_ps(d02, d13), magnitude);
+  sure = _mm_and_ps(sure,
+                    _mm_cmpgt_ps(gap, _mm_mul_ps(_mm_set1_ps(kFloatApart), _mm_max_ps(d02, d13))));
+  along13 = _mm_movemask_ps(_mm_cmplt_ps(d13, d02));
+  return _mm_movemask_ps(sure);
+}
+#endif
+
+// -1: float squares do not serve double vertices; SplitOf judges them.
+inline int SurelyAlong13(const ON_3dPoint*, const ON_MeshFace&, unsigned) { return -1; }
+
+// The split of a valid quad, as the host makes it.
+template <class Point>
+inline QuadSplit SplitOfQuad(const Point* vertices, const ON_MeshFace& quad, unsigned count) {
+  const int along13 = SurelyAlong13(vertices, quad, count);
+  if (along13 >= 0) return along13 ? QuadSplit::kAlong13 : QuadSplit::kAlong02;
+  return SplitOf(vertices, quad);
+}
+
+// Whether a face is a quad the host splits: four different vertex numbers
+// inside the vertex list (ON_MeshFace::IsValid).
+inline bool IsValidQuad(const ON_MeshFace& face, unsigned limit) {
+  const unsigned a = static_cast<unsigned>(face.vi[0]), b = static_cast<unsigned>(face.vi[1]);
+  const unsigned c = static_cast<unsigned>(face.vi[2]), d = static_cast<unsigned>(face.vi[3]);
+  return (a < limit) & (b < limit) & (c < limit) & (d < limit) & (a != b) & (b != c) & (c != a) &
+         (a != d) & (b != d) & (c != d);
+}
+
+// Copies `count` numbers to `to`, around the cache with kStream.
+template <bool kStream>
+void CopyIndices(int* to, const int* from, std::size_t count) {
+#if ORVEX_MESH_SSE2
+  if constexpr (kStream) {
+    std::size_t i = 0;
+    for (; i < count && (reinterpret_cast<std::uintptr_t>(to + i) & 15) != 0; ++i)
+      _mm_stream_si32(to + i, from[i]);
+    for (; i + 4 <= count; i += 4)
+      _mm_stream_si128(reinterpret_cast<__m128i*>(to + i),
+                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+    for (; i < count; ++i) _mm_stream_si32(to + i, from[i]);
+    return;
+  }
+#endif
+  std::memcpy(to, from, count * sizeof(int));
+}
+
+// Triangles gathered a block at a time in the core's own cache, then copied
+// out to their place in the index buffer in one go.
+template <bool kStream>
+class TriangleWriter {
+ public:
+  explicit TriangleWriter(int* to) : to_(to) {}
+  void Put(int a, int b, int c) {
+    block_[held_] = a;
+    block_[held_ + 1] = b;
+    block_[held_ + 2] = c;
+    held_ += 3;
+    if (held_ == kBlock) Flush();
+  }
+  void Flush() {
+    CopyIndices<kStream>(to_, block_, held_);
+    to_ += held_;
+    held_ = 0;
+  }
+  int* End() const { return to_; }
+
+ private:
+  static constexpr std::size_t kBlock = 3 * 256;
+  int* to_;
+  std::size_t held_ = 0;
+  int block_[kBlock];
+};
+
+// The triangles of `count` faces, every face in its place, a quad as its
+// first triangle, the second triangles of the quads to `seconds`. Quads that
+// stay quads and triangles with a number outside the vertex list are left
+// out.
+template <class Point, bool kStream>
+void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* vertices,
+                     unsigned limit, TriangleWriter<kStream>& firsts,
+                     TriangleWriter<kStream>& seconds) {
+  for (std::size_t i = 0; i < count; ++i) {
+#if ORVEX_MESH_SSE2
+    // Four quads at a time, when all four are valid and surely decided.
+    if constexpr (std::is_same_v<Point, ON_3fPoint>) {
+      int along13 = 0;
+      // Four valid quads whose numbers lie below the last vertex's.
+      if (i + 4 <= count && limit > 1 && FourValidQuads(faces + i, limit - 1) &&
+          SurelyAlong13OfFour(vertices, faces + i, along13) == 15) {
+        for (int q = 0; q < 4; ++q) {
+          const int* v = faces[i + q].vi;
+          const bool thirteen = (along13 >> q) & 1;
+          firsts.Put(v[0], v[1], thirteen ? v[3] : v[2]);
+          seconds.Put(thirteen ? v[1] : v[0], v[2], v[3]);
+        }
+        i += 3;
+        continue;
+      }
+    }
+#endif
+    const ON_MeshFace& f = faces[i];
+    const int a = f.vi[0], b = f.vi[1], c = f.vi[2], d = f.vi[3];
+    if (c == d) {
+      if ((static_cast<unsigned>(a) < limit) & (static_cast<unsigned>(b) < limit) &
+          (static_cast<unsigned>(c) < limit))
+        firsts.Put(a, b, c);
+      continue;
+    }
+    if (!IsValidQuad(f, limit)) continue;
+    // Most quads: split along a diagonal that float squares surely choose,
+    // written without a branch, since which diagonal is shorter is as a rule
+    // not to be foreseen.
+    const int along13 = SurelyAlong13(vertices, f, limit);
+    if (along13 >= 0) {
+      firsts.Put(a, b, along13 ? d : c);
+      seconds.Put(along13 ? b : a, c, d);
+      continue;
+    }
+    switch (SplitOf(vertices, f)) {
+      case QuadSplit::kKept: break;
+      case QuadSplit::kDrop0: firsts.Put(b, c, d); break;
+      case QuadSplit::kDrop1: firsts.Put(c, d, a); break;
+      case QuadSplit::kDrop2: firsts.Put(d, a, b); break;
+      case QuadSplit::kDrop3: firsts.Put(a, b, c); break;
+      case QuadSplit::kAlong02:
+        firsts.Put(a, b, c);
+        seconds.Put(a, c, d);
+        break;
+      case QuadSplit::kAlong13:
+        firsts.Put(a, b, d);
+        seconds.Put(b, c, d);
+        break;
+    }
+  }
+  firsts.Flush();
+  seconds.Flush();
+}
+
+// The triangles of a mesh with quads, from its first quad on (the triangles
+// before it are written already), in the host's order: room for every face
+// to be a quad, the first triangles from the front, the second ones from the
+// middle on, moved down to follow the first ones when fewer were written.
+template <bool kStream>
+void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, IndexBuffer& indices) {
+  const std::size_t rest = Size(mesh.m_F) - firstQuad;
+  const std::size_t written = indices.size();
+  indices.resize(written + 6 * rest);
+  int* const front = indices.data() + written;
+  int* const middle = front + 3 * rest;
+  TriangleWriter<kStream> firsts(front), seconds(middle);
+  const ON_MeshFace* const faces = mesh.m_F.Array() + firstQuad;
+  const unsigned limit = static_cast<unsigned>(mesh.m_V.Count());
+  if (mesh.HasDoublePrecisionVertices())
+    WriteSplitFaces(faces, rest, mesh.m_dV.Array(), limit, firsts, seconds);
+  else
+    WriteSplitFaces(faces, rest, mesh.m_V.Array(), limit, firsts, seconds);
+  if (kStream) EndStreaming();
+  const std::size_t secondCount = static_cast<std::size_t>(seconds.End() - middle);
+  if (firsts.End() != middle) std::memmove(firsts.End(), middle, secondCount * sizeof(int));
+  indices.resize(static_cast<std::size_t>(firsts.End() - indices.data()) + secondCount);
 }
 
 }  // namespace
@@ -570,19 +866,21 @@ bool ConvertMesh(const ON_Mesh& mesh, const common::RendererFrame& frame, MeshAx
   if (faceCount == 0) return false;
   const std::size_t walked =
       WriteTriangles(mesh.m_F.Array(), faceCount, mesh.m_V.Count(), true, buffers.indices);
-  const bool quads = walked < faceCount;
-  // The host splits the quads on a copy of the vertices, which the pass over
-  // the positions writes as it reads them.
-  ON_3fPointArray& copy = buffers.triangulated.m_V;
-  if (quads) {
-    copy.Reserve(Size(mesh.m_V));
-    copy.SetCount(mesh.m_V.Count());
+  const std::size_t invalid = WriteVertexBuffers(mesh, scale, axes, buffers);
+  if (walked < faceCount) {
+    if (Streams(6 * (faceCount - walked) * sizeof(int)))
+      SplitQuads<true>(mesh, walked, buffers.indices);
+    else
+      SplitQuads<false>(mesh, walked, buffers.indices);
   }
-  const std::size_t invalid = WriteVertexBuffers(
-      mesh, scale, axes, buffers, quads ? reinterpret_cast<float*>(copy.Array()) : nullptr);
-  if (quads) SplitQuads(mesh, walked, buffers);
   if (invalid > 0) DropTrianglesOfInvalidVertices(mesh.m_V.Array(), Size(mesh.m_V), scale, buffers);
   return !buffers.indices.empty();
+}
+
+QuadSplit QuadSplitOf(const ON_Mesh& mesh, const ON_MeshFace& quad) {
+  const unsigned count = static_cast<unsigned>(mesh.m_V.Count());
+  return mesh.HasDoublePrecisionVertices() ? SplitOfQuad(mesh.m_dV.Array(), quad, count)
+                                           : SplitOfQuad(mesh.m_V.Array(), quad, count);
 }
 
 bool BridgeCountsFit(std::size_t vertices, std::size_t indices) {

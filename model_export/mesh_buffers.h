@@ -49,28 +49,27 @@ struct MeshBuffers {
 
   // Working storage of the conversion, kept from mesh to mesh so that a send
   // allocates only when a mesh is larger than every mesh before it.
-  ON_Mesh triangulated;               // vertices and a run of faces of a mesh with quads
   std::vector<unsigned char> usable;  // per vertex, when some vertex is invalid
 
   // Gives all the memory back.
   void Release() { *this = MeshBuffers(); }
 };
 
-// Faces handed to the host's quad split at a time: few enough that they and
-// the triangles they become stay in a core's own cache while they are read.
-inline constexpr std::size_t kQuadSplitRun = 4096;
-
 // The placement of a mesh that is already in world coordinates.
 inline constexpr float kIdentityTransform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 // The conversion of one render mesh for sending, into the buffers (emptied
-// first). Its quads are split into triangles by the host (on a copy of its
-// vertices and faces; a mesh without quads is read as it stands), and its
-// positions scaled by the frame's unit scale (centimetres per model unit). In
-// renderer axes: positions (y, x, z) and normals (y, x, z); in model axes:
-// positions (x, y, z) and normals (-x, -y, -z). Texture coordinates are
-// (u, -v) in both modes. The three per-vertex buffers always hold exactly one
-// entry per vertex, in vertex order:
+// first), in one pass over its vertices and one over its faces; the mesh is
+// only read. Its quads are split into the triangles the host's own
+// ON_Mesh::ConvertQuadsToTriangles makes of them (QuadSplitOf), in the same
+// order: every face in its place (a quad as its first triangle), then the
+// second triangles of the quads in face order. Its positions are scaled by
+// the frame's unit scale (centimetres per model unit), each float times the
+// double scale, rounded once. In renderer axes: positions (y, x, z) and
+// normals (y, x, z); in model axes: positions (x, y, z) and normals
+// (-x, -y, -z). Texture coordinates are (u, -v) in both modes. The three
+// per-vertex buffers always hold exactly one entry per vertex, in vertex
+// order:
 // - a vertex that fails its validity test keeps its number with the position
 //   (0, 0, 0), and every triangle that uses it is left out. Validity is judged
 //   on the mesh's own coordinates, before scaling, and for a finite scale
@@ -84,10 +83,31 @@ inline constexpr float kIdentityTransform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1
 bool ConvertMesh(const ON_Mesh& mesh, const common::RendererFrame& frame, common::MeshAxes axes,
                  MeshBuffers& buffers);
 
+// What the host's quad split (ConvertQuadsToTriangles: every quad, along the
+// shorter diagonal) makes of one face.
+enum class QuadSplit : unsigned char {
+  kKept,     // not a valid quad, or both diagonals of no length: stays a quad
+  kDrop0,    // corners 0 and 1 (nearly) at one point: one triangle (1, 2, 3)
+  kDrop1,    // corners 1 and 2: one triangle (2, 3, 0)
+  kDrop2,    // corners 2 and 3: one triangle (3, 0, 1)
+  kDrop3,    // corners 3 and 0: one triangle (0, 1, 2)
+  kAlong02,  // triangles (0, 1, 2) in place and (0, 2, 3) appended
+  kAlong13,  // triangles (0, 1, 3) in place and (1, 2, 3) appended
+};
+
+// The split of a face of `mesh` that is a valid quad (four different vertex
+// numbers inside the vertex list), judged on the mesh's double-precision
+// vertices when it has them, as the host judges it.
+QuadSplit QuadSplitOf(const ON_Mesh& mesh, const ON_MeshFace& quad);
+
 // Whether the bridge, which takes every count as a 32-bit integer, can be
 // told the sizes of the buffers of a mesh of `vertices` vertices (positions
 // and normals hold three numbers each) and `indices` triangle indices.
 bool BridgeCountsFit(std::size_t vertices, std::size_t indices);
+
+// BridgeCountsFit, and when the counts do not fit, the console line "mesh too
+// large to send: V vertices, T triangles" (the mesh is then left out).
+bool CheckBridgeCounts(std::size_t vertices, std::size_t indices);
 
 // The name of mesh number n: its decimal text.
 std::wstring MeshName(std::uint32_t number);

@@ -4,19 +4,30 @@
 
 namespace model_export {
 
-bool ModelExporter::SendMesh(const ON_Mesh& mesh, common::MeshAxes axes,
+bool CheckBridgeCounts(std::size_t vertices, std::size_t indices) {
+  if (BridgeCountsFit(vertices, indices)) return true;
+  RhinoApp().Print(L"mesh too large to send: %llu vertices, %llu triangles\n",
+                   static_cast<unsigned long long>(vertices),
+                   static_cast<unsigned long long>(indices / 3));
+  return false;
+}
+
+std::vector<MeshJob> ModelExporter::MeshJobs(const ON_ClassArray<CRhinoObjRef>& refs,
+                                             common::MeshAxes axes) {
+  std::vector<MeshJob> jobs;
+  jobs.reserve(static_cast<std::size_t>(refs.Count()));
+  for (const CRhinoObjRef& ref : common::Items(refs))
+    if (Converts(ref)) jobs.push_back({ref.Mesh(), axes});
+  return jobs;
+}
+
+bool ModelExporter::SendMesh(const ConvertedMesh& converted, common::MeshAxes axes,
                              const ON_wString& materialKey) {
-  MeshBuffers& buffers = m_mesh_buffers;
-  if (!ConvertMesh(mesh, m_frame, axes, buffers)) return false;
+  if (!converted.sendable) return false;
+  const MeshBuffers& buffers = converted.buffers;
   // Counts that wrap would hand the renderer a wrong size for its copy; such
   // a mesh is left out, as one with nothing to send is, and said so.
-  const std::size_t vertices = buffers.positions.size() / 3;
-  if (!BridgeCountsFit(vertices, buffers.indices.size())) {
-    RhinoApp().Print(L"mesh too large to send: %llu vertices, %llu triangles\n",
-                     static_cast<unsigned long long>(vertices),
-                     static_cast<unsigned long long>(buffers.indices.size() / 3));
-    return false;
-  }
+  if (!CheckBridgeCounts(buffers.positions.size() / 3, buffers.indices.size())) return false;
 
   // The number is spent once the mesh goes out, whether or not the bridge
   // has the exports to take it.

@@ -31,7 +31,7 @@ void ModelExporter::FinishSend() {
   m_last_canceled = m_canceled;
   if (m_canceled) {
     m_bridge.DisConnect();
-    m_mesh_buffers.Release();
+    m_converter.Release();
     m_incomplete = true;
     common::PrintConsole("Send cancelled: the renderer keeps what it was last sent\n");
     return;
@@ -44,7 +44,7 @@ void ModelExporter::FinishSend() {
   else
     m_bridge.StartSend(m_model);
   m_bridge.DisConnect();
-  m_mesh_buffers.Release();
+  m_converter.Release();
 }
 
 void ModelExporter::WithdrawElement(const ON_UUID& id) {

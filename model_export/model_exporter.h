@@ -11,6 +11,7 @@
 #include "common/renderer_frame.h"
 #include "model_export/change_set.h"
 #include "model_export/mesh_buffers.h"
+#include "model_export/mesh_pipeline.h"
 
 namespace model_export {
 
@@ -84,18 +85,24 @@ class ModelExporter {
   // Every object a send shows; then those given, in their order.
   void SendObjectElements(const CRhinoDoc& doc);
   void SendObjectElements(const CRhinoDoc& doc, const ON_SimpleArray<const CRhinoObject*>& objects);
-  void SendObjectRefElement(const CRhinoObjRef& ref);
+  void SendObjectRefElement(const CRhinoObjRef& ref, ConversionRun& meshes);
   void SendBlockDefinitions(const CRhinoDoc& doc);
   void SendBlockDefinition(const ON_SimpleArray<const CRhinoInstanceObject*>& references,
                            const CRhinoInstanceDefinition& definition);
   void WithdrawElement(const ON_UUID& id);
 
   // --- Meshes ---
-  // Converts and sends one render mesh under the next mesh name. In renderer
+  // The render meshes among `refs` that the send loops convert and send (a
+  // mesh and its object), in order, as the jobs of a ConversionRun.
+  static bool Converts(const CRhinoObjRef& ref) { return ref.Mesh() && ref.Object(); }
+  static std::vector<MeshJob> MeshJobs(const ON_ClassArray<CRhinoObjRef>& refs,
+                                       common::MeshAxes axes);
+  // Sends one converted render mesh under the next mesh name. In renderer
   // axes it is placed at once, by the identity, wearing materialKey; in model
   // axes it waits for its block's placements. False when the mesh had no
-  // triangles.
-  bool SendMesh(const ON_Mesh& mesh, common::MeshAxes axes, const ON_wString& materialKey);
+  // triangles, or too many for the bridge's counts (said on the console).
+  bool SendMesh(const ConvertedMesh& converted, common::MeshAxes axes,
+                const ON_wString& materialKey);
 
   const bridge::Bridge& m_bridge;
   std::uint32_t m_mesh_counter = 0;
@@ -106,9 +113,10 @@ class ModelExporter {
   bool m_canceled = false;
   bool m_last_canceled = false;
   bool m_incomplete = false;
-  // The buffers of the mesh being sent, reused from mesh to mesh within a
-  // send and given back when the send ends.
-  MeshBuffers m_mesh_buffers;
+  // The workers that convert meshes ahead of the bridge calls, and their
+  // buffers, reused from mesh to mesh within a send and given back (the
+  // workers ended) when the send ends.
+  MeshConverter m_converter;
 };
 
 }  // namespace model_export

@@ -47,13 +47,13 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
     for (CRhinoObject* sub : Items(subObjects)) parts.Append(sub);
     ON_ClassArray<CRhinoObjRef> refs;
     RhinoGetRenderMeshes(parts, refs, true, false);
+    ConversionRun meshes(m_converter, m_frame, MeshJobs(refs, MeshAxes::kRenderer));
     for (const CRhinoObjRef& ref : Items(refs)) {
-      const ON_Mesh* mesh = ref.Mesh();
-      if (!mesh || !ref.Object()) continue;
+      if (!Converts(ref)) continue;
       const ON_Material& material = ref.Object()->ObjectMaterial();
       const ON_wString key =
           material.Name().IsEmpty() ? ON_wString() : material::MaterialKey(material);
-      SendMesh(*mesh, MeshAxes::kRenderer, key);
+      SendMesh(meshes.Next(), MeshAxes::kRenderer, key);
     }
     m_bridge.EndElement();
     for (CRhinoObject* sub : Items(subObjects)) delete sub;
@@ -65,19 +65,21 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
   RhinoGetRenderMeshes(deferred, refs, true, false);
   // The list has served; its memory goes back before the meshes are converted.
   deferred = ON_SimpleArray<const CRhinoObject*>();
+  // Workers convert the meshes a step ahead; this loop takes them in order.
+  ConversionRun meshes(m_converter, m_frame, MeshJobs(refs, MeshAxes::kRenderer));
   for (const CRhinoObjRef& ref : Items(refs)) {
     if (CancelRequested()) return;
-    SendObjectRefElement(ref);
+    SendObjectRefElement(ref, meshes);
     progress.Step();
   }
 }
 
-void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref) {
+void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref, ConversionRun& meshes) {
   const CRhinoObject* object = ref.Object();
   if (!object) return;
   const ON_wString key = material::MaterialKey(WornMaterial(*object));
   m_bridge.BeginElement(m_model, bridge::Text(common::UuidToText(object->Id())));
-  if (const ON_Mesh* mesh = ref.Mesh()) SendMesh(*mesh, MeshAxes::kRenderer, key);
+  if (Converts(ref)) SendMesh(meshes.Next(), MeshAxes::kRenderer, key);
   m_bridge.EndElement();
 }
 

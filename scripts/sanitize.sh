@@ -2,8 +2,8 @@
 # Runs the test suite under the sanitizers, each from its preset of CMakePresets.json:
 # - asan: the whole suite under AddressSanitizer with UndefinedBehaviorSanitizer (build-asan/);
 # - tsan: the test programs that run threads under ThreadSanitizer (build-tsan/): the
-#   integration tests, the services tests, the bridge stand-in tests, the view-sync tests
-#   and the link stress test.
+#   integration tests, the services tests, the bridge stand-in tests, the view-sync tests,
+#   the link stress test and the whole sends of the model export (conversion workers).
 # Both are built at -O1 with line tables only (-g1): enough for every report's stack, at a
 # quarter of the compile time of -O2 -g.
 # Every sanitized process (the host and its plug-in included) writes its reports into

@@ -286,7 +286,12 @@ class ModelReader {
     switch (CachedRenderMeshes(geometry, &meshes)) {
       case RenderMeshKind::kMesh: {
         auto object = std::make_unique<CRhinoMeshObject>();
-        object->m_mesh = *ON_Mesh::Cast(&geometry);
+        const ON_Mesh& read = *ON_Mesh::Cast(&geometry);
+        object->m_mesh = read;
+        // The model is read only to be turned into the document and dropped:
+        // each mesh gives its memory back once copied, so that the host does
+        // not hold every mesh of the file twice until then.
+        const_cast<ON_Mesh&>(read).Destroy();
         return object;
       }
       case RenderMeshKind::kCached: break;

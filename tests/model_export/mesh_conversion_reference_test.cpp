@@ -1,11 +1,10 @@
 // The mesh conversion against the conversion written plainly: the whole mesh
-// copied and split by the host, then every entry appended in turn and the
-// positions scaled. Random meshes of every size, with invalid vertices and
-// normals, short normal and texture coordinate lists, quads among triangles
-// and vertex numbers outside the list; large ones take the conversion's
-// vector, run-at-a-time and written-around-the-cache paths, and one set of
-// buffers serves meshes of changing sizes, as in a send. Buffers must agree
-// bit for bit.
+// copied and split by the host's own ON_Mesh::ConvertQuadsToTriangles, then
+// every entry appended in turn and the positions scaled. Random meshes of every size, with invalid
+// vertices and normals, short normal and texture coordinate lists, quads among triangles and vertex
+// numbers outside the list; large ones take the conversion's vector, run-at-a-time and
+// written-around-the-cache paths, and one set of buffers serves meshes of changing sizes, as in a
+// send. Buffers must agree bit for bit.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -192,7 +191,90 @@ TEST(MeshConversionReference, LargeMeshesOfChangingSizesMatchBitForBit) {
   }
   buffers.Release();
   EXPECT_EQ(buffers.positions.capacity(), 0u);
-  EXPECT_EQ(buffers.triangulated.m_V.Capacity(), 0);
+  EXPECT_EQ(buffers.indices.capacity(), 0u);
+}
+
+// Quads of every kind the host's split tells apart: corners on a small
+// lattice (equal diagonals, corners at one point, bow ties), corners a hair
+// from another corner on either side of the degenerate-edge bound, the
+// same numbers again, numbers outside the list, unset and non-finite
+// corners; half the meshes with double-precision vertices that differ from
+// the single-precision ones in the last places.
+ON_Mesh QuadKindsMesh(std::mt19937& random, int vertices, int faces) {
+  std::uniform_int_distribution<int> lattice(0, 2), kind(0, 9), pick(0, vertices - 1);
+  std::uniform_real_distribution<double> share(0.0, 1.0), coordinate(-50.0, 50.0);
+  const double kHair[] = {0.0, 1e-12, 1e-10, ON_ZERO_TOLERANCE, 2.4e-10, 1e-9, 1e-7, 1e-6};
+  std::uniform_int_distribution<int> hair(0, 7);
+  const double unit = std::ldexp(1.0, std::uniform_int_distribution<int>(-3, 10)(random));
+  ON_Mesh mesh;
+  std::vector<ON_3dPoint> exact;
+  for (int i = 0; i < vertices; ++i) {
+    ON_3dPoint p(unit * lattice(random), unit * lattice(random), unit * lattice(random));
+    const int k = kind(random);
+    if (k == 7) p = ON_3dPoint(coordinate(random), coordinate(random), coordinate(random));
+    if (k == 8 && i > 0) {
+      p = exact[static_cast<size_t>(pick(random)) % exact.size()];
+      p.x += kHair[hair(random)] * (p.x == 0 ? 1.0 : std::fabs(p.x));
+    }
+    exact.push_back(p);
+    ON_3fPoint f(ON_3dPoint(p.x, p.y, p.z));
+    if (k == 9) {
+      const float kOdd[] = {ON_UNSET_FLOAT, std::numeric_limits<float>::quiet_NaN(),
+                            std::numeric_limits<float>::infinity(), 3e38f};
+      f.y = kOdd[lattice(random)];
+      exact.back().y = f.y == ON_UNSET_FLOAT ? ON_UNSET_VALUE : f.y;
+    }
+    mesh.m_V.Append(f);
+  }
+  if (share(random) < 0.5) {
+    for (const ON_3dPoint& p : exact) {
+      // A last-place difference from the float, in either direction.
+      const double nudge = share(random) < 0.5 ? 0.0 : (share(random) - 0.5) * 1e-7 * p.x;
+      mesh.m_dV.Append(ON_3dPoint(p.x + (std::isfinite(nudge) ? nudge : 0.0), p.y, p.z));
+    }
+  }
+  for (int f = 0; f < faces; ++f) {
+    int vi[4];
+    for (int& n : vi) n = share(random) < 0.02 ? vertices + 1 : pick(random);
+    if (share(random) < 0.05) vi[3] = vi[0];  // a repeated number: stays a quad
+    if (share(random) < 0.2 || vi[2] == vi[3])
+      model_export_test::AppendTriangle(mesh, vi[0], vi[1], vi[2]);
+    else
+      model_export_test::AppendQuad(mesh, vi[0], vi[1], vi[2], vi[3]);
+  }
+  return mesh;
+}
+
+TEST(MeshConversionReference, QuadSplitIsTheHostsOwnInEveryUnitSystem) {
+  std::mt19937 random(31);
+  MeshBuffers buffers;
+  int split[7] = {};
+  int round = 0;
+  for (unsigned u = 0; u <= 255; ++u) {
+    const ON::LengthUnitSystem units = ON::LengthUnitSystemFromUnsigned(u);
+    if (static_cast<unsigned>(units) != u) continue;
+    CRhinoDoc doc;
+    doc.SetModelUnits(ON_UnitSystem(units));
+    const common::RendererFrame frame(&doc);
+    for (int i = 0; i < 40; ++i, ++round) {
+      // Small meshes, and one in each unit system large enough for the
+      // passes written around the cache.
+      const bool large = i == 0;
+      const ON_Mesh mesh = QuadKindsMesh(random, large ? 3000 : 12, large ? 200000 : 16);
+      for (int fi = 0; fi < mesh.m_F.Count(); ++fi)
+        if (mesh.m_F[fi].IsValid(mesh.m_V.Count()) && mesh.m_F[fi].IsQuad())
+          ++split[static_cast<int>(model_export::QuadSplitOf(mesh, mesh.m_F[fi]))];
+      const bool exchange = round % 2 == 0;
+      SCOPED_TRACE(::testing::Message() << "units " << u << ", round " << round);
+      const Plain expected = PlainConversion(mesh, frame.Scale(), exchange);
+      ASSERT_EQ(model_export::ConvertMesh(mesh, frame, AxesOf(exchange), buffers),
+                !expected.indices.empty());
+      if (!expected.indices.empty()) ExpectSame(expected, buffers, "ConvertMesh");
+      if (HasFailure()) return;
+    }
+  }
+  // Every outcome of the host's split came up, each many times.
+  for (int kind = 0; kind < 7; ++kind) EXPECT_GT(split[kind], 20) << "split kind " << kind;
 }
 
 }  // namespace
