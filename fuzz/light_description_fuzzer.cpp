@@ -13,12 +13,16 @@
 #include <vector>
 
 #include "RhinoSdk.h"
-#include "export/element_id.h"
+#include "bridge/bridge.h"
+#include "common/element_id.h"
 #include "fuzz_support.h"
 #include "light/light_exporter.h"
 #include "platform/platform.h"
 
 namespace {
+
+using common::UuidToText;
+using common::WideText;
 
 constexpr ON::LengthUnitSystem kUnits[] = {
     ON::LengthUnitSystem::None,        ON::LengthUnitSystem::Microns,
@@ -102,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (Qualifies(added)) qualifying.push_back(&added);
   }
 
-  LightExporter exporter(nullptr);
+  const bridge::Bridge noBridge;  // Describe only: nothing is sent
+  light::LightExporter exporter(noBridge);
   const std::wstring description = exporter.Describe(doc);
   if (qualifying.empty()) {
     if (!description.empty()) orvex_fuzz::Fail("light description", "text without a light");

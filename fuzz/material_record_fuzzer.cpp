@@ -9,14 +9,16 @@
 #include <pugixml.hpp>
 #include <string>
 
+#include "common/sdk_text.h"
 #include "fuzz_support.h"
 #include "material/material_conversion.h"
 #include "material/texture_block.h"
 #include "platform/platform.h"
-#include "plugin/sdk_helpers.h"
 #include "standin/host/sdk_values.h"
 
 namespace {
+
+using common::WideText;
 
 using TextureType = ON_Texture::TYPE;
 
