@@ -57,7 +57,7 @@ class MeshConverter {
   // the mesh that brings its faces to kGroupFaces, or with its
   // kGroupMeshes-th mesh. A large mesh is a group of its own. Few faces keep
   // the buffers converted ahead small.
-  static constexpr std::size_t kGroupFaces = 2048;
+  static constexpr std::size_t kGroupFaces = 1024;
   static constexpr std::size_t kGroupMeshes = 64;
 
   // With the number of workers for this machine's cores, or as given (0:

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "common/element_id.h"
 #include "common/sdk_text.h"
 #include "material/material_key.h"
@@ -13,6 +15,11 @@ using common::MeshAxes;
 
 // Told on the host's status bar while objects go to the renderer.
 constexpr const wchar_t* kProgressLabel = L"Sending to Orvex Render";
+
+// Objects whose render meshes are fetched together. A reference costs a few
+// hundred bytes, held until its chunk is sent; a chunk costs its first group
+// of meshes, converted on the command thread before the workers take over.
+constexpr int kObjectsAFetch = 128;
 
 }  // namespace
 
@@ -60,17 +67,21 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
     progress.Step();
   }
 
-  ON_ClassArray<CRhinoObjRef> refs;
-  refs.Reserve(deferred.Count());  // one mesh per object, as a rule
-  RhinoGetRenderMeshes(deferred, refs, true, false);
-  // The list has served; its memory goes back before the meshes are converted.
-  deferred = ON_SimpleArray<const CRhinoObject*>();
-  // Workers convert the meshes a step ahead; this loop takes them in order.
-  ConversionRun meshes(m_converter, m_frame, MeshJobs(refs, MeshAxes::kRenderer));
-  for (const CRhinoObjRef& ref : Items(refs)) {
-    if (CancelRequested()) return;
-    SendObjectRefElement(ref, meshes);
-    progress.Step();
+  // The render meshes are fetched a chunk of objects at a time, so that the
+  // references held while they are converted and sent stay few.
+  for (int first = 0; first < deferred.Count(); first += kObjectsAFetch) {
+    const int count = std::min(kObjectsAFetch, deferred.Count() - first);
+    ON_SimpleArray<const CRhinoObject*> chunk(count);
+    chunk.Append(count, deferred.Array() + first);
+    ON_ClassArray<CRhinoObjRef> refs(count);  // one mesh per object, as a rule
+    RhinoGetRenderMeshes(chunk, refs, true, false);
+    // Workers convert the meshes a step ahead; this loop takes them in order.
+    ConversionRun meshes(m_converter, m_frame, MeshJobs(refs, MeshAxes::kRenderer));
+    for (const CRhinoObjRef& ref : Items(refs)) {
+      if (CancelRequested()) return;
+      SendObjectRefElement(ref, meshes);
+      progress.Step();
+    }
   }
 }
 

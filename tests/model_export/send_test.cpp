@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/element_id.h"
 #include "material/material_conversion.h"
 #include "model_export/model_exporter.h"
 #include "model_export/swatch.h"
@@ -507,6 +508,28 @@ TEST_F(FullSendTest, MeshNamesKeepCountingAcrossSends) {
   const std::vector<SentElement> elements = Elements(Calls());
   ASSERT_EQ(elements.size(), 8u);
   EXPECT_TRUE(elements[2].calls.empty());
+}
+
+TEST_F(FullSendTest, DocumentOrderHoldsAcrossTheFetchesOfALargeDocument) {
+  CRhinoDoc doc;  // more objects than one fetch of render meshes takes
+  SetUnits(doc, ON::LengthUnitSystem::Centimeters);
+  Names expected;
+  for (int i = 0; i < 300; ++i) {
+    if (i % 97 == 5) {
+      AddBrep(doc, NewUuid(), {});  // no render mesh: no element
+      continue;
+    }
+    const CRhinoObject& object = AddMeshObject(doc, TriangleAt({static_cast<float>(i), 0, 0}));
+    expected.push_back(Utf8(common::UuidToText(object.Id())));
+  }
+  ModelExporter exporter;
+  exporter.SendFullModel(&doc);
+  Names ids;
+  for (const SentElement& element : Elements(Calls())) ids.push_back(element.id);
+  EXPECT_EQ(Names(ids.begin() + 1, ids.end()), expected);  // after the materials element
+  // The last object's mesh is its own, the last number: first vertex x = 299 (renderer y).
+  EXPECT_EQ(MeshNames(Calls()).back(), std::to_string(expected.size() - 1));
+  EXPECT_EQ(Floats(Calls("AddMesh").back().at("positions")).at(1), 299.0f);
 }
 
 }  // namespace
