@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -500,6 +501,25 @@ std::vector<ON_Material> BuildMaterials(int count) {
     materials.push_back(std::move(material));
   }
   return materials;
+}
+
+void CopySourceArrays(const SentMesh& mesh, char*& out) {
+  std::memcpy(out, mesh.mesh->m_V.Array(), mesh.positionBytes);
+  out += mesh.positionBytes;
+  std::memcpy(out, mesh.mesh->m_N.Array(), mesh.normalBytes);
+  out += mesh.normalBytes;
+  std::memcpy(out, mesh.mesh->m_T.Array(), mesh.uvBytes);
+  out += mesh.uvBytes;
+  std::memcpy(out, mesh.mesh->m_F.Array(), mesh.indexBytes);
+  out += mesh.indexBytes;
+}
+
+void CopyPlacements(std::size_t count, char*& out) {
+  const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  for (std::size_t i = 0; i < count; ++i) {
+    std::memcpy(out, identity, sizeof identity);
+    out += sizeof identity;
+  }
 }
 
 }  // namespace bench

@@ -46,6 +46,11 @@ struct SentMesh {
   std::size_t Bytes() const { return positionBytes + normalBytes + uvBytes + indexBytes; }
 };
 
+// The plain copy a send is measured against: a mesh's source arrays, or
+// `count` 16-float placements, copied to `out`, which is advanced past them.
+void CopySourceArrays(const SentMesh& mesh, char*& out);
+void CopyPlacements(std::size_t count, char*& out);
+
 struct LargeDocument {
   std::unique_ptr<CRhinoDoc> doc;
   // The meshes a full send converts, in no particular order: every mesh

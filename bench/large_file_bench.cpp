@@ -143,21 +143,8 @@ SentArrays SentArraysOf(const CRhinoDoc& doc) {
 
 void PlainCopy(const SentArrays& a) {
   char* out = a.target.get();
-  for (const bench::SentMesh& m : a.meshes) {
-    std::memcpy(out, m.mesh->m_V.Array(), m.positionBytes);
-    out += m.positionBytes;
-    std::memcpy(out, m.mesh->m_N.Array(), m.normalBytes);
-    out += m.normalBytes;
-    std::memcpy(out, m.mesh->m_T.Array(), m.uvBytes);
-    out += m.uvBytes;
-    std::memcpy(out, m.mesh->m_F.Array(), m.indexBytes);
-    out += m.indexBytes;
-  }
-  const float source[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  for (std::size_t i = 0; i < a.placements; ++i) {
-    std::memcpy(out, source, sizeof source);
-    out += sizeof source;
-  }
+  for (const bench::SentMesh& m : a.meshes) bench::CopySourceArrays(m, out);
+  bench::CopyPlacements(a.placements, out);
   benchmark::ClobberMemory();
 }
 

@@ -9,7 +9,7 @@
 // names, keys and records, under 1% of the bytes) are left out of the copy, so
 // the ratio errs on the send's side. Goals: the send at most 1.6 times the copy
 // (wall time, the conversion workers and the command thread on both cores),
-// the plug-in's own part (the send less the bridge stand-in's and the host's
+// the plug-in's own share (the send less the bridge stand-in's and the host's
 // shares) at most 1.2 times; the model update at most a full send. Peak
 // memory is measured apart, in orvex_bench_memory, whose counting of every
 // allocation would slow the send.
@@ -68,24 +68,10 @@ void PlainCopy(const Fixture& f, const std::vector<bool>* leftOut = nullptr,
                std::size_t placements = static_cast<std::size_t>(-1)) {
   char* out = f.copyTarget.get();
   const auto& meshes = f.document.sentMeshes;
-  for (std::size_t i = 0; i < meshes.size(); ++i) {
-    if (leftOut && (*leftOut)[i]) continue;
-    const bench::SentMesh& m = meshes[i];
-    std::memcpy(out, m.mesh->m_V.Array(), m.positionBytes);
-    out += m.positionBytes;
-    std::memcpy(out, m.mesh->m_N.Array(), m.normalBytes);
-    out += m.normalBytes;
-    std::memcpy(out, m.mesh->m_T.Array(), m.uvBytes);
-    out += m.uvBytes;
-    std::memcpy(out, m.mesh->m_F.Array(), m.indexBytes);
-    out += m.indexBytes;
-  }
+  for (std::size_t i = 0; i < meshes.size(); ++i)
+    if (!leftOut || !(*leftOut)[i]) bench::CopySourceArrays(meshes[i], out);
   if (placements == static_cast<std::size_t>(-1)) placements = f.document.placements;
-  const float source[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  for (std::size_t i = 0; i < placements; ++i) {
-    std::memcpy(out, source, sizeof source);
-    out += sizeof source;
-  }
+  bench::CopyPlacements(placements, out);
   benchmark::ClobberMemory();
 }
 
