@@ -4,6 +4,8 @@
 // host x, z unchanged) and every length in centimetres.
 #pragma once
 
+#include <cmath>
+
 #include "RhinoSdk.h"
 
 namespace common {
@@ -46,6 +48,11 @@ class RendererFrame {
 
   // Centimetres per model unit: every length sent is multiplied by it.
   double Scale() const { return m_scale; }
+  // Whether every length is sent as in `other`: the same scale, or both not a
+  // number (no units, before and now).
+  bool SameScaleAs(const RendererFrame& other) const {
+    return m_scale == other.m_scale || (std::isnan(m_scale) && std::isnan(other.m_scale));
+  }
   double Length(double modelLength) const { return modelLength * m_scale; }
 
   // A point of the model in centimetres, its axes as the host's.

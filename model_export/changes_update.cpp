@@ -92,32 +92,36 @@ void Widen(const CRhinoDoc& doc, ChangeSet& changes) {
 
 }  // namespace
 
+bool ModelExporter::UnitsChangedIn(const CRhinoDoc& doc) const {
+  return !common::RendererFrame(&doc).SameScaleAs(m_frame);
+}
+
 bool ModelExporter::HasWorkIn(const CRhinoDoc& doc, const ChangeSet& changes) const {
   if (!changes.objects.empty() || !changes.layers.empty() || !changes.definitions.empty() ||
       changes.materials)
     return true;
   // Other properties than the units reach nothing the renderer holds.
-  return changes.documentProperties && !(common::RendererFrame(&doc).Scale() == m_frame.Scale());
+  return changes.documentProperties && UnitsChangedIn(doc);
 }
 
 bool ModelExporter::IsLargeUpdate(const CRhinoDoc& doc, const ChangeSet& changed,
                                   std::size_t largest) const {
   // New units, or a model a cancelled send left short, send every element
   // again.
-  if (!(common::RendererFrame(&doc).Scale() == m_frame.Scale()) || m_incomplete) return true;
+  if (UnitsChangedIn(doc) || m_incomplete) return true;
   ChangeSet changes = changed;
   Widen(doc, changes);
   return changes.objects.size() + changes.definitions.size() > largest;
 }
 
 bool ModelExporter::SendChanges(const CRhinoDoc& doc, const ChangeSet& changed) {
-  const double lastScale = m_frame.Scale();
+  const common::RendererFrame last = m_frame;
   BeginSend(&doc);
   if (!CheckModelToUpdate()) return false;
   if (!m_bridge.HasConnected()) return false;
   // New units change every length the model holds, and a cancelled send left
   // the model short: everything goes again.
-  if (!(m_frame.Scale() == lastScale) || m_incomplete) {
+  if (!m_frame.SameScaleAs(last) || m_incomplete) {
     SendEverythingAgain(&doc);
     FinishSend();
     return true;

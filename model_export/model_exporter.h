@@ -69,6 +69,8 @@ class ModelExporter {
   BridgeModel Model() const { return m_model; }
 
  private:
+  // Whether the document's units scale lengths otherwise than the last send.
+  bool UnitsChangedIn(const CRhinoDoc& doc) const;
   // Every send starts here: the document's renderer frame, worked out once.
   void BeginSend(const CRhinoDoc* doc);
   // The model update's elements: the materials element, the withdrawal of

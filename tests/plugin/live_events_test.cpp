@@ -224,6 +224,16 @@ TEST_F(LiveEvents, FaultsAndTimingHaveTheirOutcome) {
   EXPECT_EQ(Calls("StartSend").size(), 1u);
   EXPECT_EQ(Calls("AddMaterial").size(), 1u);  // the materials element again
   EXPECT_EQ(Calls("AddMesh").size(), 2u);      // its swatch and the slab
+
+  // Without units every length is not a number, before an edit and after it:
+  // the edit sends its own element only.
+  doc->SetModelUnits(ON_UnitSystem(ON::LengthUnitSystem::Unset));
+  rhino_standin::RaiseEvent([&](CRhinoEventWatcher& w) { w.OnDocumentPropertiesChanged(*doc); });
+  Idle(400);
+  from = TheProcess().log.Size();
+  Edit("slab", 400);
+  EXPECT_EQ(Calls("BeginElement").size(), 1u);
+  EXPECT_TRUE(Calls("AddMaterial").empty());
 }
 
 }  // namespace
