@@ -5,7 +5,9 @@
 //
 // warm: the conversion reuses its buffers from the previous mesh, as the
 // exporter does from mesh to mesh, and the copy writes into arrays that are
-// already in memory; goals 1.5 times the copy with quads, 1.0 with triangles.
+// already in memory; goals 1.5 times the copy with quads, 1.0 with triangles,
+// for the conversion on the threads a send gives one large mesh (the copy runs
+// on one). The conversion on one thread is shown beside it.
 // cold: both write into freshly allocated arrays.
 #include <benchmark/benchmark.h>
 
@@ -13,20 +15,30 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "bench/bench_document.h"
 #include "common/renderer_frame.h"
 #include "model_export/mesh_buffers.h"
+#include "model_export/mesh_pipeline.h"
 
 namespace {
 
 using model_export::MeshBuffers;
 
-// An object's mesh, as a send converts it.
-bool ConvertMesh(const ON_Mesh& mesh, double scale, MeshBuffers& buffers) {
+// The threads a send converts one large mesh on, on this machine.
+unsigned SendThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return model_export::MeshConverter::ThreadsPerMesh(
+      cores, model_export::MeshConverter::WorkersFor(cores));
+}
+
+// An object's mesh, as a send converts it: on one thread, or on as many as a
+// send gives one large mesh.
+bool ConvertMesh(const ON_Mesh& mesh, double scale, MeshBuffers& buffers, bool allThreads) {
   return model_export::ConvertMesh(mesh, common::RendererFrame(scale), common::MeshAxes::kRenderer,
-                                   buffers);
+                                   buffers, allThreads ? SendThreads() : 1);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -68,18 +80,21 @@ constexpr double kQuadGoal = 1.5;
 constexpr double kTriangleGoal = 1.0;
 
 void ReportRatio(benchmark::State& state, double copySeconds, double convertSeconds, bool quads,
-                 const InputArrays& input, const MeshBuffers& buffers) {
+                 bool allThreads, const InputArrays& input, const MeshBuffers& buffers) {
   const double n = static_cast<double>(state.iterations());
   state.counters["copy_ms"] = 1e3 * copySeconds / n;
   state.counters["convert_ms"] = 1e3 * convertSeconds / n;
   state.counters["ratio"] = convertSeconds / copySeconds;
-  state.counters["goal_ratio"] = quads ? kQuadGoal : kTriangleGoal;
+  // The goals are the send's: its threads on the one mesh.
+  if (allThreads) state.counters["goal_ratio"] = quads ? kQuadGoal : kTriangleGoal;
+  state.counters["threads"] = allThreads ? SendThreads() : 1;
   state.counters["copy_GBps"] = static_cast<double>(input.Total()) * n / copySeconds / 1e9;
   state.counters["triangles"] = static_cast<double>(buffers.indices.size() / 3);
 }
 
 void BM_MeshConversionWarm(benchmark::State& state) {
   const bool quads = state.range(0) != 0;
+  const bool allThreads = state.range(1) != 0;
   const ON_Mesh& mesh = InputMesh(quads);
   const InputArrays input = ArraysOf(mesh);
   std::vector<std::unique_ptr<char[]>> outputs;
@@ -88,14 +103,14 @@ void BM_MeshConversionWarm(benchmark::State& state) {
     std::memset(outputs.back().get(), 1, bytes);
   }
   MeshBuffers buffers;
-  ConvertMesh(mesh, kScale, buffers);  // buffers sized as by an earlier mesh
+  ConvertMesh(mesh, kScale, buffers, allThreads);  // buffers sized as by an earlier mesh
   double copySeconds = 0, convertSeconds = 0;
   for (auto _ : state) {
     const auto t0 = Clock::now();
     for (int i = 0; i < 4; ++i) std::memcpy(outputs[i].get(), input.data[i], input.bytes[i]);
     benchmark::ClobberMemory();
     const auto t1 = Clock::now();
-    const bool sent = ConvertMesh(mesh, kScale, buffers);
+    const bool sent = ConvertMesh(mesh, kScale, buffers, allThreads);
     benchmark::DoNotOptimize(sent);
     benchmark::ClobberMemory();
     const auto t2 = Clock::now();
@@ -103,7 +118,7 @@ void BM_MeshConversionWarm(benchmark::State& state) {
     convertSeconds += Seconds(t2 - t1);
     state.SetIterationTime(Seconds(t2 - t1));
   }
-  ReportRatio(state, copySeconds, convertSeconds, quads, input, buffers);
+  ReportRatio(state, copySeconds, convertSeconds, quads, allThreads, input, buffers);
 }
 
 void BM_MeshConversionCold(benchmark::State& state) {
@@ -125,7 +140,7 @@ void BM_MeshConversionCold(benchmark::State& state) {
     const auto t1 = Clock::now();
     {
       MeshBuffers buffers;
-      const bool sent = ConvertMesh(mesh, kScale, buffers);
+      const bool sent = ConvertMesh(mesh, kScale, buffers, true);
       benchmark::DoNotOptimize(sent);
       benchmark::ClobberMemory();
       triangles = buffers.indices.size() / 3;
@@ -144,11 +159,14 @@ void BM_MeshConversionCold(benchmark::State& state) {
 
 }  // namespace
 
-// Argument: 0 all triangles, 1 all quads.
+// Arguments: 0 all triangles, 1 all quads; on one thread (0) or on the
+// threads a send gives one large mesh (1), whose figures have the goals.
 BENCHMARK(BM_MeshConversionWarm)
-    ->ArgName("quads")
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"quads", "send_threads"})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({0, 0})
+    ->Args({1, 0})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->MinTime(1.0);

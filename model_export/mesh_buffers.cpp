@@ -8,6 +8,8 @@
 #include <limits>
 #include <type_traits>
 
+#include "model_export/parallel_parts.h"
+
 #if defined(__SSE2__) || defined(_M_X64)
 #define ORVEX_MESH_SSE2 1
 #include <emmintrin.h>
@@ -441,47 +443,45 @@ void DropTrianglesOfInvalidVertices(const ON_3fPoint* vertices, std::size_t coun
   buffers.indices.resize(static_cast<std::size_t>(out - buffers.indices.data()));
 }
 
-// The three per-vertex buffers, sized already. Returns the number of invalid
-// vertices.
+// The entries [begin, end) of the three per-vertex buffers, sized already;
+// `begin` is a multiple of kVertexAlignment, so that each buffer's part starts
+// at a 16-byte boundary as the streaming stores need (the buffers from the
+// allocator start at one). Returns the number of invalid vertices among them.
+constexpr std::size_t kVertexAlignment = 4;
+
 template <bool kStream>
-std::size_t WriteVertexBuffersOf(const ON_Mesh& mesh, double scale, MeshAxes axes,
-                                 MeshBuffers& buffers) {
-  const std::size_t count = Size(mesh.m_V);
-  const std::size_t normals = Size(mesh.m_N);
+std::size_t WriteVertexRange(const ON_Mesh& mesh, std::size_t begin, std::size_t end, double scale,
+                             MeshAxes axes, MeshBuffers& buffers) {
+  const std::size_t count = end - begin;
+  const auto after = [begin](std::size_t given) { return given > begin ? given - begin : 0; };
+  const ON_3fVector* normals = mesh.m_N.Array() + std::min(Size(mesh.m_N), begin);
+  const ON_2fPoint* uvs = mesh.m_T.Array() + std::min(Size(mesh.m_T), begin);
+  const ON_3fPoint* vertices = mesh.m_V.Array() + begin;
+  float* const normalsOut = buffers.normals.data() + 3 * begin;
+  float* const positionsOut = buffers.positions.data() + 3 * begin;
   const bool renderer = axes == MeshAxes::kRenderer;
   if (renderer)
-    WriteNormals<MeshAxes::kRenderer, kStream>(mesh.m_N.Array(), normals, count,
-                                               buffers.normals.data());
+    WriteNormals<MeshAxes::kRenderer, kStream>(normals, after(Size(mesh.m_N)), count, normalsOut);
   else
-    WriteNormals<MeshAxes::kModel, kStream>(mesh.m_N.Array(), normals, count,
-                                            buffers.normals.data());
-  WriteUvs<kStream>(mesh.m_T.Array(), Size(mesh.m_T), count, buffers.uvs.data());
-  float* const positions = buffers.positions.data();
-  return renderer
-             ? WritePositions<MeshAxes::kRenderer, kStream>(mesh.m_V.Array(), count, scale,
-                                                            positions)
-             : WritePositions<MeshAxes::kModel, kStream>(mesh.m_V.Array(), count, scale, positions);
+    WriteNormals<MeshAxes::kModel, kStream>(normals, after(Size(mesh.m_N)), count, normalsOut);
+  WriteUvs<kStream>(uvs, after(Size(mesh.m_T)), count, buffers.uvs.data() + 2 * begin);
+  const std::size_t invalid =
+      renderer ? WritePositions<MeshAxes::kRenderer, kStream>(vertices, count, scale, positionsOut)
+               : WritePositions<MeshAxes::kModel, kStream>(vertices, count, scale, positionsOut);
+  if (kStream) EndStreaming();
+  return invalid;
 }
 
-// The three per-vertex buffers, one entry per vertex of the mesh. Returns the
-// number of invalid vertices, whose triangles are still to be left out.
-std::size_t WriteVertexBuffers(const ON_Mesh& mesh, double scale, MeshAxes axes,
-                               MeshBuffers& buffers) {
-  const std::size_t count = Size(mesh.m_V);
+// Sizes the three per-vertex buffers to one entry per vertex of the mesh, and
+// tells whether they are written around the cache.
+bool SizeVertexBuffers(std::size_t count, MeshBuffers& buffers) {
   buffers.positions.clear();
   buffers.positions.resize(3 * count);
   buffers.normals.clear();
   buffers.normals.resize(3 * count);
   buffers.uvs.clear();
   buffers.uvs.resize(2 * count);
-
-  // Buffers from the allocator start at a 16-byte boundary, which the
-  // streaming stores need.
-  const bool stream = Streams(3 * count * sizeof(float));
-  const std::size_t invalid = stream ? WriteVertexBuffersOf<true>(mesh, scale, axes, buffers)
-                                     : WriteVertexBuffersOf<false>(mesh, scale, axes, buffers);
-  if (stream) EndStreaming();
-  return invalid;
+  return Streams(3 * count * sizeof(float));
 }
 
 // --- The quad split ---
@@ -833,47 +833,123 @@ void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* v
   seconds.Flush();
 }
 
-// The triangles of a mesh with quads, from its first quad on (the triangles
-// before it are written already), in the host's order: room for every face
-// to be a quad, the first triangles from the front, the second ones from the
-// middle on, moved down to follow the first ones when fewer were written.
-template <bool kStream>
-void SplitQuads(const ON_Mesh& mesh, std::size_t firstQuad, IndexBuffer& indices) {
-  const std::size_t rest = Size(mesh.m_F) - firstQuad;
+// The room the triangles of the faces from the first quad on are written
+// into, from the end of the triangles before it: room for every face to be a
+// quad, the first triangles from the front, the second ones from the middle.
+// Faces [begin, end) write their share from front + 3 begin and from
+// middle + 3 begin.
+struct SplitRoom {
+  const ON_MeshFace* faces = nullptr;
+  std::size_t count = 0;
+  int* front = nullptr;
+  int* middle = nullptr;
+  bool stream = false;
+};
+
+// Where a part's first and second triangles end.
+struct SplitEnds {
+  int* firsts = nullptr;
+  int* seconds = nullptr;
+};
+
+SplitRoom MakeSplitRoom(const ON_Mesh& mesh, std::size_t firstQuad, IndexBuffer& indices) {
+  SplitRoom room;
+  room.count = Size(mesh.m_F) - firstQuad;
+  if (room.count == 0) return room;
   const std::size_t written = indices.size();
-  indices.resize(written + 6 * rest);
-  int* const front = indices.data() + written;
-  int* const middle = front + 3 * rest;
-  TriangleWriter<kStream> firsts(front), seconds(middle);
-  const ON_MeshFace* const faces = mesh.m_F.Array() + firstQuad;
+  indices.resize(written + 6 * room.count);
+  room.faces = mesh.m_F.Array() + firstQuad;
+  room.front = indices.data() + written;
+  room.middle = room.front + 3 * room.count;
+  room.stream = Streams(6 * room.count * sizeof(int));
+  return room;
+}
+
+// Splits the room's faces [begin, end) into their share of it, every face in
+// its place, a quad as its first triangle, its second one among the seconds.
+template <bool kStream>
+SplitEnds SplitFaceRange(const ON_Mesh& mesh, const SplitRoom& room, std::size_t begin,
+                         std::size_t end) {
+  TriangleWriter<kStream> firsts(room.front + 3 * begin), seconds(room.middle + 3 * begin);
   const unsigned limit = static_cast<unsigned>(mesh.m_V.Count());
   if (mesh.HasDoublePrecisionVertices())
-    WriteSplitFaces(faces, rest, mesh.m_dV.Array(), limit, firsts, seconds);
+    WriteSplitFaces(room.faces + begin, end - begin, mesh.m_dV.Array(), limit, firsts, seconds);
   else
-    WriteSplitFaces(faces, rest, mesh.m_V.Array(), limit, firsts, seconds);
+    WriteSplitFaces(room.faces + begin, end - begin, mesh.m_V.Array(), limit, firsts, seconds);
   if (kStream) EndStreaming();
-  const std::size_t secondCount = static_cast<std::size_t>(seconds.End() - middle);
-  if (firsts.End() != middle) std::memmove(firsts.End(), middle, secondCount * sizeof(int));
-  indices.resize(static_cast<std::size_t>(firsts.End() - indices.data()) + secondCount);
+  return {firsts.End(), seconds.End()};
+}
+
+// Moves every part's triangles down to follow those before them, in the
+// host's order: the first triangles of every part, then the second ones.
+// Returns their end. `begins` holds each part's first face, and one more
+// entry, the room's face count.
+int* GatherSplit(const SplitRoom& room, const std::size_t* begins, const SplitEnds* ends,
+                 std::size_t parts) {
+  int* to = room.front;
+  const auto follow = [&to](int* from, int* end) {
+    const std::size_t count = static_cast<std::size_t>(end - from);
+    if (to != from) std::memmove(to, from, count * sizeof(int));
+    to += count;
+  };
+  for (std::size_t k = 0; k < parts; ++k) follow(room.front + 3 * begins[k], ends[k].firsts);
+  for (std::size_t k = 0; k < parts; ++k) follow(room.middle + 3 * begins[k], ends[k].seconds);
+  return to;
+}
+
+// A mesh is shared out in parts of at least this many vertices and faces:
+// each part's thread then costs a small share of its work.
+constexpr std::size_t kPartSize = std::size_t{1} << 16;
+
+std::size_t PartsFor(unsigned threads, std::size_t vertices, std::size_t faces) {
+  const std::size_t bySize = std::max(vertices, faces) / kPartSize;
+  return std::clamp<std::size_t>(std::min<std::size_t>(threads, bySize), 1, kMaxParts);
+}
+
+// The first entry of part k of `count` in `parts` parts, a multiple of
+// `alignment`; part `parts` is the end.
+std::size_t PartBegin(std::size_t count, std::size_t parts, std::size_t k, std::size_t alignment) {
+  if (k == parts) return count;
+  return count / parts * k / alignment * alignment;
 }
 
 }  // namespace
 
 bool ConvertMesh(const ON_Mesh& mesh, const common::RendererFrame& frame, MeshAxes axes,
-                 MeshBuffers& buffers) {
+                 MeshBuffers& buffers, unsigned threads) {
   const double scale = frame.Scale();
   const std::size_t faceCount = Size(mesh.m_F);
   if (faceCount == 0) return false;
   const std::size_t walked =
       WriteTriangles(mesh.m_F.Array(), faceCount, mesh.m_V.Count(), true, buffers.indices);
-  const std::size_t invalid = WriteVertexBuffers(mesh, scale, axes, buffers);
-  if (walked < faceCount) {
-    if (Streams(6 * (faceCount - walked) * sizeof(int)))
-      SplitQuads<true>(mesh, walked, buffers.indices);
-    else
-      SplitQuads<false>(mesh, walked, buffers.indices);
+  const std::size_t vertexCount = Size(mesh.m_V);
+  const bool streamVertices = SizeVertexBuffers(vertexCount, buffers);
+  const SplitRoom room = MakeSplitRoom(mesh, walked, buffers.indices);
+
+  // Each part writes its own vertices and splits its own faces; no part
+  // allocates or throws, since every buffer is sized already.
+  const std::size_t parts = PartsFor(threads, vertexCount, room.count);
+  std::size_t faceBegins[kMaxParts + 1];
+  for (std::size_t k = 0; k <= parts; ++k) faceBegins[k] = PartBegin(room.count, parts, k, 1);
+  std::size_t invalid[kMaxParts] = {};
+  SplitEnds ends[kMaxParts];
+  RunParts(parts, [&](std::size_t k) noexcept {
+    const std::size_t begin = PartBegin(vertexCount, parts, k, kVertexAlignment);
+    const std::size_t end = PartBegin(vertexCount, parts, k + 1, kVertexAlignment);
+    invalid[k] = streamVertices ? WriteVertexRange<true>(mesh, begin, end, scale, axes, buffers)
+                                : WriteVertexRange<false>(mesh, begin, end, scale, axes, buffers);
+    if (room.count == 0) return;
+    ends[k] = room.stream ? SplitFaceRange<true>(mesh, room, faceBegins[k], faceBegins[k + 1])
+                          : SplitFaceRange<false>(mesh, room, faceBegins[k], faceBegins[k + 1]);
+  });
+  if (room.count > 0) {
+    int* const end = GatherSplit(room, faceBegins, ends, parts);
+    buffers.indices.resize(static_cast<std::size_t>(end - buffers.indices.data()));
   }
-  if (invalid > 0) DropTrianglesOfInvalidVertices(mesh.m_V.Array(), Size(mesh.m_V), scale, buffers);
+  std::size_t invalidCount = 0;
+  for (std::size_t k = 0; k < parts; ++k) invalidCount += invalid[k];
+  if (invalidCount > 0)
+    DropTrianglesOfInvalidVertices(mesh.m_V.Array(), vertexCount, scale, buffers);
   return !buffers.indices.empty();
 }
 

@@ -17,10 +17,20 @@ unsigned MeshConverter::WorkersFor(unsigned cores) {
   return cores <= 1 ? 0 : std::min(cores - 1, kMaxWorkers);
 }
 
-MeshConverter::MeshConverter() : MeshConverter(WorkersFor(std::thread::hardware_concurrency())) {}
+unsigned MeshConverter::ThreadsPerMesh(unsigned cores, unsigned workers) {
+  if (workers <= 1) return std::max(cores, 1u);
+  return (cores + workers - 1) / workers;
+}
 
-MeshConverter::MeshConverter(unsigned workers)
-    : m_worker_count(workers), m_slots(workers == 0 ? 1 : 2 * workers + 1) {}
+MeshConverter::MeshConverter()
+    : MeshConverter(WorkersFor(std::thread::hardware_concurrency()),
+                    ThreadsPerMesh(std::thread::hardware_concurrency(),
+                                   WorkersFor(std::thread::hardware_concurrency()))) {}
+
+MeshConverter::MeshConverter(unsigned workers, unsigned threadsPerMesh)
+    : m_worker_count(workers),
+      m_threads_per_mesh(threadsPerMesh),
+      m_slots(workers == 0 ? 1 : 2 * workers + 1) {}
 
 MeshConverter::~MeshConverter() { Release(); }
 
@@ -68,6 +78,7 @@ void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock) {
   m_next_job += count;
   const MeshJob* const jobs = m_jobs + slot.first;
   const common::RendererFrame frame = m_frame;
+  const unsigned threads = m_threads_per_mesh;
   // The slot is this group's alone until the command thread, having seen it
   // ready, releases it.
   lock.unlock();
@@ -77,7 +88,8 @@ void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock) {
   for (; done < count && !fault; ++done) {
     ConvertedMesh& converted = slot.converted[done];
     try {
-      converted.sendable = ConvertMesh(*jobs[done].mesh, frame, jobs[done].axes, converted.buffers);
+      converted.sendable =
+          ConvertMesh(*jobs[done].mesh, frame, jobs[done].axes, converted.buffers, threads);
     } catch (...) {
       fault = std::current_exception();
     }

@@ -50,6 +50,10 @@ class MeshConverter {
   // more busy.
   static constexpr unsigned kMaxWorkers = 3;
   static unsigned WorkersFor(unsigned cores);
+  // The threads each conversion of a large mesh may use (ConvertMesh): the
+  // machine's cores shared among the workers, rounded up, so that one large
+  // mesh, which a single worker takes up, still has every core.
+  static unsigned ThreadsPerMesh(unsigned cores, unsigned workers);
 
   // Meshes are handed over in groups of consecutive ones, so that the
   // threads meet once a group rather than once a mesh (a meeting costs about
@@ -60,10 +64,10 @@ class MeshConverter {
   static constexpr std::size_t kGroupFaces = 1024;
   static constexpr std::size_t kGroupMeshes = 64;
 
-  // With the number of workers for this machine's cores, or as given (0:
-  // every conversion on the command thread, when it is taken).
+  // With the workers and threads for this machine's cores, or as given
+  // (workers 0: every conversion on the command thread, when it is taken).
   MeshConverter();
-  explicit MeshConverter(unsigned workers);
+  explicit MeshConverter(unsigned workers, unsigned threadsPerMesh = 1);
   MeshConverter(const MeshConverter&) = delete;
   MeshConverter& operator=(const MeshConverter&) = delete;
   ~MeshConverter();
@@ -95,6 +99,7 @@ class MeshConverter {
   bool MayClaim() const { return m_next_job < m_count && m_claimed < m_released + m_slots.size(); }
 
   const unsigned m_worker_count;
+  const unsigned m_threads_per_mesh;
   std::vector<std::thread> m_workers;
   // Group g converts into slot g % count: one for the group the command
   // thread hands to the bridge, two for each worker to convert into, so that

@@ -2,7 +2,7 @@
 // copied and split by the host's own ON_Mesh::ConvertQuadsToTriangles, then
 // every entry appended in turn and the positions scaled. Random meshes of every size, with invalid
 // vertices and normals, short normal and texture coordinate lists, quads among triangles and vertex
-// numbers outside the list; large ones take the conversion's vector, run-at-a-time and
+// numbers outside the list; large ones take the conversion's vector, run-at-a-time, shared-out and
 // written-around-the-cache paths, and one set of buffers serves meshes of changing sizes, as in a
 // send. Buffers must agree bit for bit.
 #include <gtest/gtest.h>
@@ -185,9 +185,12 @@ TEST(MeshConversionReference, LargeMeshesOfChangingSizesMatchBitForBit) {
     const bool exchange = round % 2 == 1;
     SCOPED_TRACE(round++);
     const Plain expected = PlainConversion(mesh, scale, exchange);
-    ASSERT_TRUE(
-        model_export::ConvertMesh(mesh, common::RendererFrame(scale), AxesOf(exchange), buffers));
-    ExpectSame(expected, buffers, "ConvertMesh");
+    // On one thread, and shared out in parts of their own threads.
+    for (unsigned threads : {1u, 3u, 8u}) {
+      ASSERT_TRUE(model_export::ConvertMesh(mesh, common::RendererFrame(scale), AxesOf(exchange),
+                                            buffers, threads));
+      ExpectSame(expected, buffers, threads == 1 ? "one thread" : "parts");
+    }
   }
   buffers.Release();
   EXPECT_EQ(buffers.positions.capacity(), 0u);
@@ -267,7 +270,7 @@ TEST(MeshConversionReference, QuadSplitIsTheHostsOwnInEveryUnitSystem) {
       const bool exchange = round % 2 == 0;
       SCOPED_TRACE(::testing::Message() << "units " << u << ", round " << round);
       const Plain expected = PlainConversion(mesh, frame.Scale(), exchange);
-      ASSERT_EQ(model_export::ConvertMesh(mesh, frame, AxesOf(exchange), buffers),
+      ASSERT_EQ(model_export::ConvertMesh(mesh, frame, AxesOf(exchange), buffers, large ? 4 : 1),
                 !expected.indices.empty());
       if (!expected.indices.empty()) ExpectSame(expected, buffers, "ConvertMesh");
       if (HasFailure()) return;

@@ -1,6 +1,7 @@
 // The conversion pipeline against the conversion on the calling thread: many
 // meshes of every size, in groups and alone, through several runs of one
-// converter with workers, each taken in order with the same buffers.
+// converter with workers, the large ones shared out in parts on threads of
+// their own, each taken in order with the same buffers.
 #include "model_export/mesh_pipeline.h"
 
 #include <gtest/gtest.h>
@@ -50,9 +51,9 @@ TEST(MeshPipeline, EveryRunGivesEachConversionInOrder) {
   std::uniform_int_distribution<int> cells(0, 3000);
   std::vector<ON_Mesh> meshes;
   for (int i = 0; i < 300; ++i)
-    meshes.push_back(Strip(i % 50 == 7 ? 40000 : cells(random), i % 3 == 0));
+    meshes.push_back(Strip(i % 50 == 7 ? 150000 : cells(random), i % 3 == 0));
   const common::RendererFrame frame(2.54);
-  MeshConverter converter(2);
+  MeshConverter converter(2, 3);
   for (std::size_t first : {std::size_t{0}, std::size_t{120}, std::size_t{299}}) {
     std::vector<MeshJob> jobs;
     for (std::size_t i = first; i < meshes.size(); ++i)
@@ -79,6 +80,17 @@ TEST(MeshPipeline, EveryRunGivesEachConversionInOrder) {
               3u * static_cast<unsigned>(meshes[0].m_V.Count()));
   }
   converter.Release();
+}
+
+// A large mesh, which one worker takes up, still has every core.
+TEST(MeshPipeline, TheCoresAreSharedAmongTheWorkers) {
+  const struct {
+    unsigned cores, workers, threads;
+  } kRows[] = {{0, 0, 1}, {1, 0, 1}, {2, 1, 2}, {4, 3, 2}, {8, 3, 3}, {32, 3, 11}};
+  for (const auto& row : kRows) {
+    EXPECT_EQ(MeshConverter::WorkersFor(row.cores), row.workers) << row.cores;
+    EXPECT_EQ(MeshConverter::ThreadsPerMesh(row.cores, row.workers), row.threads) << row.cores;
+  }
 }
 
 }  // namespace
