@@ -131,6 +131,21 @@ std::size_t WriteTrianglesUnaligned(const ON_MeshFace* faces, std::size_t count,
   return i;
 }
 
+// Stores the first three numbers of each of four registers, in turn, as three
+// 16-byte stores: a0 a1 a2 b0 | b1 b2 c0 c1 | c2 d0 d1 d2. With kStream, `out`
+// lies at a 16-byte boundary and is written around the cache.
+template <bool kStream>
+inline void StoreFourTriangles(int* out, __m128i f0, __m128i f1, __m128i f2, __m128i f3) {
+  const __m128 a = _mm_castsi128_ps(f0), b = _mm_castsi128_ps(f1);
+  const __m128 c = _mm_castsi128_ps(f2), d = _mm_castsi128_ps(f3);
+  const __m128 a2b0 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 2, 2));
+  const __m128 c2d0 = _mm_shuffle_ps(c, d, _MM_SHUFFLE(0, 0, 2, 2));
+  float* const to = reinterpret_cast<float*>(out);
+  StoreFour<kStream>(to, _mm_shuffle_ps(a, a2b0, _MM_SHUFFLE(2, 0, 1, 0)));
+  StoreFour<kStream>(to + 4, _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 0, 2, 1)));
+  StoreFour<kStream>(to + 8, _mm_shuffle_ps(c2d0, d, _MM_SHUFFLE(2, 1, 2, 0)));
+}
+
 // Every lane set when a face is a triangle whose numbers all lie inside the
 // vertex list (a triangle repeats its third number in the fourth place).
 inline __m128i SendableTriangle(__m128i face, __m128i none, __m128i past) {
@@ -160,15 +175,7 @@ std::size_t WriteTrianglesPacked(const ON_MeshFace* faces, std::size_t count, un
           _mm_and_si128(SendableTriangle(f0, none, past), SendableTriangle(f1, none, past)),
           _mm_and_si128(SendableTriangle(f2, none, past), SendableTriangle(f3, none, past)));
       if (_mm_movemask_epi8(all) == 0xFFFF) {
-        // a0 a1 a2 b0 | b1 b2 c0 c1 | c2 d0 d1 d2
-        const __m128 a = _mm_castsi128_ps(f0), b = _mm_castsi128_ps(f1);
-        const __m128 c = _mm_castsi128_ps(f2), d = _mm_castsi128_ps(f3);
-        const __m128 a2b0 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 2, 2));
-        const __m128 c2d0 = _mm_shuffle_ps(c, d, _MM_SHUFFLE(0, 0, 2, 2));
-        float* const to = reinterpret_cast<float*>(out);
-        StoreFour<true>(to, _mm_shuffle_ps(a, a2b0, _MM_SHUFFLE(2, 0, 1, 0)));
-        StoreFour<true>(to + 4, _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 0, 2, 1)));
-        StoreFour<true>(to + 8, _mm_shuffle_ps(c2d0, d, _MM_SHUFFLE(2, 1, 2, 0)));
+        StoreFourTriangles<true>(out, f0, f1, f2, f3);
         out += 12;
         i += 4;
         continue;
@@ -668,9 +675,10 @@ inline bool FourValidQuads(const ON_MeshFace* faces, unsigned limit) {
 
 // SurelyAlong13 of four valid quads at once, a quad in each lane, none of
 // them using the last vertex (each corner is read as four floats): the quads
-// surely decided as bits of the answer, those split along 1-3 as bits of
-// `along13`.
-inline int SurelyAlong13OfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads, int& along13) {
+// surely decided as bits of the answer, those split along 1-3 as lanes of
+// `along13` with every bit set.
+inline int SurelyAlong13OfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads,
+                               __m128i& along13) {
   __m128 x[4], y[4], z[4];
   for (int k = 0; k < 4; ++k) {
     const __m128 p0 = _mm_loadu_ps(&vertices[quads[0].vi[k]].x);
@@ -698,8 +706,24 @@ inline int SurelyAlong13OfFour(const ON_3fPoint* vertices, const ON_MeshFace* qu
   const __m128 gap = _mm_and_ps(_mm_sub_ps(d02, d13), magnitude);
   sure = _mm_and_ps(sure,
                     _mm_cmpgt_ps(gap, _mm_mul_ps(_mm_set1_ps(kFloatApart), _mm_max_ps(d02, d13))));
-  along13 = _mm_movemask_ps(_mm_cmplt_ps(d13, d02));
+  along13 = _mm_castps_si128(_mm_cmplt_ps(d13, d02));
   return _mm_movemask_ps(sure);
+}
+
+// The lanes of `ifSet` where `mask` is set, of `ifClear` elsewhere.
+inline __m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
+  return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
+}
+
+// The two triangles of a valid quad, vertex numbers in the first three lanes:
+// along 0-2 (0, 1, 2) and (0, 2, 3), along 1-3 (0, 1, 3) and (1, 2, 3) where
+// `along13` is set.
+inline void SplitInLanes(const ON_MeshFace& quad, __m128i along13, __m128i& first,
+                         __m128i& second) {
+  const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quad.vi));
+  first = Select(along13, _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 1, 0)), f);
+  second = Select(along13, _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 2, 1)),
+                  _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 2, 0)));
 }
 #endif
 
@@ -754,6 +778,15 @@ class TriangleWriter {
     held_ += 3;
     if (held_ == kBlock) Flush();
   }
+#if ORVEX_MESH_SSE2
+  // Four triangles, one in the first three lanes of each register.
+  void PutFour(__m128i a, __m128i b, __m128i c, __m128i d) {
+    if (held_ + 12 > kBlock) Flush();
+    StoreFourTriangles<false>(block_ + held_, a, b, c, d);
+    held_ += 12;
+    if (held_ == kBlock) Flush();
+  }
+#endif
   void Flush() {
     CopyIndices<kStream>(to_, block_, held_);
     to_ += held_;
@@ -780,16 +813,19 @@ void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* v
 #if ORVEX_MESH_SSE2
     // Four quads at a time, when all four are valid and surely decided.
     if constexpr (std::is_same_v<Point, ON_3fPoint>) {
-      int along13 = 0;
+      __m128i along13;
       // Four valid quads whose numbers lie below the last vertex's.
       if (i + 4 <= count && limit > 1 && FourValidQuads(faces + i, limit - 1) &&
           SurelyAlong13OfFour(vertices, faces + i, along13) == 15) {
-        for (int q = 0; q < 4; ++q) {
-          const int* v = faces[i + q].vi;
-          const bool thirteen = (along13 >> q) & 1;
-          firsts.Put(v[0], v[1], thirteen ? v[3] : v[2]);
-          seconds.Put(thirteen ? v[1] : v[0], v[2], v[3]);
-        }
+        __m128i first[4], second[4];
+        const __m128i low = _mm_unpacklo_epi32(along13, along13);
+        const __m128i high = _mm_unpackhi_epi32(along13, along13);
+        SplitInLanes(faces[i], _mm_unpacklo_epi64(low, low), first[0], second[0]);
+        SplitInLanes(faces[i + 1], _mm_unpackhi_epi64(low, low), first[1], second[1]);
+        SplitInLanes(faces[i + 2], _mm_unpacklo_epi64(high, high), first[2], second[2]);
+        SplitInLanes(faces[i + 3], _mm_unpackhi_epi64(high, high), first[3], second[3]);
+        firsts.PutFour(first[0], first[1], first[2], first[3]);
+        seconds.PutFour(second[0], second[1], second[2], second[3]);
         i += 3;
         continue;
       }
