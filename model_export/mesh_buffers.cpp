@@ -674,11 +674,13 @@ inline bool FourValidQuads(const ON_MeshFace* faces, unsigned limit) {
 }
 
 // SurelyAlong13 of four valid quads at once, a quad in each lane, none of
-// them using the last vertex (each corner is read as four floats): the quads
-// surely decided as bits of the answer, those split along 1-3 as lanes of
-// `along13` with every bit set.
-inline int SurelyAlong13OfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads,
-                               __m128i& along13) {
+// them using the last vertex (each corner is read as four floats). The answer
+// has a bit set for each quad whose edges and diagonals are all surely longer
+// than the degenerate bound, which the host splits along a diagonal; among
+// them, `decided` has a bit set for each whose diagonals float squares surely
+// order, and `along13` for each of those split along 1-3.
+inline int AlongADiagonalOfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads, int& decided,
+                                int& along13) {
   __m128 x[4], y[4], z[4];
   for (int k = 0; k < 4; ++k) {
     const __m128 p0 = _mm_loadu_ps(&vertices[quads[0].vi[k]].x);
@@ -704,10 +706,35 @@ inline int SurelyAlong13OfFour(const ON_3fPoint* vertices, const ON_MeshFace* qu
       sure, _mm_and_ps(_mm_cmpgt_ps(squared(2, 3), bound), _mm_cmpgt_ps(squared(3, 0), bound)));
   const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
   const __m128 gap = _mm_and_ps(_mm_sub_ps(d02, d13), magnitude);
-  sure = _mm_and_ps(sure,
-                    _mm_cmpgt_ps(gap, _mm_mul_ps(_mm_set1_ps(kFloatApart), _mm_max_ps(d02, d13))));
-  along13 = _mm_castps_si128(_mm_cmplt_ps(d13, d02));
+  decided = _mm_movemask_ps(
+      _mm_cmpgt_ps(gap, _mm_mul_ps(_mm_set1_ps(kFloatApart), _mm_max_ps(d02, d13))));
+  along13 = _mm_movemask_ps(_mm_cmplt_ps(d13, d02));
   return _mm_movemask_ps(sure);
+}
+
+// The diagonals of four quads split along one (AlongADiagonalOfFour), as bits
+// of quads split along 1-3: where float squares do not order them, as the
+// host's own lengths do (SplitOf). -1 should the host keep one of them whole
+// or drop a corner after all.
+int DiagonalsOfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads, int decided,
+                    int along13) {
+  for (int q = 0; q < 4; ++q) {
+    if ((decided >> q) & 1) continue;
+    const QuadSplit split = SplitOf(vertices, quads[q]);
+    if (split == QuadSplit::kAlong13)
+      along13 |= 1 << q;
+    else if (split == QuadSplit::kAlong02)
+      along13 &= ~(1 << q);
+    else
+      return -1;
+  }
+  return along13;
+}
+
+// Every lane of quad q set where bit q is.
+inline __m128i LanesOfBits(int bits) {
+  const __m128i each = _mm_setr_epi32(1, 2, 4, 8);
+  return _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(bits), each), each);
 }
 
 // The lanes of `ifSet` where `mask` is set, of `ifClear` elsewhere.
@@ -813,10 +840,15 @@ void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* v
 #if ORVEX_MESH_SSE2
     // Four quads at a time, when all four are valid and surely decided.
     if constexpr (std::is_same_v<Point, ON_3fPoint>) {
-      __m128i along13;
-      // Four valid quads whose numbers lie below the last vertex's.
+      int decided = 0, along13Bits = 0;
+      // Four valid quads whose numbers lie below the last vertex's, each
+      // split along a diagonal: float squares choose it, or for the few whose
+      // diagonals are nearly equal, the host's lengths.
       if (i + 4 <= count && limit > 1 && FourValidQuads(faces + i, limit - 1) &&
-          SurelyAlong13OfFour(vertices, faces + i, along13) == 15) {
+          AlongADiagonalOfFour(vertices, faces + i, decided, along13Bits) == 15 &&
+          (decided == 15 ||
+           (along13Bits = DiagonalsOfFour(vertices, faces + i, decided, along13Bits)) >= 0)) {
+        const __m128i along13 = LanesOfBits(along13Bits);
         __m128i first[4], second[4];
         const __m128i low = _mm_unpacklo_epi32(along13, along13);
         const __m128i high = _mm_unpackhi_epi32(along13, along13);
