@@ -39,6 +39,7 @@
 
 #include "bench/bench_document.h"
 #include "bench/bench_exporter.h"
+#include "bench/send_shares.h"
 #include "standin/host/model_file_reader.h"
 
 extern char** environ;
@@ -125,6 +126,7 @@ SentArrays SentArraysOf(const CRhinoDoc& doc) {
       const CRhinoObject* inside = table[i]->Object(j);
       if (inside->ObjectType() != ON::mesh_object) continue;
       a.meshes.push_back(SentMeshOf(static_cast<const CRhinoMeshObject*>(inside)->m_mesh));
+      a.meshes.back().axes = common::MeshAxes::kModel;
       ++definitionMeshes;
     }
   }
@@ -149,9 +151,12 @@ void PlainCopy(const SentArrays& a) {
 }
 
 // Full sends of `doc` against the plain copy of what the bridge receives.
+// The bridge stand-in's and the host's shares are timed apart, as in
+// BM_FullSend: `ratio_plug_in_part` is the send less them, over the copy.
 void TimeFullSends(benchmark::State& state, const CRhinoDoc& doc, const SentArrays& arrays) {
   bench::Exporter exporter;
-  double copySeconds = 0, sendSeconds = 0;
+  model_export::MeshBuffers buffers;
+  double copySeconds = 0, sendSeconds = 0, bridgeSeconds = 0, referenceSeconds = 0;
   for (auto _ : state) {
     const auto t0 = Clock::now();
     PlainCopy(arrays);
@@ -162,11 +167,18 @@ void TimeFullSends(benchmark::State& state, const CRhinoDoc& doc, const SentArra
     copySeconds += Seconds(t1 - t0);
     sendSeconds += Seconds(t2 - t1);
     state.SetIterationTime(Seconds(t2 - t1));
+    referenceSeconds += bench::ReferenceLookUpSeconds(doc);
+    bridgeSeconds +=
+        bench::BridgeSeconds(doc, arrays.meshes, arrays.placements, exporter.Bridge(), buffers);
   }
   const double n = static_cast<double>(state.iterations());
   state.counters["send_ms"] = 1e3 * sendSeconds / n;
   state.counters["copy_ms"] = 1e3 * copySeconds / n;
   state.counters["ratio"] = sendSeconds / copySeconds;
+  state.counters["bridge_ms"] = 1e3 * bridgeSeconds / n;
+  state.counters["host_references_ms"] = 1e3 * referenceSeconds / n;
+  state.counters["ratio_plug_in_part"] =
+      (sendSeconds - bridgeSeconds - referenceSeconds) / copySeconds;
   state.counters["ns_per_triangle"] = 1e9 * sendSeconds / n / static_cast<double>(arrays.triangles);
   state.counters["triangles"] = static_cast<double>(arrays.triangles);
   state.counters["sent_MB"] = static_cast<double>(arrays.bytes) / 1e6;

@@ -25,16 +25,14 @@
 
 #include "bench/bench_document.h"
 #include "bench/bench_exporter.h"
+#include "bench/send_shares.h"
 #include "common/renderer_frame.h"
 #include "model_export/mesh_buffers.h"
 #include "renderer_link/renderer_answers.h"
 
 namespace {
 
-using model_export::ConvertMesh;
-using model_export::kIdentityTransform;
 using model_export::MeshBuffers;
-using model_export::MeshName;
 
 using Clock = std::chrono::steady_clock;
 
@@ -75,67 +73,6 @@ void PlainCopy(const Fixture& f, const std::vector<bool>* leftOut = nullptr,
   benchmark::ClobberMemory();
 }
 
-// Two shares of the send timed on their own, for the reading of the figures:
-// the conversion of every sent mesh, as the send converts them, and the
-// host's look-up of each block definition's references (GetReferences), which
-// the send makes once per definition.
-double ConversionSeconds(const bench::LargeDocument& d, MeshBuffers& buffers) {
-  const common::RendererFrame frame(d.doc.get());
-  const auto start = Clock::now();
-  for (const bench::SentMesh& m : d.sentMeshes) {
-    const bool sent = ConvertMesh(*m.mesh, frame, m.axes, buffers);
-    benchmark::DoNotOptimize(sent);
-  }
-  return Seconds(Clock::now() - start);
-}
-
-double ReferenceLookUpSeconds(const CRhinoDoc& doc) {
-  const CRhinoInstanceDefinitionTable& table = doc.m_instance_definition_table;
-  const auto start = Clock::now();
-  for (int i = 0; i < table.InstanceDefinitionCount(); ++i) {
-    ON_SimpleArray<const CRhinoInstanceObject*> references;
-    table[i]->GetReferences(references, 0);
-    benchmark::DoNotOptimize(references.Count());
-  }
-  return Seconds(Clock::now() - start);
-}
-
-// The bridge stand-in's own share: the same mesh buffers, elements and
-// placements handed to it directly (conversion untimed), into a model of its
-// own that is destroyed afterwards.
-double BridgeSeconds(const bench::LargeDocument& d, const bridge::Bridge& bridge,
-                     MeshBuffers& buffers) {
-  const common::RendererFrame frame(d.doc.get());
-  const BridgeModel model = bridge.CreateModel();
-  const std::size_t objects = d.meshObjects.size();
-  const std::size_t referencesPerDefinition =
-      (d.placements - objects) / std::max<std::size_t>(1, d.sentMeshes.size() - objects);
-  double seconds = 0;
-  std::uint32_t number = 0;
-  for (std::size_t i = 0; i < d.sentMeshes.size(); ++i) {
-    const bench::SentMesh& m = d.sentMeshes[i];
-    ConvertMesh(*m.mesh, frame, m.axes, buffers);
-    const bridge::Text id(std::to_wstring(i));
-    const bridge::Text name(MeshName(number++));
-    const bridge::Text key(L"Material 1_1000");
-    const auto start = Clock::now();
-    bridge.BeginElement(model, id);
-    bridge.AddMesh(model, name, buffers.positions.data(),
-                   static_cast<int>(buffers.positions.size()), buffers.normals.data(),
-                   static_cast<int>(buffers.normals.size()), buffers.uvs.data(),
-                   static_cast<int>(buffers.uvs.size()), buffers.indices.data(),
-                   static_cast<int>(buffers.indices.size()));
-    const std::size_t placements =
-        m.axes == common::MeshAxes::kRenderer ? 1 : referencesPerDefinition;
-    for (std::size_t p = 0; p < placements; ++p)
-      bridge.AddInstance(model, name, key, kIdentityTransform);
-    bridge.EndElement();
-    seconds += Seconds(Clock::now() - start);
-  }
-  bridge.DestroyModel(model);
-  return seconds;
-}
-
 void BM_FullSend(benchmark::State& state) {
   Fixture& f = TheFixture();
   const bench::LargeDocument& d = f.document;
@@ -152,9 +89,9 @@ void BM_FullSend(benchmark::State& state) {
     copySeconds += Seconds(t1 - t0);
     sendSeconds += Seconds(t2 - t1);
     state.SetIterationTime(Seconds(t2 - t1));
-    conversionSeconds += ConversionSeconds(d, buffers);
-    referenceSeconds += ReferenceLookUpSeconds(*d.doc);
-    bridgeSeconds += BridgeSeconds(d, f.bridge, buffers);
+    conversionSeconds += bench::ConversionSeconds(*d.doc, d.sentMeshes, buffers);
+    referenceSeconds += bench::ReferenceLookUpSeconds(*d.doc);
+    bridgeSeconds += bench::BridgeSeconds(*d.doc, d.sentMeshes, d.placements, f.bridge, buffers);
   }
   const double n = static_cast<double>(state.iterations());
   state.counters["send_ms"] = 1e3 * sendSeconds / n;
