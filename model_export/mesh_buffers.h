@@ -81,9 +81,10 @@ inline constexpr float kIdentityTransform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1
 // number outside the vertex list is left out. False, with the buffers of no
 // use, when no triangle is left to send.
 //
-// A large mesh (of more than 2^17 vertices or faces) is converted on up to
-// `threads` threads at once, the caller's among them, each taking its own
-// range of vertices and faces; the buffers are the same bit for bit.
+// A large mesh (2^17 vertices or more, or as many faces from its first quad
+// on) is converted on up to `threads` threads at once, the caller's among
+// them, each taking its own range of vertices and faces; the buffers are the
+// same bit for bit.
 bool ConvertMesh(const ON_Mesh& mesh, const common::RendererFrame& frame, common::MeshAxes axes,
                  MeshBuffers& buffers, unsigned threads = 1);
 
