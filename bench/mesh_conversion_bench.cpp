@@ -29,9 +29,9 @@ using model_export::MeshBuffers;
 
 // The threads a send converts one large mesh on, on this machine.
 unsigned SendThreads() {
-  const unsigned cores = std::thread::hardware_concurrency();
-  return model_export::MeshConverter::ThreadsPerMesh(
-      cores, model_export::MeshConverter::WorkersFor(cores));
+  static const unsigned kThreads =
+      model_export::MeshConverter::ThreadsPerMesh(std::thread::hardware_concurrency());
+  return kThreads;
 }
 
 // An object's mesh, as a send converts it: on one thread, or on as many as a

@@ -731,25 +731,18 @@ int DiagonalsOfFour(const ON_3fPoint* vertices, const ON_MeshFace* quads, int de
   return along13;
 }
 
-// Every lane of quad q set where bit q is.
-inline __m128i LanesOfBits(int bits) {
-  const __m128i each = _mm_setr_epi32(1, 2, 4, 8);
-  return _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(bits), each), each);
-}
-
 // The lanes of `ifSet` where `mask` is set, of `ifClear` elsewhere.
 inline __m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
   return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
 }
 
 // The two triangles of a valid quad, vertex numbers in the first three lanes:
-// along 0-2 (0, 1, 2) and (0, 2, 3), along 1-3 (0, 1, 3) and (1, 2, 3) where
-// `along13` is set.
-inline void SplitInLanes(const ON_MeshFace& quad, __m128i along13, __m128i& first,
-                         __m128i& second) {
+// along 0-2 (0, 1, 2) and (0, 2, 3), along 1-3 (0, 1, 3) and (1, 2, 3).
+inline void SplitInLanes(const ON_MeshFace& quad, bool along13, __m128i& first, __m128i& second) {
   const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quad.vi));
-  first = Select(along13, _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 1, 0)), f);
-  second = Select(along13, _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 2, 1)),
+  const __m128i mask = _mm_set1_epi32(along13 ? -1 : 0);
+  first = Select(mask, _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 1, 0)), f);
+  second = Select(mask, _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 2, 1)),
                   _mm_shuffle_epi32(f, _MM_SHUFFLE(3, 3, 2, 0)));
 }
 #endif
@@ -840,22 +833,17 @@ void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* v
 #if ORVEX_MESH_SSE2
     // Four quads at a time, when all four are valid and surely decided.
     if constexpr (std::is_same_v<Point, ON_3fPoint>) {
-      int decided = 0, along13Bits = 0;
+      int decided = 0, along13 = 0;
       // Four valid quads whose numbers lie below the last vertex's, each
       // split along a diagonal: float squares choose it, or for the few whose
       // diagonals are nearly equal, the host's lengths.
       if (i + 4 <= count && limit > 1 && FourValidQuads(faces + i, limit - 1) &&
-          AlongADiagonalOfFour(vertices, faces + i, decided, along13Bits) == 15 &&
+          AlongADiagonalOfFour(vertices, faces + i, decided, along13) == 15 &&
           (decided == 15 ||
-           (along13Bits = DiagonalsOfFour(vertices, faces + i, decided, along13Bits)) >= 0)) {
-        const __m128i along13 = LanesOfBits(along13Bits);
+           (along13 = DiagonalsOfFour(vertices, faces + i, decided, along13)) >= 0)) {
         __m128i first[4], second[4];
-        const __m128i low = _mm_unpacklo_epi32(along13, along13);
-        const __m128i high = _mm_unpackhi_epi32(along13, along13);
-        SplitInLanes(faces[i], _mm_unpacklo_epi64(low, low), first[0], second[0]);
-        SplitInLanes(faces[i + 1], _mm_unpackhi_epi64(low, low), first[1], second[1]);
-        SplitInLanes(faces[i + 2], _mm_unpacklo_epi64(high, high), first[2], second[2]);
-        SplitInLanes(faces[i + 3], _mm_unpackhi_epi64(high, high), first[3], second[3]);
+        for (int q = 0; q < 4; ++q)
+          SplitInLanes(faces[i + q], (along13 >> q) & 1, first[q], second[q]);
         firsts.PutFour(first[0], first[1], first[2], first[3]);
         seconds.PutFour(second[0], second[1], second[2], second[3]);
         i += 3;

@@ -17,15 +17,15 @@ unsigned MeshConverter::WorkersFor(unsigned cores) {
   return cores <= 1 ? 0 : std::min(cores - 1, kMaxWorkers);
 }
 
-unsigned MeshConverter::ThreadsPerMesh(unsigned cores, unsigned workers) {
+unsigned MeshConverter::ThreadsPerMesh(unsigned cores) {
+  const unsigned workers = WorkersFor(cores);
   if (workers <= 1) return std::max(cores, 1u);
   return (cores + workers - 1) / workers;
 }
 
 MeshConverter::MeshConverter()
     : MeshConverter(WorkersFor(std::thread::hardware_concurrency()),
-                    ThreadsPerMesh(std::thread::hardware_concurrency(),
-                                   WorkersFor(std::thread::hardware_concurrency()))) {}
+                    ThreadsPerMesh(std::thread::hardware_concurrency())) {}
 
 MeshConverter::MeshConverter(unsigned workers, unsigned threadsPerMesh)
     : m_worker_count(workers),

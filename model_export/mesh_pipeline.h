@@ -51,9 +51,9 @@ class MeshConverter {
   static constexpr unsigned kMaxWorkers = 3;
   static unsigned WorkersFor(unsigned cores);
   // The threads each conversion of a large mesh may use (ConvertMesh): the
-  // machine's cores shared among the workers, rounded up, so that one large
+  // machine's cores shared among its workers, rounded up, so that one large
   // mesh, which a single worker takes up, still has every core.
-  static unsigned ThreadsPerMesh(unsigned cores, unsigned workers);
+  static unsigned ThreadsPerMesh(unsigned cores);
 
   // Meshes are handed over in groups of consecutive ones, so that the
   // threads meet once a group rather than once a mesh (a meeting costs about

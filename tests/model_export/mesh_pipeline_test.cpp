@@ -89,7 +89,7 @@ TEST(MeshPipeline, TheCoresAreSharedAmongTheWorkers) {
   } kRows[] = {{0, 0, 1}, {1, 0, 1}, {2, 1, 2}, {4, 3, 2}, {8, 3, 3}, {32, 3, 11}};
   for (const auto& row : kRows) {
     EXPECT_EQ(MeshConverter::WorkersFor(row.cores), row.workers) << row.cores;
-    EXPECT_EQ(MeshConverter::ThreadsPerMesh(row.cores, row.workers), row.threads) << row.cores;
+    EXPECT_EQ(MeshConverter::ThreadsPerMesh(row.cores), row.threads) << row.cores;
   }
 }
 
