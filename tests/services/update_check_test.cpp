@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -323,16 +324,18 @@ TEST_F(UpdateCheckServerTest, AtMost64KiBOfReplyIsRead) {
 TEST_F(UpdateCheckServerTest, ChunkedReplyIsCutAt64KiBToo) {
   auto server = std::make_unique<httplib::SSLServer>(serverCredentials_.cert.get(),
                                                      serverCredentials_.key.get());
-  std::atomic<size_t> sent{0};
+  // Shared with the server's thread, which may still be sending when the test
+  // body has returned (the fixture stops the server after it).
+  auto sent = std::make_shared<std::atomic<size_t>>(0);
   server->Get(
-      "/api/plugins/check-version", [&sent](const httplib::Request&, httplib::Response& response) {
+      "/api/plugins/check-version", [sent](const httplib::Request&, httplib::Response& response) {
         response.set_chunked_content_provider(
-            "application/json", [&sent](size_t offset, httplib::DataSink& sink) {
+            "application/json", [sent](size_t offset, httplib::DataSink& sink) {
               // An endless reply: a version, then padding until the client stops reading.
               const std::string chunk =
                   offset == 0 ? std::string("{\"version\":\"2.0.0\",\"pad\":\"") : Padding(4096);
-              sent += chunk.size();
-              if (sent > (64u << 20)) {
+              *sent += chunk.size();
+              if (*sent > (64u << 20)) {
                 sink.done();
                 return true;
               }
