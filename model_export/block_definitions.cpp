@@ -3,7 +3,6 @@
 
 #include "common/element_id.h"
 #include "common/sdk_text.h"
-#include "material/material_key.h"
 #include "model_export/mesh_buffers.h"
 #include "model_export/model_exporter.h"
 
@@ -45,10 +44,10 @@ void ModelExporter::SendBlockDefinition(
   for (const CRhinoObjRef& ref : Items(refs)) {
     if (!Converts(ref)) continue;
     // Here the key is taken whatever the material's name.
-    const ON_wString key = material::MaterialKey(ref.Object()->ObjectMaterial());
+    const bridge::Text& key = m_material_keys.Of(ref.Object()->ObjectMaterial());
     const std::uint32_t number = m_mesh_counter;
     if (!SendMesh(meshes.Next(), common::MeshAxes::kModel, key)) continue;
-    sent.push_back({bridge::Text(MeshName(number)), bridge::Text(common::WideText(key))});
+    sent.push_back({bridge::Text(MeshName(number)), key});
   }
 
   // One placement of every mesh for each visible reference.

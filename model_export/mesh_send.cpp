@@ -22,7 +22,7 @@ std::vector<MeshJob> ModelExporter::MeshJobs(const ON_ClassArray<CRhinoObjRef>& 
 }
 
 bool ModelExporter::SendMesh(const ConvertedMesh& converted, common::MeshAxes axes,
-                             const ON_wString& materialKey) {
+                             const bridge::Text& materialKey) {
   if (!converted.sendable) return false;
   const MeshBuffers& buffers = converted.buffers;
   // Counts that wrap would hand the renderer a wrong size for its copy; such
@@ -38,8 +38,7 @@ bool ModelExporter::SendMesh(const ConvertedMesh& converted, common::MeshAxes ax
                    static_cast<int>(buffers.uvs.size()), buffers.indices.data(),
                    static_cast<int>(buffers.indices.size()));
   if (axes == common::MeshAxes::kRenderer)
-    m_bridge.AddInstance(m_model, name, bridge::Text(common::WideText(materialKey)),
-                         kIdentityTransform);
+    m_bridge.AddInstance(m_model, name, materialKey, kIdentityTransform);
   return true;
 }
 

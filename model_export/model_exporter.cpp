@@ -10,6 +10,7 @@ ModelExporter::ModelExporter(const bridge::Bridge& bridge) : m_bridge(bridge) {}
 void ModelExporter::BeginSend(const CRhinoDoc* doc) {
   m_frame = common::RendererFrame(doc);
   m_canceled = false;
+  m_material_keys.Clear();
 }
 
 bool ModelExporter::CancelRequested() {

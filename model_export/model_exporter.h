@@ -10,6 +10,7 @@
 #include "bridge/bridge.h"
 #include "common/renderer_frame.h"
 #include "model_export/change_set.h"
+#include "model_export/material_keys.h"
 #include "model_export/mesh_buffers.h"
 #include "model_export/mesh_pipeline.h"
 
@@ -104,7 +105,7 @@ class ModelExporter {
   // axes it waits for its block's placements. False when the mesh had no
   // triangles, or too many for the bridge's counts (said on the console).
   bool SendMesh(const ConvertedMesh& converted, common::MeshAxes axes,
-                const ON_wString& materialKey);
+                const bridge::Text& materialKey);
 
   const bridge::Bridge& m_bridge;
   std::uint32_t m_mesh_counter = 0;
@@ -119,6 +120,8 @@ class ModelExporter {
   // buffers, reused from mesh to mesh within a send and given back (the
   // workers ended) when the send ends.
   MeshConverter m_converter;
+  // The keys of the materials the send's objects wear, each made once.
+  MaterialKeys m_material_keys;
 };
 
 }  // namespace model_export

@@ -2,7 +2,6 @@
 
 #include "common/element_id.h"
 #include "common/sdk_text.h"
-#include "material/material_key.h"
 #include "model_export/model_exporter.h"
 #include "model_export/object_filters.h"
 #include "model_export/progress_meter.h"
@@ -20,6 +19,9 @@ constexpr const wchar_t* kProgressLabel = L"Sending to Orvex Render";
 // hundred bytes, held until its chunk is sent; a chunk costs its first group
 // of meshes, converted on the command thread before the workers take over.
 constexpr int kObjectsAFetch = 128;
+
+// The key a sub-object wears when its material has no name.
+const bridge::Text kNoMaterialKey(L"");
 
 }  // namespace
 
@@ -58,9 +60,8 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
     for (const CRhinoObjRef& ref : Items(refs)) {
       if (!Converts(ref)) continue;
       const ON_Material& material = ref.Object()->ObjectMaterial();
-      const ON_wString key =
-          material.Name().IsEmpty() ? ON_wString() : material::MaterialKey(material);
-      SendMesh(meshes.Next(), MeshAxes::kRenderer, key);
+      SendMesh(meshes.Next(), MeshAxes::kRenderer,
+               material.Name().IsEmpty() ? kNoMaterialKey : m_material_keys.Of(material));
     }
     m_bridge.EndElement();
     for (CRhinoObject* sub : Items(subObjects)) delete sub;
@@ -88,7 +89,7 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc,
 void ModelExporter::SendObjectRefElement(const CRhinoObjRef& ref, ConversionRun& meshes) {
   const CRhinoObject* object = ref.Object();
   if (!object) return;
-  const ON_wString key = material::MaterialKey(WornMaterial(*object));
+  const bridge::Text& key = m_material_keys.Of(WornMaterial(*object));
   m_bridge.BeginElement(m_model, bridge::Text(common::UuidToText(object->Id())));
   if (Converts(ref)) SendMesh(meshes.Next(), MeshAxes::kRenderer, key);
   m_bridge.EndElement();
