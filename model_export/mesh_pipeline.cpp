@@ -62,13 +62,13 @@ void MeshConverter::WorkerLoop() {
     m_work.wait(lock, [this] { return m_stop || MayClaim(); });
     if (m_stop) return;
     ++m_converting;
-    ConvertGroup(lock);
+    ConvertGroup(lock, false);
     --m_converting;
     m_done.notify_all();
   }
 }
 
-void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock) {
+void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock, bool wakeWorkers) {
   Slot& slot = SlotOf(m_claimed++);
   std::size_t faces = 0, count = 0;
   while (m_next_job + count < m_count && count < kGroupMeshes &&
@@ -79,9 +79,11 @@ void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock) {
   const MeshJob* const jobs = m_jobs + slot.first;
   const common::RendererFrame frame = m_frame;
   const unsigned threads = m_threads_per_mesh;
+  const bool more = m_next_job < m_count;
   // The slot is this group's alone until the command thread, having seen it
   // ready, releases it.
   lock.unlock();
+  if (wakeWorkers && more) m_work.notify_all();
   if (slot.converted.size() < count) slot.converted.resize(count);
   std::exception_ptr fault;
   std::size_t done = 0;
@@ -114,7 +116,9 @@ ConversionRun::ConversionRun(MeshConverter& converter, const common::RendererFra
     converter.m_claimed = 0;
     converter.m_released = 0;
   }
-  converter.m_work.notify_all();
+  // The workers are woken once the command thread takes up the first group
+  // (Next): a run it converts whole, as one of a few meshes is, never wakes
+  // them.
 }
 
 ConversionRun::~ConversionRun() {
@@ -150,19 +154,20 @@ const ConvertedMesh& ConversionRun::Next() {
   if (m_holding) {
     c.SlotOf(m_group - 1).ready.store(false, std::memory_order_relaxed);
     c.m_released = m_group;
-    c.m_work.notify_all();
   }
   const std::size_t group = m_group++;
   m_holding = true;
   // The command thread converts a run's first group itself when no worker
   // has taken it up yet, and every group when there is no worker; the others
-  // are the workers', converted while it makes the bridge calls.
+  // are the workers', converted while it makes the bridge calls. The workers
+  // are woken, for the next group or the slot let go, once the mutex is.
   if (c.m_claimed == group && (group == 0 || c.m_workers.empty())) {
-    c.ConvertGroup(lock);
+    c.ConvertGroup(lock, true);
   } else {
+    lock.unlock();
+    c.m_work.notify_all();
     // A worker as a rule finishes about when the bridge calls of the last
     // group do: a short wait spares the command thread a sleep and a wake-up.
-    lock.unlock();
     const std::atomic<bool>& ready = c.SlotOf(group).ready;
     for (int spin = 0; spin < kSpins && !ready.load(std::memory_order_acquire); ++spin)
       std::this_thread::yield();

@@ -93,8 +93,9 @@ class MeshConverter {
   void StartWorkers();
   void WorkerLoop();
   // Takes up the next group of jobs (under the lock) and converts it into its
-  // slot with the lock let go; a fault ends the group and is kept there.
-  void ConvertGroup(std::unique_lock<std::mutex>& lock);
+  // slot with the lock let go, having woken the workers for the jobs left if
+  // told to; a fault ends the group and is kept there.
+  void ConvertGroup(std::unique_lock<std::mutex>& lock, bool wakeWorkers);
   Slot& SlotOf(std::size_t group) { return m_slots[group % m_slots.size()]; }
   bool MayClaim() const { return m_next_job < m_count && m_claimed < m_released + m_slots.size(); }
 
