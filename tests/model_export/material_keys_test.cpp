@@ -7,13 +7,11 @@
 namespace model_export {
 namespace {
 
-// A key found again is the key made for that very material: materials that
-// share an id (the nil id of those without one, above all) or a name are
-// told apart.
+// A key found again is the one made for that very material: materials that
+// share an id (the nil id above all) or a name are told apart.
 TEST(MaterialKeysTest, EachMaterialIsFoundUnderItsOwnIdAndName) {
   struct Case {
-    const wchar_t* name;
-    const wchar_t* id;
+    const wchar_t *name, *id;
     const char16_t* key;
   };
   const Case cases[] = {
@@ -29,9 +27,8 @@ TEST(MaterialKeysTest, EachMaterialIsFoundUnderItsOwnIdAndName) {
       ON_Material material;
       material.SetName(ON_wString(c.name));
       material.SetRdkMaterialInstanceId(ON_UuidFromString(c.id));
-      const bridge::Text& key = keys.Of(material);
-      EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(key.c_str())), c.key)
-          << "round " << round;
+      EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(keys.Of(material).c_str())),
+                c.key);
     }
   }
 }
