@@ -10,29 +10,84 @@ namespace model_export {
 
 using common::Items;
 
+namespace {
+
+// A batch of definitions ends once its render meshes reach this many, so
+// that the references held while they are converted and sent stay few.
+constexpr int kMeshesABatch = 128;
+
+}  // namespace
+
+// A definition on its way: its visible placements, and where its render
+// meshes lie in the batch's references.
+struct ModelExporter::PlacedDefinition {
+  const CRhinoInstanceDefinition* definition = nullptr;
+  ON_SimpleArray<const CRhinoInstanceObject*> references;
+  int firstMesh = 0;
+  int meshCount = 0;
+};
+
+// The definitions are sent in batches whose render meshes are fetched and
+// converted together, so that a worker converts the next definition's meshes
+// while this thread hands one definition's meshes and placements to the
+// bridge. Esc is looked for once a definition, as it is read; the definitions
+// read before it was pressed are sent, and no more.
 void ModelExporter::SendBlockDefinitions(const CRhinoDoc& doc) {
   const CRhinoInstanceDefinitionTable& table = doc.m_instance_definition_table;
+  std::vector<PlacedDefinition> batch;
+  ON_ClassArray<CRhinoObjRef> refs;
   for (int i = 0; i < table.InstanceDefinitionCount(); ++i) {
-    if (CancelRequested()) return;
+    if (CancelRequested()) break;
     const CRhinoInstanceDefinition* definition = table[i];
     if (!definition || definition->IsDeleted() || definition->IsHidden()) continue;
-    ON_SimpleArray<const CRhinoInstanceObject*> references;
-    definition->GetReferences(references, 0);
-    if (references.Count() > 0) SendBlockDefinition(references, *definition);
+    PlacedDefinition placed;
+    definition->GetReferences(placed.references, 0);
+    if (placed.references.Count() == 0) continue;
+    FetchDefinitionMeshes(*definition, placed, refs);
+    batch.push_back(std::move(placed));
+    if (refs.Count() >= kMeshesABatch) {
+      SendDefinitionBatch(batch, refs);
+      batch.clear();
+      refs.Empty();
+    }
   }
+  SendDefinitionBatch(batch, refs);
 }
 
 void ModelExporter::SendBlockDefinition(
     const ON_SimpleArray<const CRhinoInstanceObject*>& references,
     const CRhinoInstanceDefinition& definition) {
-  m_bridge.BeginElement(m_model, bridge::Text(common::UuidToText(definition.Id())));
+  std::vector<PlacedDefinition> batch(1);
+  batch[0].references = references;
+  ON_ClassArray<CRhinoObjRef> refs;
+  FetchDefinitionMeshes(definition, batch[0], refs);
+  SendDefinitionBatch(batch, refs);
+}
 
-  // The definition's meshes, once, in definition coordinates and model axes;
-  // nested block references are expanded in place.
+// The definition's meshes, once, in definition coordinates and model axes;
+// nested block references are expanded in place.
+void ModelExporter::FetchDefinitionMeshes(const CRhinoInstanceDefinition& definition,
+                                          PlacedDefinition& placed,
+                                          ON_ClassArray<CRhinoObjRef>& refs) {
   ON_SimpleArray<const CRhinoObject*> objects;
   for (int i = 0; i < definition.ObjectCount(); ++i) objects.Append(definition.Object(i));
-  ON_ClassArray<CRhinoObjRef> refs;
-  RhinoGetRenderMeshes(objects, refs, true, false);
+  placed.definition = &definition;
+  placed.firstMesh = refs.Count();
+  placed.meshCount = RhinoGetRenderMeshes(objects, refs, true, false);
+}
+
+void ModelExporter::SendDefinitionBatch(const std::vector<PlacedDefinition>& batch,
+                                        const ON_ClassArray<CRhinoObjRef>& refs) {
+  if (batch.empty()) return;
+  ConversionRun meshes(m_converter, m_frame, MeshJobs(refs, common::MeshAxes::kModel));
+  for (const PlacedDefinition& placed : batch) SendDefinitionElement(placed, refs, meshes);
+}
+
+void ModelExporter::SendDefinitionElement(const PlacedDefinition& placed,
+                                          const ON_ClassArray<CRhinoObjRef>& refs,
+                                          ConversionRun& meshes) {
+  m_bridge.BeginElement(m_model, bridge::Text(common::UuidToText(placed.definition->Id())));
+
   // The name and material key of each mesh sent, in sending order, as every
   // placement names them.
   struct SentMesh {
@@ -40,8 +95,8 @@ void ModelExporter::SendBlockDefinition(
     bridge::Text key;
   };
   std::vector<SentMesh> sent;
-  ConversionRun meshes(m_converter, m_frame, MeshJobs(refs, common::MeshAxes::kModel));
-  for (const CRhinoObjRef& ref : Items(refs)) {
+  for (const CRhinoObjRef& ref :
+       common::ArrayItems<CRhinoObjRef>(refs.Array() + placed.firstMesh, placed.meshCount)) {
     if (!Converts(ref)) continue;
     // Here the key is taken whatever the material's name.
     const bridge::Text& key = m_material_keys.Of(ref.Object()->ObjectMaterial());
@@ -51,7 +106,7 @@ void ModelExporter::SendBlockDefinition(
   }
 
   // One placement of every mesh for each visible reference.
-  for (const CRhinoInstanceObject* reference : Items(references)) {
+  for (const CRhinoInstanceObject* reference : Items(placed.references)) {
     if (!reference || reference->IsDeleted() || !reference->IsVisible() ||
         !reference->IsActiveInDocument())
       continue;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "RhinoSdk.h"
 #include "bridge/bridge.h"
@@ -89,9 +90,18 @@ class ModelExporter {
   void SendObjectElements(const CRhinoDoc& doc);
   void SendObjectElements(const CRhinoDoc& doc, const ON_SimpleArray<const CRhinoObject*>& objects);
   void SendObjectRefElement(const CRhinoObjRef& ref, ConversionRun& meshes);
+  // Every definition placed in the document, a batch at a time; then one.
+  struct PlacedDefinition;
   void SendBlockDefinitions(const CRhinoDoc& doc);
   void SendBlockDefinition(const ON_SimpleArray<const CRhinoInstanceObject*>& references,
                            const CRhinoInstanceDefinition& definition);
+  // Appends the definition's render meshes to refs and notes where they lie.
+  static void FetchDefinitionMeshes(const CRhinoInstanceDefinition& definition,
+                                    PlacedDefinition& placed, ON_ClassArray<CRhinoObjRef>& refs);
+  void SendDefinitionBatch(const std::vector<PlacedDefinition>& batch,
+                           const ON_ClassArray<CRhinoObjRef>& refs);
+  void SendDefinitionElement(const PlacedDefinition& placed,
+                             const ON_ClassArray<CRhinoObjRef>& refs, ConversionRun& meshes);
   void WithdrawElement(const ON_UUID& id);
 
   // --- Meshes ---
