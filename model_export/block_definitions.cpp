@@ -12,9 +12,11 @@ using common::Items;
 
 namespace {
 
-// A batch of definitions ends once its render meshes reach this many, so
-// that the references held while they are converted and sent stay few.
+// A batch of definitions ends once its render meshes or its placements reach
+// these many, so that the references held while they are converted and sent
+// stay few: a mesh's reference costs a few hundred bytes, a placement's eight.
 constexpr int kMeshesABatch = 128;
+constexpr int kPlacementsABatch = 512;
 
 }  // namespace
 
@@ -36,6 +38,7 @@ void ModelExporter::SendBlockDefinitions(const CRhinoDoc& doc) {
   const CRhinoInstanceDefinitionTable& table = doc.m_instance_definition_table;
   std::vector<PlacedDefinition> batch;
   ON_ClassArray<CRhinoObjRef> refs;
+  int placements = 0;
   for (int i = 0; i < table.InstanceDefinitionCount(); ++i) {
     if (CancelRequested()) break;
     const CRhinoInstanceDefinition* definition = table[i];
@@ -44,11 +47,13 @@ void ModelExporter::SendBlockDefinitions(const CRhinoDoc& doc) {
     definition->GetReferences(placed.references, 0);
     if (placed.references.Count() == 0) continue;
     FetchDefinitionMeshes(*definition, placed, refs);
+    placements += placed.references.Count();
     batch.push_back(std::move(placed));
-    if (refs.Count() >= kMeshesABatch) {
+    if (refs.Count() >= kMeshesABatch || placements >= kPlacementsABatch) {
       SendDefinitionBatch(batch, refs);
       batch.clear();
       refs.Empty();
+      placements = 0;
     }
   }
   SendDefinitionBatch(batch, refs);
