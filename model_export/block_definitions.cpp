@@ -13,15 +13,15 @@ using common::Items;
 namespace {
 
 // A batch of definitions ends once its render meshes or its placements reach
-// these many, so that the references held while they are converted and sent
+// this many, so that the references held while they are converted and sent
 // stay few: a mesh's reference costs a few hundred bytes, a placement's eight.
 constexpr int kMeshesABatch = 128;
 constexpr int kPlacementsABatch = 512;
 
 }  // namespace
 
-// A definition on its way: its visible placements, and where its render
-// meshes lie in the batch's references.
+// A definition on its way: its references (the visible ones are placed), and
+// where its render meshes lie in the batch's references.
 struct ModelExporter::PlacedDefinition {
   const CRhinoInstanceDefinition* definition = nullptr;
   ON_SimpleArray<const CRhinoInstanceObject*> references;
