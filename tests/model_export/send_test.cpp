@@ -535,17 +535,16 @@ TEST_F(FullSendTest, DocumentOrderHoldsAcrossTheFetchesOfALargeDocument) {
 TEST_F(FullSendTest, DefinitionsKeepTheirOrderAcrossTheirBatches) {
   CRhinoDoc doc;  // more definition meshes than one batch takes
   SetUnits(doc, ON::LengthUnitSystem::Centimeters);
-  std::vector<std::pair<std::string, int>> expected;  // id, number of the definition
+  // Definition i: 1 + i % 2 meshes at x = i wearing "M<i>"; every 40th never placed.
+  std::vector<std::pair<std::string, int>> expected;  // id, i
   for (int i = 0; i < 150; ++i) {
-    // 1 + i % 2 meshes at x = i, wearing the material "M<i>"
-    const ON_UUID material = NewUuid();
+    const ON_UUID material = NewUuid(), id = NewUuid();
     AddMaterial(doc, (L"M" + std::to_wstring(i)).c_str(), material);
     std::vector<std::unique_ptr<CRhinoObject>> objects;
     for (int m = 0; m < 1 + i % 2; ++m)
       objects.push_back(MeshObjectFor(doc, TriangleAt({static_cast<float>(i), 0, 0}), material));
-    const ON_UUID id = NewUuid();
     AddDefinition(doc, id, std::move(objects));
-    if (i % 40 == 3) continue;  // never placed: no element, no mesh name spent
+    if (i % 40 == 3) continue;
     AddReference(doc, id, ON_Xform::IdentityTransformation);
     expected.push_back({Utf8(common::UuidToText(id)), i});
   }
@@ -553,19 +552,18 @@ TEST_F(FullSendTest, DefinitionsKeepTheirOrderAcrossTheirBatches) {
   exporter.SendFullModel(&doc);
   const std::vector<SentElement> elements = Elements(Calls());
   ASSERT_EQ(elements.size(), expected.size() + 1);  // after the materials element
-  int mesh = 0;
   for (std::size_t e = 0; e < expected.size(); ++e) {
-    const SentElement& element = elements[e + 1];
     const auto& [id, i] = expected[e];
-    const std::size_t meshes = 1 + i % 2;
-    ASSERT_EQ(element.id, id);
-    ASSERT_EQ(element.calls.size(), 2 * meshes);  // each mesh, then its placement
-    for (std::size_t m = 0; m < meshes; ++m) {
-      EXPECT_EQ(element.calls[m]["name"], std::to_string(mesh));
-      EXPECT_EQ(Floats(element.calls[m].at("positions")).at(0), static_cast<float>(i)) << i;
-      EXPECT_EQ(element.calls[meshes + m]["mesh"], std::to_string(mesh++));
-      const std::string key = element.calls[meshes + m]["material"];
-      EXPECT_EQ(key.rfind("M" + std::to_string(i) + "_", 0), 0u) << key;
+    const std::vector<Json>& calls = elements[e + 1].calls;  // the meshes, then their placements
+    ASSERT_EQ(elements[e + 1].id, id);
+    ASSERT_EQ(calls.size(), 2u * (1 + i % 2));
+    for (std::size_t m = 0, half = calls.size() / 2; m < half; ++m) {
+      EXPECT_EQ(Floats(calls[m].at("positions")).at(0), static_cast<float>(i)) << i;
+      EXPECT_EQ(calls[half + m]["mesh"], calls[m]["name"]);
+      EXPECT_EQ(
+          calls[half + m]["material"].get<std::string>().rfind("M" + std::to_string(i) + "_", 0),
+          0u)
+          << i;
     }
   }
 }
