@@ -969,7 +969,36 @@ std::size_t PartBegin(std::size_t count, std::size_t parts, std::size_t k, std::
   return count / parts * k / alignment * alignment;
 }
 
+// Asks for every cache line of an array.
+template <class T>
+void Warm(const ON_SimpleArray<T>& array) {
+  constexpr std::size_t kLine = 64;
+  const char* const first = reinterpret_cast<const char*>(array.Array());
+  const std::size_t bytes = Size(array) * sizeof(T);
+  for (std::size_t at = 0; at < bytes; at += kLine) {
+#if ORVEX_MESH_SSE2
+    _mm_prefetch(first + at, _MM_HINT_T0);
+#elif defined(__GNUC__)
+    __builtin_prefetch(first + at);
+#else
+    (void)first;
+#endif
+  }
+}
+
 }  // namespace
+
+std::size_t ConvertedArrayBytes(const ON_Mesh& mesh) {
+  return Size(mesh.m_F) * sizeof(ON_MeshFace) + Size(mesh.m_V) * sizeof(ON_3fPoint) +
+         Size(mesh.m_N) * sizeof(ON_3fVector) + Size(mesh.m_T) * sizeof(ON_2fPoint);
+}
+
+void WarmMeshArrays(const ON_Mesh& mesh) {
+  Warm(mesh.m_F);
+  Warm(mesh.m_N);
+  Warm(mesh.m_T);
+  Warm(mesh.m_V);
+}
 
 bool ConvertMesh(const ON_Mesh& mesh, const common::RendererFrame& frame, MeshAxes axes,
                  MeshBuffers& buffers, unsigned threads) {

@@ -88,6 +88,15 @@ inline constexpr float kIdentityTransform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1
 bool ConvertMesh(const ON_Mesh& mesh, const common::RendererFrame& frame, common::MeshAxes axes,
                  MeshBuffers& buffers, unsigned threads = 1);
 
+// The bytes of the arrays every conversion of `mesh` reads: its faces,
+// vertices, normals and texture coordinates.
+std::size_t ConvertedArrayBytes(const ON_Mesh& mesh);
+
+// Asks the memory system for those arrays without waiting for them, so that
+// a conversion of the mesh on another core soon after finds them in the
+// caches instead of waiting on memory for the first lines of each array.
+void WarmMeshArrays(const ON_Mesh& mesh);
+
 // What the host's quad split (ConvertQuadsToTriangles: every quad, along the
 // shorter diagonal) makes of one face.
 enum class QuadSplit : unsigned char {

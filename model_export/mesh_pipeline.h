@@ -140,11 +140,22 @@ class ConversionRun {
   const ConvertedMesh& Next();
 
  private:
+  // The meshes ahead of the workers, walked while the command thread waits.
+  struct WarmCursor {
+    std::size_t next = 0;   // the next job to look at
+    std::size_t bytes = 0;  // the arrays' bytes of the jobs looked at
+  };
+  // Asks for the arrays of the next mesh not asked for yet within
+  // kWarmAhead bytes of the jobs no worker had taken up when the wait began
+  // (WarmMeshArrays). False when there is none.
+  bool WarmAhead(WarmCursor& warm);
+
   MeshConverter& m_converter;
   std::vector<MeshJob> m_jobs;
   std::size_t m_taken = 0;  // jobs taken
   std::size_t m_group = 0;  // groups taken, the last one held while its jobs are
   bool m_holding = false;
+  std::size_t m_warmed = 0;  // the jobs before it taken up or their arrays asked for
 };
 
 }  // namespace model_export

@@ -188,6 +188,11 @@ TEST(MeshBuffersTest, ReplacesWhatTheBuffersHeld) {
   EXPECT_EQ(b.indices, (Ints{0, 1, 2}));
 }
 
+TEST(ConvertedArrayBytes, AreTheFacesVerticesNormalsAndTextureCoordinates) {
+  EXPECT_EQ(model_export::ConvertedArrayBytes(DressedTriangle()), 16u + 36u + 36u + 24u);
+  EXPECT_EQ(model_export::ConvertedArrayBytes(ON_Mesh()), 0u);
+}
+
 TEST(BridgeCountsFit, EveryBufferSizeMustFitTheBridgesThirtyTwoBitCount) {
   // 715,827,882 vertices are 2,147,483,646 position numbers; one more
   // vertex takes the positions and normals past the largest count.
