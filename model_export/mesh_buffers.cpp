@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "model_export/parallel_parts.h"
+#include "model_export/quad_split_wide.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #define ORVEX_MESH_SSE2 1
@@ -503,19 +504,9 @@ bool SizeVertexBuffers(std::size_t count, MeshBuffers& buffers) {
 // with both, it stays a quad; any other quad is split along the shorter
 // diagonal, along 0-2 when they are equal.
 
-// Past this squared length an edge or a diagonal is surely longer than the
-// host's bound of a degenerate edge (at most ON_ZERO_TOLERANCE): twice the
-// bound, squared.
-constexpr double kSurelyLongSquared = 4.0 * ON_ZERO_TOLERANCE * ON_ZERO_TOLERANCE;
-
-// Squared lengths are worked out in double precision from the same corners
-// the host measures (floats widened, or the double-precision vertices). With
-// every coordinate below kBound in magnitude no square overflows, and each is
-// within a few units in the last place of the exact one, as the host's
-// lengths are of theirs: diagonals whose squares are apart by more than
-// kApart of the larger are ordered alike by both.
+// Squared lengths in double precision (kApart) hold while every coordinate
+// lies below this magnitude: no square overflows.
 constexpr double kBound = 1e150;
-constexpr double kApart = 1e-12;
 
 struct Corner {
   double x, y, z;
@@ -618,15 +609,6 @@ inline __m128 SumsOfFour(__m128 a, __m128 b, __m128 c, __m128 d) {
   const __m128 z = _mm_movelh_ps(ab1, cd1);
   return _mm_add_ps(_mm_add_ps(x, y), z);
 }
-
-// Float squares are within four units in the last place (2^-24 each) of the
-// exact ones while none overflows, so past these limits they decide as the
-// double ones would: squared edges and diagonals four times the degenerate
-// bound, squared diagonals apart by 1e-6. A corner not a number, or so far
-// out that a square overflows, makes a diagonal infinite or not a number,
-// which fails the tests.
-constexpr float kFloatSurelyLongSquared = static_cast<float>(4.0 * kSurelyLongSquared);
-constexpr float kFloatApart = 1e-6f;
 
 // Whether a valid quad of float vertices is split along 1-3 (1) or along 0-2
 // (0), where float squares surely decide it (most quads), four lanes at a
@@ -790,7 +772,7 @@ void CopyIndices(int* to, const int* from, std::size_t count) {
 template <bool kStream>
 class TriangleWriter {
  public:
-  explicit TriangleWriter(int* to) : to_(to) {}
+  explicit TriangleWriter(int* to) : to_(to), wide_(kStream && WideQuadSplitRuns()) {}
   void Put(int a, int b, int c) {
     block_[held_] = a;
     block_[held_ + 1] = b;
@@ -807,8 +789,20 @@ class TriangleWriter {
     if (held_ == kBlock) Flush();
   }
 #endif
+  // Room for `count` numbers (at most a block), written there before Took.
+  int* Room(std::size_t count) {
+    if (held_ + count > kBlock) Flush();
+    return block_ + held_;
+  }
+  void Took(std::size_t count) {
+    held_ += count;
+    if (held_ == kBlock) Flush();
+  }
   void Flush() {
-    CopyIndices<kStream>(to_, block_, held_);
+    if (wide_)
+      StreamIndicesWide(to_, block_, held_);
+    else
+      CopyIndices<kStream>(to_, block_, held_);
     to_ += held_;
     held_ = 0;
   }
@@ -817,6 +811,7 @@ class TriangleWriter {
  private:
   static constexpr std::size_t kBlock = 3 * 256;
   int* to_;
+  bool wide_;
   std::size_t held_ = 0;
   int block_[kBlock];
 };
@@ -829,7 +824,17 @@ template <class Point, bool kStream>
 void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* vertices,
                      unsigned limit, TriangleWriter<kStream>& firsts,
                      TriangleWriter<kStream>& seconds) {
+  const bool eightAtATime = std::is_same_v<Point, ON_3fPoint> && WideQuadSplitRuns();
   for (std::size_t i = 0; i < count; ++i) {
+    if constexpr (std::is_same_v<Point, ON_3fPoint>) {
+      if (eightAtATime && i + 8 <= count &&
+          SplitEightQuads(faces + i, vertices, limit, firsts.Room(24), seconds.Room(24))) {
+        firsts.Took(24);
+        seconds.Took(24);
+        i += 7;
+        continue;
+      }
+    }
 #if ORVEX_MESH_SSE2
     // Four quads at a time, when all four are valid and surely decided.
     if constexpr (std::is_same_v<Point, ON_3fPoint>) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "model_export/mesh_buffers.h"
+#include "model_export/quad_split_wide.h"
 #include "tests/model_export/test_meshes.h"
 
 namespace {
@@ -278,6 +279,58 @@ TEST(MeshConversionReference, QuadSplitIsTheHostsOwnInEveryUnitSystem) {
   }
   // Every outcome of the host's split came up, each many times.
   for (int kind = 0; kind < 7; ++kind) EXPECT_GT(split[kind], 20) << "split kind " << kind;
+}
+
+// A grid of quads, `columns` × `rows` cells `cell` wide, turned by `turn`
+// radians about z, with a wave of height `wave` in z: the render mesh of a
+// surface, whose quads' diagonals are equal or nearly so.
+ON_Mesh QuadGrid(int columns, int rows, double cell, double turn, double wave) {
+  ON_Mesh mesh;
+  for (int j = 0; j <= rows; ++j)
+    for (int i = 0; i <= columns; ++i)
+      mesh.m_V.Append(ON_3fPoint(ON_3dPoint(cell * (i * std::cos(turn) - j * std::sin(turn)),
+                                            cell * (i * std::sin(turn) + j * std::cos(turn)),
+                                            wave * std::sin(0.3 * i) * std::cos(0.2 * j))));
+  for (int j = 0; j < rows; ++j)
+    for (int i = 0; i < columns; ++i) {
+      const int a = j * (columns + 1) + i;
+      model_export_test::AppendQuad(mesh, a, a + 1, a + columns + 2, a + columns + 1);
+    }
+  return mesh;
+}
+
+// Grids convert as the host splits them, 128-bit vectors or wider; the wider
+// take eight quads of a plain grid at a time, their diagonals ordered
+// by float squares, double squares or equal magnitudes, and leave a grid of
+// cells near the degenerate bound to the narrow path.
+TEST(MeshConversionReference, GridsMatchBitForBit) {
+  struct Grid {
+    double cell, turn, wave;
+    bool eightAtATime;
+  } const grids[] = {
+      {1.0, 0.0, 0.0, true},       // rectangles: equal magnitudes
+      {1.0, 0.0, 0.05, true},      // waved: double squares, most by float ones
+      {0.01, 0.52, 0.0005, true},  // turned
+      {3e-10, 0.0, 0.0, false},    // edges near the degenerate bound
+  };
+  MeshBuffers buffers;
+  for (const Grid& grid : grids) {
+    SCOPED_TRACE(::testing::Message() << "cell " << grid.cell << ", turn " << grid.turn);
+    const ON_Mesh mesh = QuadGrid(400, 400, grid.cell, grid.turn, grid.wave);
+    const Plain expected = PlainConversion(mesh, 100.0, true);
+    for (unsigned threads : {1u, 2u}) {
+      ASSERT_TRUE(model_export::ConvertMesh(mesh, common::RendererFrame(100.0), MeshAxes::kRenderer,
+                                            buffers, threads));
+      ExpectSame(expected, buffers, "ConvertMesh");
+    }
+    if (!model_export::WideQuadSplitRuns()) continue;
+    int taken = 0, firsts[24], seconds[24];
+    for (int f = 0; f + 8 <= mesh.m_F.Count(); f += 8)
+      taken += model_export::SplitEightQuads(mesh.m_F.Array() + f, mesh.m_V.Array(),
+                                             mesh.m_V.Count(), firsts, seconds);
+    // All but the last eight, which read past the last vertex.
+    EXPECT_EQ(taken, grid.eightAtATime ? mesh.m_F.Count() / 8 - 1 : 0);
+  }
 }
 
 }  // namespace
