@@ -8,8 +8,9 @@
 #include <limits>
 #include <type_traits>
 
+#include "model_export/mesh_passes.h"
 #include "model_export/parallel_parts.h"
-#include "model_export/quad_split_wide.h"
+#include "model_export/wide_vectors.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #define ORVEX_MESH_SSE2 1
@@ -258,19 +259,6 @@ inline bool Sendable(const ON_3fPoint& p, double scale) {
          ON_IsValidFloat(Scaled(p.z, scale));
 }
 
-// How a pass over surely valid triples writes each (x, y, z).
-enum class Triple {
-  kExchangedScaled,  // positions in renderer axes: (y, x, z) scaled
-  kScaled,           // positions in model axes: (x, y, z) scaled
-  kExchanged,        // normals in renderer axes: (y, x, z)
-  kNegated,          // normals in model axes: (-x, -y, -z)
-};
-
-constexpr bool Exchanges(Triple t) {
-  return t == Triple::kExchangedScaled || t == Triple::kExchanged;
-}
-constexpr bool Scales(Triple t) { return t == Triple::kExchangedScaled || t == Triple::kScaled; }
-
 template <Triple kTriple>
 inline void WriteTriple(float x, float y, float z, double scale, float* out) {
   if constexpr (kTriple == Triple::kNegated) {
@@ -318,8 +306,8 @@ inline __m128 ScaleFour(__m128 v, __m128d scale) {
 // no use) when one does not. kStream: `out` lies at a 16-byte boundary and is
 // written around the cache.
 template <Triple kTriple, bool kStream>
-bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, float bound,
-                             float* out) {
+bool WriteSurelyValidTriplesNarrow(const float* in, std::size_t count, double scale, float bound,
+                                   float* out) {
   std::size_t i = 0;
   bool surely = true;
 #if ORVEX_MESH_SSE2
@@ -358,6 +346,41 @@ bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, f
     surely &= SurelyValid(in[0], in[1], in[2], bound);
     WriteTriple<kTriple>(in[0], in[1], in[2], scale, out);
   }
+  return surely;
+}
+
+// The entries before a stretch of a vertex pass written eight triples (or
+// four texture coordinates) at a time, so that it starts at a 32-byte
+// boundary of `out` (at a 16-byte one already when streaming), with at least
+// one stretch after them; no stretch at all when the pass is short or the
+// processor has no wider vectors.
+struct WideStretch {
+  std::size_t head = 0;
+  std::size_t body = 0;
+};
+
+WideStretch WideStretchOf(const float* out, std::size_t count, std::size_t entryFloats,
+                          std::size_t step) {
+  if (count < 4 * step || !WideVectorsRun()) return {};
+  const bool off = (reinterpret_cast<std::uintptr_t>(out) & 31) != 0;
+  // 16 bytes on: four triples (48 bytes), or two pairs (16).
+  const std::size_t head = off ? (entryFloats == 3 ? 4 : 2) : 0;
+  return {head, (count - head) / step * step};
+}
+
+// WriteSurelyValidTriplesNarrow, eight triples at a time where it can.
+template <Triple kTriple, bool kStream>
+bool WriteSurelyValidTriples(const float* in, std::size_t count, double scale, float bound,
+                             float* out) {
+  const WideStretch wide = WideStretchOf(out, count, 3, 8);
+  if (wide.body == 0)
+    return WriteSurelyValidTriplesNarrow<kTriple, kStream>(in, count, scale, bound, out);
+  const std::size_t tail = wide.head + wide.body;
+  bool surely = WriteSurelyValidTriplesNarrow<kTriple, kStream>(in, wide.head, scale, bound, out);
+  surely &= WriteTriplesWide(kTriple, kStream, in + 3 * wide.head, wide.body, scale, bound,
+                             out + 3 * wide.head);
+  surely &= WriteSurelyValidTriplesNarrow<kTriple, kStream>(in + 3 * tail, count - tail, scale,
+                                                            bound, out + 3 * tail);
   return surely;
 }
 
@@ -417,6 +440,15 @@ template <bool kStream>
 void WriteUvs(const ON_2fPoint* uvs, std::size_t given, std::size_t count, float* out) {
   const std::size_t present = std::min(given, count);
   std::size_t i = 0;
+  const WideStretch wide = WideStretchOf(out, present, 2, 4);
+  if (wide.body > 0) {
+    for (; i < wide.head; ++i) {
+      out[2 * i] = uvs[i].x;
+      out[2 * i + 1] = -uvs[i].y;
+    }
+    WriteUvsWide(kStream, &uvs[i].x, wide.body, out + 2 * i);
+    i += wide.body;
+  }
 #if ORVEX_MESH_SSE2
   const __m128 flipV = _mm_castsi128_ps(_mm_set_epi32(INT32_MIN, 0, INT32_MIN, 0));
   for (; i + 2 <= present; i += 2) {
@@ -772,7 +804,7 @@ void CopyIndices(int* to, const int* from, std::size_t count) {
 template <bool kStream>
 class TriangleWriter {
  public:
-  explicit TriangleWriter(int* to) : to_(to), wide_(kStream && WideQuadSplitRuns()) {}
+  explicit TriangleWriter(int* to) : to_(to), wide_(kStream && WideVectorsRun()) {}
   void Put(int a, int b, int c) {
     block_[held_] = a;
     block_[held_ + 1] = b;
@@ -824,7 +856,7 @@ template <class Point, bool kStream>
 void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* vertices,
                      unsigned limit, TriangleWriter<kStream>& firsts,
                      TriangleWriter<kStream>& seconds) {
-  const bool eightAtATime = std::is_same_v<Point, ON_3fPoint> && WideQuadSplitRuns();
+  const bool eightAtATime = std::is_same_v<Point, ON_3fPoint> && WideVectorsRun();
   for (std::size_t i = 0; i < count; ++i) {
     if constexpr (std::is_same_v<Point, ON_3fPoint>) {
       if (eightAtATime && i + 8 <= count &&

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "model_export/mesh_buffers.h"
-#include "model_export/quad_split_wide.h"
+#include "model_export/wide_vectors.h"
 #include "tests/model_export/test_meshes.h"
 
 namespace {
@@ -323,7 +323,7 @@ TEST(MeshConversionReference, GridsMatchBitForBit) {
                                             buffers, threads));
       ExpectSame(expected, buffers, "ConvertMesh");
     }
-    if (!model_export::WideQuadSplitRuns()) continue;
+    if (!model_export::WideVectorsRun()) continue;
     int taken = 0, firsts[24], seconds[24];
     for (int f = 0; f + 8 <= mesh.m_F.Count(); f += 8)
       taken += model_export::SplitEightQuads(mesh.m_F.Array() + f, mesh.m_V.Array(),

@@ -1,4 +1,4 @@
-#include "model_export/quad_split_wide.h"
+#include "model_export/wide_vectors.h"
 
 #include <climits>
 #include <cstdint>
@@ -8,22 +8,24 @@
 #include "platform/platform.h"
 
 #if defined(__GNUC__) && defined(__x86_64__)
-#define ORVEX_WIDE_SPLIT 1
+#define ORVEX_WIDE_VECTORS 1
 #include <immintrin.h>
 // The functions below are compiled for AVX2 whatever the rest of the build
-// targets; only WideQuadSplitRuns decides whether they are called.
+// targets; only WideVectorsRun decides whether they are called.
 #define ORVEX_AVX2 __attribute__((target("avx2")))
 #else
-#define ORVEX_WIDE_SPLIT 0
+#define ORVEX_WIDE_VECTORS 0
 #endif
 
 namespace model_export {
 
-#if ORVEX_WIDE_SPLIT
+#if ORVEX_WIDE_VECTORS
 namespace {
 
 static_assert(sizeof(ON_MeshFace) == 4 * sizeof(int), "a face is read as four numbers");
 static_assert(sizeof(ON_3fPoint) == 3 * sizeof(float), "a vertex is read as three floats");
+
+// --- The quad split ---
 
 // Each lane of the two faces in `f` set when its face is a valid quad whose
 // numbers all lie below the bound (`below`, with the sign bit flipped): four
@@ -160,12 +162,93 @@ ORVEX_AVX2 inline void WriteTriangles(const __m256i* f, __m256i along13,
                    Places(along13, Load(layout.places[2]), Load(layout.shifts[2])));
 }
 
+// --- Triples and texture coordinates ---
+
+template <bool kStream>
+ORVEX_AVX2 inline void StoreEightFloats(float* out, __m256 v) {
+  if constexpr (kStream)
+    _mm256_stream_ps(out, v);
+  else
+    _mm256_storeu_ps(out, v);
+}
+
+ORVEX_AVX2 inline __m256i Lanes(int a, int b, int c, int d, int e, int f, int g, int h) {
+  return _mm256_setr_epi32(a, b, c, d, e, f, g, h);
+}
+
+// Eight triples in three registers, (x0 y0 z0 x1 y1 z1 x2 y2) (z2 x3 y3 z3 x4
+// y4 z4 x5) (y5 z5 x6 y6 z6 x7 y7 z7), with x and y exchanged in each.
+ORVEX_AVX2 inline void ExchangeEight(__m256& a, __m256& b, __m256& c) {
+  const __m256 y5 = _mm256_broadcastss_ps(_mm256_castps256_ps128(c));
+  const __m256 x5 = _mm256_permutevar8x32_ps(b, _mm256_set1_epi32(7));
+  a = _mm256_permutevar8x32_ps(a, Lanes(1, 0, 2, 4, 3, 5, 7, 6));
+  const __m256 middle = _mm256_permutevar8x32_ps(b, Lanes(0, 2, 1, 3, 5, 4, 6, 7));
+  const __m256 last = _mm256_permutevar8x32_ps(c, Lanes(0, 1, 3, 2, 4, 6, 5, 7));
+  b = _mm256_blend_ps(middle, y5, 0x80);
+  c = _mm256_blend_ps(last, x5, 0x01);
+}
+
+// Each float widened, multiplied by the scale in double precision and
+// narrowed, as the 128-bit code does.
+ORVEX_AVX2 inline __m256 ScaleEight(__m256 v, __m256d scale) {
+  const __m128 low = _mm256_cvtpd_ps(_mm256_mul_pd(Widened<0>(v), scale));
+  const __m128 high = _mm256_cvtpd_ps(_mm256_mul_pd(Widened<1>(v), scale));
+  return _mm256_insertf128_ps(_mm256_castps128_ps256(low), high, 1);
+}
+
+// Set in each lane not below the bound in magnitude, or not a number.
+ORVEX_AVX2 inline __m256 NotBelow(__m256 v, __m256 bound) {
+  return _mm256_cmp_ps(_mm256_andnot_ps(_mm256_set1_ps(-0.0f), v), bound, _CMP_NLT_UQ);
+}
+
+template <Triple kTriple, bool kStream>
+ORVEX_AVX2 bool WriteTriples(const float* in, std::size_t count, double scale, float bound,
+                             float* out) {
+  const __m256 limit = _mm256_set1_ps(bound);
+  const __m256d wide = _mm256_set1_pd(scale);
+  __m256 doubtful = _mm256_setzero_ps();
+  for (std::size_t i = 0; i < count; i += 8, in += 24, out += 24) {
+    __m256 a = _mm256_loadu_ps(in), b = _mm256_loadu_ps(in + 8), c = _mm256_loadu_ps(in + 16);
+    doubtful = _mm256_or_ps(doubtful, _mm256_or_ps(NotBelow(a, limit), NotBelow(b, limit)));
+    doubtful = _mm256_or_ps(doubtful, NotBelow(c, limit));
+    if constexpr (kTriple == Triple::kNegated) {
+      const __m256 sign = _mm256_set1_ps(-0.0f);
+      a = _mm256_xor_ps(a, sign);
+      b = _mm256_xor_ps(b, sign);
+      c = _mm256_xor_ps(c, sign);
+    } else {
+      if constexpr (Exchanges(kTriple)) ExchangeEight(a, b, c);
+      if constexpr (Scales(kTriple)) {
+        a = ScaleEight(a, wide);
+        b = ScaleEight(b, wide);
+        c = ScaleEight(c, wide);
+      }
+    }
+    StoreEightFloats<kStream>(out, a);
+    StoreEightFloats<kStream>(out + 8, b);
+    StoreEightFloats<kStream>(out + 16, c);
+  }
+  return _mm256_movemask_ps(doubtful) == 0;
+}
+
+template <bool kStream>
+ORVEX_AVX2 void WriteUvs(const float* in, std::size_t count, float* out) {
+  const __m256 flipV = _mm256_castsi256_ps(Lanes(0, INT_MIN, 0, INT_MIN, 0, INT_MIN, 0, INT_MIN));
+  for (std::size_t i = 0; i < count; i += 4, in += 8, out += 8)
+    StoreEightFloats<kStream>(out, _mm256_xor_ps(_mm256_loadu_ps(in), flipV));
+}
+
+template <Triple kTriple>
+bool WriteTriplesTo(bool stream, const float* in, std::size_t count, double scale, float bound,
+                    float* out) {
+  return stream ? WriteTriples<kTriple, true>(in, count, scale, bound, out)
+                : WriteTriples<kTriple, false>(in, count, scale, bound, out);
+}
+
 }  // namespace
 
-bool WideQuadSplitRuns() {
+bool WideVectorsRun() {
   static const bool kRuns = [] {
-    // ORVEX_NARROW_VECTORS=1 keeps the conversion to its 128-bit vectors on
-    // any processor, so that both ways are tested on one machine.
     const std::optional<std::string> narrow = platform::EnvironmentValue("ORVEX_NARROW_VECTORS");
     if (narrow && *narrow == "1") return false;
     __builtin_cpu_init();
@@ -215,6 +298,28 @@ ORVEX_AVX2 bool SplitEightQuads(const ON_MeshFace* faces, const ON_3fPoint* vert
   return true;
 }
 
+bool WriteTriplesWide(Triple triple, bool stream, const float* in, std::size_t count, double scale,
+                      float bound, float* out) {
+  switch (triple) {
+    case Triple::kExchangedScaled:
+      return WriteTriplesTo<Triple::kExchangedScaled>(stream, in, count, scale, bound, out);
+    case Triple::kScaled:
+      return WriteTriplesTo<Triple::kScaled>(stream, in, count, scale, bound, out);
+    case Triple::kExchanged:
+      return WriteTriplesTo<Triple::kExchanged>(stream, in, count, scale, bound, out);
+    case Triple::kNegated:
+      return WriteTriplesTo<Triple::kNegated>(stream, in, count, scale, bound, out);
+  }
+  return false;
+}
+
+void WriteUvsWide(bool stream, const float* in, std::size_t count, float* out) {
+  if (stream)
+    WriteUvs<true>(in, count, out);
+  else
+    WriteUvs<false>(in, count, out);
+}
+
 ORVEX_AVX2 void StreamIndicesWide(int* to, const int* from, std::size_t count) {
   std::size_t i = 0;
   for (; i < count && (reinterpret_cast<std::uintptr_t>(to + i) & 31) != 0; ++i)
@@ -226,7 +331,13 @@ ORVEX_AVX2 void StreamIndicesWide(int* to, const int* from, std::size_t count) {
 
 #else
 
-bool WideQuadSplitRuns() { return false; }
+bool WideVectorsRun() { return false; }
+
+bool WriteTriplesWide(Triple, bool, const float*, std::size_t, double, float, float*) {
+  return false;
+}
+
+void WriteUvsWide(bool, const float*, std::size_t, float*) {}
 
 void StreamIndicesWide(int*, const int*, std::size_t) {}
 
