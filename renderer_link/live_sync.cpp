@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <thread>
 
 #include "platform/platform.h"
 #include "renderer_link/link.h"
@@ -79,6 +80,9 @@ bool LiveSync::OnIdle(const CRhinoDoc* linkedDoc) {
   if (m_update) {
     if (m_update->answered) return true;  // its command sends it
     if (!m_update->connected.load()) {
+      // The host raises idle in bursts: the connect thread may be queued
+      // behind this one on its core, a scheduler's time slice or more.
+      std::this_thread::yield();
       WakeAfter(kConnectPoll);
       return true;
     }
