@@ -349,11 +349,11 @@ bool WriteSurelyValidTriplesNarrow(const float* in, std::size_t count, double sc
   return surely;
 }
 
-// The entries before a stretch of a vertex pass written eight triples (or
-// four texture coordinates) at a time, so that it starts at a 32-byte
-// boundary of `out` (at a 16-byte one already when streaming), with at least
-// one stretch after them; no stretch at all when the pass is short or the
-// processor has no wider vectors.
+// The stretch of a vertex pass's entries handed to the 256-bit code: `head`
+// entries first on the 128-bit path, so that the stretch starts at a 32-byte
+// boundary of `out` (which lies at a 16-byte one when streaming), then `body`
+// entries, a multiple of `step`; the rest goes back to the 128-bit path. No
+// stretch for a short pass, or on a processor without the wider vectors.
 struct WideStretch {
   std::size_t head = 0;
   std::size_t body = 0;
