@@ -239,10 +239,7 @@ const CRhinoObject* CRhinoObject::FromId(unsigned int rhino_doc_runtime_serial_n
         documents.push_back(doc);
   }
   for (const CRhinoDoc* doc : documents)
-    for (int i = 0; i < doc->StandinObjectCount(); ++i) {
-      const CRhinoObject* object = doc->StandinObjectAt(i);
-      if (!object->IsDeleted() && object->Id() == rhino_object_id) return object;
-    }
+    if (const CRhinoObject* object = doc->StandinFindLiving(rhino_object_id)) return object;
   return nullptr;
 }
 
@@ -313,6 +310,16 @@ const std::vector<const CRhinoInstanceObject*>* CRhinoDoc::StandinReferencesTo(
 // the one that replaced it). CRhinoObject::FromId finds only living objects.
 const CRhinoObject* CRhinoDoc::LookupObject(const ON_UUID& id) const {
   return StandinLookupObject(id);
+}
+
+const CRhinoObject* CRhinoDoc::StandinFindLiving(const ON_UUID& id) const {
+  std::lock_guard<std::mutex> lock(m_found_mutex);
+  const auto found = m_found.find(id);
+  if (found != m_found.end() && !found->second->IsDeleted() && found->second->Id() == id)
+    return found->second;
+  for (const auto& object : m_objects)
+    if (!object->IsDeleted() && object->Id() == id) return m_found[id] = object.get();
+  return nullptr;
 }
 
 CRhinoObject* CRhinoDoc::StandinLookupObject(const ON_UUID& id) const {

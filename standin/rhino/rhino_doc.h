@@ -196,6 +196,11 @@ class CRhinoDoc {
   CRhinoObject& StandinAddObject(std::unique_ptr<CRhinoObject> object,
                                  const CRhinoObject* after = nullptr);
   CRhinoObject* StandinLookupObject(const ON_UUID& id) const;
+  // The living object with this id, or null (CRhinoObject::FromId, which the
+  // SDK calls the fast way when given the document's serial number: not a
+  // scan of every object). The one found last for each id is kept, and taken
+  // again while it still lives under that id.
+  const CRhinoObject* StandinFindLiving(const ON_UUID& id) const;
   // The block instances naming this definition, in the order they were added.
   const std::vector<const CRhinoInstanceObject*>* StandinReferencesTo(
       const ON_UUID& definition) const;
@@ -219,6 +224,8 @@ class CRhinoDoc {
   // once per definition, and a scan of every object each time would grow with
   // definitions times objects.
   std::map<ON_UUID, std::vector<const CRhinoInstanceObject*>, UuidLess> m_references;
+  mutable std::mutex m_found_mutex;
+  mutable std::map<ON_UUID, const CRhinoObject*, UuidLess> m_found;
   CRhRdkDocument m_rdk;
   // A worker thread may move the meter: the lock keeps each change and its
   // report to the host together, so the host hears them in order.
