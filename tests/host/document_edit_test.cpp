@@ -140,6 +140,20 @@ std::string Describe(const std::string& subject) {
   return "none";
 }
 
+// CRhinoObject::FromId, which keeps what it found, against a scan of the
+// document: the living object of each id, none once all of them are deleted.
+void ExpectFromIdFindsTheLiving(const std::string& line) {
+  const CRhinoDoc* doc = RhinoApp().ActiveDoc();
+  for (int i = 0; doc && i < doc->StandinObjectCount(); ++i) {
+    const ON_UUID id = doc->StandinObjectAt(i)->Id();
+    const CRhinoObject* living = nullptr;
+    for (int j = 0; j < doc->StandinObjectCount(); ++j)
+      if (doc->StandinObjectAt(j)->Id() == id && !doc->StandinObjectAt(j)->IsDeleted())
+        living = doc->StandinObjectAt(j);
+    EXPECT_EQ(CRhinoObject::FromId(doc->RuntimeSerialNumber(), id), living) << line;
+  }
+}
+
 TEST(DocumentEditTest, EachEditAndItsUndoRaiseRhinosEventsInOrder) {
   const struct {
     std::string line;
@@ -211,6 +225,7 @@ TEST(DocumentEditTest, EachEditAndItsUndoRaiseRhinosEventsInOrder) {
     EXPECT_EQ(session.Run(row.line), row.understood) << row.line;
     EXPECT_EQ(recorder.heard, row.events) << row.line;
     EXPECT_EQ(Describe(row.subject), row.state) << row.line;
+    ExpectFromIdFindsTheLiving(row.line);
   }
 }
 
