@@ -64,6 +64,7 @@ void MeshConverter::WorkerLoop() {
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
     // A group may be taken up when its slot's last group has been released.
+    if (!m_stop && m_next_job < m_count && !MayClaim()) AwaitSlot(lock);
     m_work.wait(lock, [this] { return m_stop || MayClaim(); });
     if (m_stop) return;
     ++m_converting;
@@ -71,6 +72,19 @@ void MeshConverter::WorkerLoop() {
     --m_converting;
     m_done.notify_all();
   }
+}
+
+void MeshConverter::AwaitSlot(std::unique_lock<std::mutex>& lock) {
+  // The command thread lets a slot go once it has made the bridge calls of
+  // a group, as a rule soon: a short wait spares the worker a sleep and the
+  // command thread the wake-up, which costs more than a group's conversion
+  // when the core has gone idle.
+  const std::size_t released = m_released.load(std::memory_order_relaxed);
+  lock.unlock();
+  for (int spin = 0; spin < kSpins && m_released.load(std::memory_order_relaxed) == released;
+       ++spin)
+    std::this_thread::yield();
+  lock.lock();
 }
 
 void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock, bool wakeWorkers) {
@@ -132,7 +146,8 @@ ConversionRun::~ConversionRun() {
   c.m_count = c.m_next_job;
   c.m_done.wait(lock, [&c] { return c.m_converting == 0; });
   c.m_jobs = nullptr;
-  c.m_count = c.m_next_job = c.m_claimed = c.m_released = 0;
+  c.m_count = c.m_next_job = c.m_claimed = 0;
+  c.m_released = 0;
   for (MeshConverter::Slot& slot : c.m_slots) {
     slot.ready.store(false, std::memory_order_relaxed);
     slot.fault = nullptr;

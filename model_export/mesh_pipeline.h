@@ -92,6 +92,10 @@ class MeshConverter {
 
   void StartWorkers();
   void WorkerLoop();
+  // A worker's wait for a slot while jobs are left, spent looking at the
+  // slots let go before sleeping until one is (the lock held on entry and
+  // on return).
+  void AwaitSlot(std::unique_lock<std::mutex>& lock);
   // Takes up the next group of jobs (under the lock) and converts it into its
   // slot with the lock let go, having woken the workers for the jobs left if
   // told to; a fault ends the group and is kept there.
@@ -115,9 +119,11 @@ class MeshConverter {
   const MeshJob* m_jobs = nullptr;
   std::size_t m_count = 0;
   common::RendererFrame m_frame{1.0};
-  std::size_t m_next_job = 0;    // the first job of no group yet
-  std::size_t m_claimed = 0;     // groups taken up for conversion
-  std::size_t m_released = 0;    // groups the command thread is done with
+  std::size_t m_next_job = 0;  // the first job of no group yet
+  std::size_t m_claimed = 0;   // groups taken up for conversion
+  // Groups the command thread is done with; written under the mutex, read
+  // without it too, by a worker's short wait for a slot before it sleeps.
+  std::atomic<std::size_t> m_released{0};
   std::size_t m_converting = 0;  // groups being converted on workers
 };
 
