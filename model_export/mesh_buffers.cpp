@@ -440,31 +440,34 @@ void WriteNormals(const ON_3fVector* normals, std::size_t given, std::size_t cou
   }
 }
 
-// Texture coordinates (u, -v); a missing one is (0, 0).
+// Writes `count` texture coordinates from `uvs` as (u, -v). kStream: `out`
+// lies at a 16-byte boundary and is written around the cache.
 template <bool kStream>
-void WriteUvs(const ON_2fPoint* uvs, std::size_t given, std::size_t count, float* out) {
-  const std::size_t present = std::min(given, count);
+void WriteUvsNarrow(const ON_2fPoint* uvs, std::size_t count, float* out) {
   std::size_t i = 0;
-  const WideStretch wide = WideStretchOf(out, present, 2, 4);
-  if (wide.body > 0) {
-    for (; i < wide.head; ++i) {
-      out[2 * i] = uvs[i].x;
-      out[2 * i + 1] = -uvs[i].y;
-    }
-    WriteUvsWide(kStream, &uvs[i].x, wide.body, out + 2 * i);
-    i += wide.body;
-  }
 #if ORVEX_MESH_SSE2
   const __m128 flipV = _mm_castsi128_ps(_mm_set_epi32(INT32_MIN, 0, INT32_MIN, 0));
-  for (; i + 2 <= present; i += 2) {
-    ReadAhead(&uvs[i], uvs + present);
+  for (; i + 2 <= count; i += 2) {
+    ReadAhead(&uvs[i], uvs + count);
     StoreFour<kStream>(out + 2 * i, _mm_xor_ps(_mm_loadu_ps(&uvs[i].x), flipV));
   }
 #endif
-  for (; i < present; ++i) {
+  for (; i < count; ++i) {
     out[2 * i] = uvs[i].x;
     out[2 * i + 1] = -uvs[i].y;
   }
+}
+
+// Texture coordinates (u, -v), four at a time where it can; a missing one is
+// (0, 0).
+template <bool kStream>
+void WriteUvs(const ON_2fPoint* uvs, std::size_t given, std::size_t count, float* out) {
+  const std::size_t present = std::min(given, count);
+  const WideStretch wide = WideStretchOf(out, present, 2, 4);
+  const std::size_t tail = wide.head + wide.body;
+  WriteUvsNarrow<kStream>(uvs, wide.head, out);
+  if (wide.body > 0) WriteUvsWide(kStream, &uvs[wide.head].x, wide.body, out + 2 * wide.head);
+  WriteUvsNarrow<kStream>(uvs + tail, present - tail, out + 2 * tail);
   std::fill(out + 2 * present, out + 2 * count, 0.0f);
 }
 
