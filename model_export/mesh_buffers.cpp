@@ -94,7 +94,7 @@ std::size_t WriteTrianglesSingly(const ON_MeshFace* faces, std::size_t count, un
   std::size_t i = 0;
   for (; i < count; ++i) {
     const ON_MeshFace& face = faces[i];
-    ReadAhead(&face, faces + count);
+    ReadAhead<kStream>(&face, faces + count);
     if (!IsTriangle(face)) {
       if (stopAtQuad) break;
       continue;
@@ -121,7 +121,7 @@ std::size_t WriteTrianglesUnaligned(const ON_MeshFace* faces, std::size_t count,
   std::size_t i = 0;
   for (; i < count; ++i) {
     const ON_MeshFace& face = faces[i];
-    ReadAhead(&face, faces + count);
+    ReadAhead<false>(&face, faces + count);
     if (!IsTriangle(face)) {
       if (stopAtQuad) break;
       continue;
@@ -172,7 +172,6 @@ std::size_t WriteTrianglesPacked(const ON_MeshFace* faces, std::size_t count, un
     // 16-byte boundary.
     const std::size_t take = (reinterpret_cast<std::uintptr_t>(out) & 15) != 0 ? 1 : 4;
     if (take == 4) {
-      ReadAhead(faces + i, faces + count);
       const auto* at = reinterpret_cast<const __m128i*>(faces + i);
       const __m128i f0 = _mm_loadu_si128(at), f1 = _mm_loadu_si128(at + 1);
       const __m128i f2 = _mm_loadu_si128(at + 2), f3 = _mm_loadu_si128(at + 3);
@@ -321,7 +320,7 @@ bool WriteSurelyValidTriplesNarrow(const float* in, std::size_t count, double sc
   __m128 doubtful = _mm_setzero_ps();
   const float* const end = in + 3 * count;
   for (; i + 4 <= count; i += 4, in += 12, out += 12) {
-    ReadAhead(in, end);
+    ReadAhead<kStream>(in, end);
     __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + 4), c = _mm_loadu_ps(in + 8);
     // Not below the limit, or not a number at all.
     doubtful = _mm_or_ps(doubtful, _mm_cmpnlt_ps(_mm_and_ps(a, magnitude), limit));
@@ -448,7 +447,7 @@ void WriteUvsNarrow(const ON_2fPoint* uvs, std::size_t count, float* out) {
 #if ORVEX_MESH_SSE2
   const __m128 flipV = _mm_castsi128_ps(_mm_set_epi32(INT32_MIN, 0, INT32_MIN, 0));
   for (; i + 2 <= count; i += 2) {
-    ReadAhead(&uvs[i], uvs + count);
+    ReadAhead<kStream>(&uvs[i], uvs + count);
     StoreFour<kStream>(out + 2 * i, _mm_xor_ps(_mm_loadu_ps(&uvs[i].x), flipV));
   }
 #endif
@@ -867,13 +866,13 @@ void WriteSplitFaces(const ON_MeshFace* faces, std::size_t count, const Point* v
                      TriangleWriter<kStream>& seconds) {
   const bool eightAtATime = std::is_same_v<Point, ON_3fPoint> && WideVectorsRun();
   for (std::size_t i = 0; i < count; ++i) {
-    ReadAhead(faces + i, faces + count);
+    ReadAhead<kStream>(faces + i, faces + count);
     if constexpr (std::is_same_v<Point, ON_3fPoint>) {
       if (eightAtATime && i + 8 <= count &&
           SplitEightQuads(faces + i, vertices, limit, firsts.Room(24), seconds.Room(24))) {
         firsts.Took(24);
         seconds.Took(24);
-        ReadAhead(faces + i + 4, faces + count);
+        ReadAhead<kStream>(faces + i + 4, faces + count);
         i += 7;
         continue;
       }

@@ -69,11 +69,20 @@ inline void Prefetch(const void* at) {
 inline constexpr std::size_t kReadAhead = 4096;
 
 // Asks for the line kReadAhead bytes past `at`, or for the last byte the pass
-// reads (`end` - 1) when that is nearer; `at` lies before `end`.
+// reads (`end` - 1) when that is nearer; `at` lies before `end`. Not in the
+// passes that write around the cache (kStream): those are a large mesh's,
+// whose long arrays the processor's prefetchers follow well, and asking as
+// well made them slower (6 % on a 1-million-vertex mesh).
+template <bool kStream>
 inline void ReadAhead(const void* at, const void* end) {
-  const char* const from = static_cast<const char*>(at);
-  const std::size_t left = static_cast<std::size_t>(static_cast<const char*>(end) - from);
-  Prefetch(from + std::min(kReadAhead, left - 1));
+  if constexpr (!kStream) {
+    const char* const from = static_cast<const char*>(at);
+    const std::size_t left = static_cast<std::size_t>(static_cast<const char*>(end) - from);
+    Prefetch(from + std::min(kReadAhead, left - 1));
+  } else {
+    (void)at;
+    (void)end;
+  }
 }
 
 }  // namespace model_export

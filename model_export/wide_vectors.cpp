@@ -209,8 +209,8 @@ ORVEX_AVX2 bool WriteTriples(const float* in, std::size_t count, double scale, f
   __m256 doubtful = _mm256_setzero_ps();
   const float* const end = in + 3 * count;
   for (std::size_t i = 0; i < count; i += 8, in += 24, out += 24) {
-    ReadAhead(in, end);
-    ReadAhead(in + 16, end);
+    ReadAhead<kStream>(in, end);
+    ReadAhead<kStream>(in + 16, end);
     __m256 a = _mm256_loadu_ps(in), b = _mm256_loadu_ps(in + 8), c = _mm256_loadu_ps(in + 16);
     doubtful = _mm256_or_ps(doubtful, _mm256_or_ps(NotBelow(a, limit), NotBelow(b, limit)));
     doubtful = _mm256_or_ps(doubtful, NotBelow(c, limit));
@@ -239,7 +239,7 @@ ORVEX_AVX2 void WriteUvs(const float* in, std::size_t count, float* out) {
   const __m256 flipV = _mm256_castsi256_ps(Lanes(0, INT_MIN, 0, INT_MIN, 0, INT_MIN, 0, INT_MIN));
   const float* const end = in + 2 * count;
   for (std::size_t i = 0; i < count; i += 4, in += 8, out += 8) {
-    ReadAhead(in, end);
+    ReadAhead<kStream>(in, end);
     StoreEightFloats<kStream>(out, _mm256_xor_ps(_mm256_loadu_ps(in), flipV));
   }
 }
