@@ -224,6 +224,8 @@ class CRhinoDoc {
   // once per definition, and a scan of every object each time would grow with
   // definitions times objects.
   std::map<ON_UUID, std::vector<const CRhinoInstanceObject*>, UuidLess> m_references;
+  // StandinFindLiving's last find for each id. The pointers stay valid: an
+  // object, deleted or replaced, is never freed while its document lives.
   mutable std::mutex m_found_mutex;
   mutable std::map<ON_UUID, const CRhinoObject*, UuidLess> m_found;
   CRhRdkDocument m_rdk;
