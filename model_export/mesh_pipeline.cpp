@@ -49,6 +49,8 @@ void MeshConverter::Release() {
   m_workers.clear();
   m_stop = false;
   std::vector<Slot>(m_slots.size()).swap(m_slots);  // every buffer given back
+  m_choice = ConverterChoice();
+  m_command_converts = false;
 }
 
 void MeshConverter::StartWorkers() {
@@ -64,7 +66,7 @@ void MeshConverter::WorkerLoop() {
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
     // A group may be taken up when its slot's last group has been released.
-    if (!m_stop && m_next_job < m_count && !MayClaim()) AwaitSlot(lock);
+    if (!m_stop && !m_command_converts && m_next_job < m_count && !MayClaim()) AwaitSlot(lock);
     m_work.wait(lock, [this] { return m_stop || MayClaim(); });
     if (m_stop) return;
     ++m_converting;
@@ -87,8 +89,9 @@ void MeshConverter::AwaitSlot(std::unique_lock<std::mutex>& lock) {
   lock.lock();
 }
 
-void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock, bool wakeWorkers) {
+void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock, bool onCommandThread) {
   Slot& slot = SlotOf(m_claimed++);
+  slot.byCommand = onCommandThread;
   std::size_t faces = 0, count = 0;
   while (m_next_job + count < m_count && count < kGroupMeshes &&
          (count == 0 || faces < kGroupFaces))
@@ -98,11 +101,11 @@ void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock, bool wakeWo
   const MeshJob* const jobs = m_jobs + slot.first;
   const common::RendererFrame frame = m_frame;
   const unsigned threads = m_threads_per_mesh;
-  const bool more = m_next_job < m_count;
+  const bool wakeWorkers = onCommandThread && !m_command_converts && m_next_job < m_count;
   // The slot is this group's alone until the command thread, having seen it
   // ready, releases it.
   lock.unlock();
-  if (wakeWorkers && more) m_work.notify_all();
+  if (wakeWorkers) m_work.notify_all();
   if (slot.converted.size() < count) slot.converted.resize(count);
   std::exception_ptr fault;
   std::size_t done = 0;
@@ -170,6 +173,9 @@ const ConvertedMesh& ConversionRun::Next() {
       return held.converted[m_taken++ - held.first];
     }
   }
+  const auto now = std::chrono::steady_clock::now();
+  if (m_holding) RecordHeld(now);
+  m_held_since = now;
   std::unique_lock<std::mutex> lock(c.m_mutex);
   if (m_holding) {
     c.SlotOf(m_group - 1).ready.store(false, std::memory_order_relaxed);
@@ -177,11 +183,16 @@ const ConvertedMesh& ConversionRun::Next() {
   }
   const std::size_t group = m_group++;
   m_holding = true;
+  const bool commandConverts = c.m_choice.Current() == Converter::kCommandThread;
+  const bool workersResume = c.m_command_converts && !commandConverts;
+  c.m_command_converts = commandConverts;
   // The command thread converts a run's first group itself when no worker
-  // has taken it up yet, and every group when there is no worker; the others
-  // are the workers', converted while it makes the bridge calls. The workers
-  // are woken, for the next group or the slot let go, once the mutex is.
-  if (c.m_claimed == group && (group == 0 || c.m_workers.empty())) {
+  // has taken it up yet, and every group when there is no worker or it is
+  // the way chosen; the others are the workers', converted while it makes
+  // the bridge calls. The workers are woken, for the next group or the slot
+  // let go, once the mutex is.
+  if (c.m_claimed == group &&
+      (group == 0 || c.m_workers.empty() || commandConverts || workersResume)) {
     c.ConvertGroup(lock, true);
   } else {
     WarmCursor warm{c.m_next_job, 0};
@@ -199,6 +210,15 @@ const ConvertedMesh& ConversionRun::Next() {
   }
   lock.unlock();
   return Next();
+}
+
+void ConversionRun::RecordHeld(std::chrono::steady_clock::time_point now) {
+  const MeshConverter::Slot& held = m_converter.SlotOf(m_group - 1);
+  std::size_t bytes = 0;
+  for (std::size_t job = held.first; job < held.first + held.count; ++job)
+    bytes += ConvertedArrayBytes(*m_jobs[job].mesh);
+  m_converter.m_choice.Record(held.byCommand ? Converter::kCommandThread : Converter::kWorkers,
+                              std::chrono::duration<double>(now - m_held_since).count(), bytes);
 }
 
 bool ConversionRun::WarmAhead(WarmCursor& warm) {

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -24,6 +25,7 @@
 
 #include "RhinoSdk.h"
 #include "common/renderer_frame.h"
+#include "model_export/converter_choice.h"
 #include "model_export/mesh_buffers.h"
 
 namespace model_export {
@@ -85,6 +87,7 @@ class MeshConverter {
     std::size_t first = 0;                 // the group's first job
     std::size_t count = 0;                 // its jobs, up to the one that threw
     std::exception_ptr fault;              // what its last job threw, if it threw
+    bool byCommand = false;                // converted on the command thread
     // Written under the mutex; read without it too, by the command thread's
     // short wait before it sleeps.
     std::atomic<bool> ready{false};
@@ -97,11 +100,14 @@ class MeshConverter {
   // on return).
   void AwaitSlot(std::unique_lock<std::mutex>& lock);
   // Takes up the next group of jobs (under the lock) and converts it into its
-  // slot with the lock let go, having woken the workers for the jobs left if
-  // told to; a fault ends the group and is kept there.
-  void ConvertGroup(std::unique_lock<std::mutex>& lock, bool wakeWorkers);
+  // slot with the lock let go, the command thread having woken the workers
+  // for the jobs left while they convert; a fault ends the group and is kept
+  // there.
+  void ConvertGroup(std::unique_lock<std::mutex>& lock, bool onCommandThread);
   Slot& SlotOf(std::size_t group) { return m_slots[group % m_slots.size()]; }
-  bool MayClaim() const { return m_next_job < m_count && m_claimed < m_released + m_slots.size(); }
+  bool MayClaim() const {
+    return !m_command_converts && m_next_job < m_count && m_claimed < m_released + m_slots.size();
+  }
 
   const unsigned m_worker_count;
   const unsigned m_threads_per_mesh;
@@ -125,6 +131,10 @@ class MeshConverter {
   // without it too, by a worker's short wait for a slot before it sleeps.
   std::atomic<std::size_t> m_released{0};
   std::size_t m_converting = 0;  // groups being converted on workers
+  // The way the send converts, chosen by the command thread as it takes each
+  // group up; the workers take up none while the command thread converts.
+  ConverterChoice m_choice;  // the command thread's alone
+  bool m_command_converts = false;
 };
 
 // One list of meshes through the converter, on the command thread.
@@ -155,12 +165,16 @@ class ConversionRun {
   // kWarmAhead bytes of the jobs no worker had taken up when the wait began
   // (WarmMeshArrays). False when there is none.
   bool WarmAhead(WarmCursor& warm);
+  // The group held is done with: its time, from its take-up, goes to the
+  // choice of the way to convert.
+  void RecordHeld(std::chrono::steady_clock::time_point now);
 
   MeshConverter& m_converter;
   std::vector<MeshJob> m_jobs;
   std::size_t m_taken = 0;  // jobs taken
   std::size_t m_group = 0;  // groups taken, the last one held while its jobs are
   bool m_holding = false;
+  std::chrono::steady_clock::time_point m_held_since;  // the held group's take-up
   std::size_t m_warmed = 0;  // the jobs before it taken up or their arrays asked for
 };
 
