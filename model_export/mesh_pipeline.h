@@ -100,9 +100,9 @@ class MeshConverter {
   // on return).
   void AwaitSlot(std::unique_lock<std::mutex>& lock);
   // Takes up the next group of jobs (under the lock) and converts it into its
-  // slot with the lock let go, the command thread having woken the workers
-  // for the jobs left while they convert; a fault ends the group and is kept
-  // there.
+  // slot with the lock let go; on the command thread, having first woken the
+  // workers for the jobs left, unless it is converting every group itself. A
+  // fault ends the group and is kept there.
   void ConvertGroup(std::unique_lock<std::mutex>& lock, bool onCommandThread);
   Slot& SlotOf(std::size_t group) { return m_slots[group % m_slots.size()]; }
   bool MayClaim() const {
@@ -132,7 +132,9 @@ class MeshConverter {
   std::atomic<std::size_t> m_released{0};
   std::size_t m_converting = 0;  // groups being converted on workers
   // The way the send converts, chosen by the command thread as it takes each
-  // group up; the workers take up none while the command thread converts.
+  // group up and started again by Release, at the end of every send; the
+  // workers take up no group while the command thread converts them
+  // (written under the mutex).
   ConverterChoice m_choice;  // the command thread's alone
   bool m_command_converts = false;
 };
