@@ -108,9 +108,10 @@ void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock, bool onComm
   if (wakeWorkers) m_work.notify_all();
   if (slot.converted.size() < count) slot.converted.resize(count);
   std::exception_ptr fault;
-  std::size_t done = 0;
+  std::size_t done = 0, bytes = 0;
   for (; done < count && !fault; ++done) {
     ConvertedMesh& converted = slot.converted[done];
+    bytes += ConvertedArrayBytes(*jobs[done].mesh);
     try {
       converted.sendable =
           ConvertMesh(*jobs[done].mesh, frame, jobs[done].axes, converted.buffers, threads);
@@ -120,6 +121,7 @@ void MeshConverter::ConvertGroup(std::unique_lock<std::mutex>& lock, bool onComm
   }
   lock.lock();
   slot.count = done;
+  slot.bytes = bytes;
   slot.fault = fault;
   slot.ready.store(true, std::memory_order_release);
 }
@@ -173,8 +175,9 @@ const ConvertedMesh& ConversionRun::Next() {
       return held.converted[m_taken++ - held.first];
     }
   }
+  // With no worker there is no way to choose.
   const auto now = std::chrono::steady_clock::now();
-  if (m_holding) RecordHeld(now);
+  if (m_holding && !c.m_workers.empty()) RecordHeld(now);
   m_held_since = now;
   std::unique_lock<std::mutex> lock(c.m_mutex);
   if (m_holding) {
@@ -214,11 +217,9 @@ const ConvertedMesh& ConversionRun::Next() {
 
 void ConversionRun::RecordHeld(std::chrono::steady_clock::time_point now) {
   const MeshConverter::Slot& held = m_converter.SlotOf(m_group - 1);
-  std::size_t bytes = 0;
-  for (std::size_t job = held.first; job < held.first + held.count; ++job)
-    bytes += ConvertedArrayBytes(*m_jobs[job].mesh);
   m_converter.m_choice.Record(held.byCommand ? Converter::kCommandThread : Converter::kWorkers,
-                              std::chrono::duration<double>(now - m_held_since).count(), bytes);
+                              std::chrono::duration<double>(now - m_held_since).count(),
+                              held.bytes);
 }
 
 bool ConversionRun::WarmAhead(WarmCursor& warm) {

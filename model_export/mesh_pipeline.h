@@ -87,6 +87,7 @@ class MeshConverter {
     std::size_t first = 0;                 // the group's first job
     std::size_t count = 0;                 // its jobs, up to the one that threw
     std::exception_ptr fault;              // what its last job threw, if it threw
+    std::size_t bytes = 0;                 // the arrays its jobs read (ConvertedArrayBytes)
     bool byCommand = false;                // converted on the command thread
     // Written under the mutex; read without it too, by the command thread's
     // short wait before it sleeps.
