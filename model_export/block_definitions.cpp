@@ -1,16 +1,13 @@
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "common/element_id.h"
 #include "common/sdk_text.h"
 #include "model_export/mesh_buffers.h"
-#include "model_export/mesh_passes.h"
 #include "model_export/model_exporter.h"
 
 namespace model_export {
 
-using common::ArrayItems;
 using common::Items;
 
 namespace {
@@ -20,17 +17,6 @@ namespace {
 // stay few: a mesh's reference costs a few hundred bytes, a placement's eight.
 constexpr int kMeshesABatch = 128;
 constexpr int kPlacementsABatch = 512;
-
-// How many references ahead of the one placed their memory is asked for.
-constexpr std::ptrdiff_t kReferencesAhead = 4;
-
-void WarmReference(const CRhinoInstanceObject* reference) {
-  if (!reference) return;
-  Prefetch(reference);
-  const ON_Xform& xform = reference->InstanceXform();
-  Prefetch(&xform.m_xform[0][0]);
-  Prefetch(&xform.m_xform[3][3]);
-}
 
 }  // namespace
 
@@ -124,14 +110,8 @@ void ModelExporter::SendDefinitionElement(const PlacedDefinition& placed,
     sent.push_back({bridge::Text(MeshName(number)), key});
   }
 
-  // One placement of every mesh for each visible reference. The references
-  // lie apart on the host's heap: a few references ahead, each one's state
-  // and transform are asked for, so that the placements do not wait on
-  // memory one reference after another.
-  const ArrayItems<const CRhinoInstanceObject*> references = Items(placed.references);
-  for (const CRhinoInstanceObject* const* at = references.begin(); at != references.end(); ++at) {
-    if (references.end() - at > kReferencesAhead) WarmReference(at[kReferencesAhead]);
-    const CRhinoInstanceObject* reference = *at;
+  // One placement of every mesh for each visible reference.
+  for (const CRhinoInstanceObject* reference : Items(placed.references)) {
     if (!reference || reference->IsDeleted() || !reference->IsVisible() ||
         !reference->IsActiveInDocument())
       continue;
