@@ -33,7 +33,9 @@ void RendererFrame::Placement(const ON_Xform& x, float out[16]) const {
   for (int column = 0; column < 4; ++column) {
     for (int i = 0; i < 4; ++i) {
       const int row = kRow[i];
-      double value = x[row][column];
+      // The member itself: ON_Xform's [] is a call into openNURBS, sixteen
+      // of them a placement.
+      double value = x.m_xform[row][column];
       // S·X·S⁻¹ leaves the 3×3 part and the corner alone; the translation
       // column is scaled by s and the bottom row divided by it.
       if (row < 3 && column == 3)
