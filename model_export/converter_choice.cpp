@@ -7,8 +7,8 @@ void ConverterChoice::Record(Converter by, double seconds, std::size_t bytes) {
   ++m_groups;
   if (!m_trial) {
     if (measured) m_kept_pace.Add(seconds, bytes);
-    if (m_groups < (m_kept_runs == 0 ? kFirstTrialAfter : kTrialEvery)) return;
-    ++m_kept_runs;
+    if (m_groups < (m_tried ? kTrialEvery : kFirstTrialAfter)) return;
+    m_tried = true;
     m_trial = true;
     m_groups = 0;
     m_trial_pace = Pace();

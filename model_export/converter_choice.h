@@ -54,9 +54,9 @@ class ConverterChoice {
 
   Converter m_kept = Converter::kWorkers;
   bool m_trial = false;
-  std::size_t m_groups = 0;     // groups of the current stretch (kept or trial)
-  std::size_t m_kept_runs = 0;  // stretches of the kept way ended by a trial
-  Pace m_kept_pace;             // since the way was kept
+  std::size_t m_groups = 0;  // groups of the current stretch (kept or trial)
+  bool m_tried = false;      // a trial has been made
+  Pace m_kept_pace;          // since the way was kept
   Pace m_trial_pace;
 };
 

@@ -175,10 +175,12 @@ const ConvertedMesh& ConversionRun::Next() {
       return held.converted[m_taken++ - held.first];
     }
   }
-  // With no worker there is no way to choose.
-  const auto now = std::chrono::steady_clock::now();
-  if (m_holding && !c.m_workers.empty()) RecordHeld(now);
-  m_held_since = now;
+  // With no worker there is no way to choose, and nothing to time.
+  if (!c.m_workers.empty()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_holding) RecordHeld(now);
+    m_held_since = now;
+  }
   std::unique_lock<std::mutex> lock(c.m_mutex);
   if (m_holding) {
     c.SlotOf(m_group - 1).ready.store(false, std::memory_order_relaxed);
