@@ -131,13 +131,13 @@ bool ModelExporter::SendChanges(const CRhinoDoc& doc, const ChangeSet& changed) 
   if (changes.materials) SendMaterialsElement(&doc);
 
   // An object no longer shown is withdrawn; a shown one is sent again under
-  // its id. Block instances reach the renderer with their definitions.
+  // its id, unless it is a block instance.
   ON_SimpleArray<const CRhinoObject*> shown;
   for (const ON_UUID& id : changes.objects) {
     if (CancelRequested()) break;
     // The living object with the id: after an edit replaced it, the new one.
     const CRhinoObject* object = CRhinoObject::FromId(doc.RuntimeSerialNumber(), id);
-    if (object && object->ObjectType() == ON::instance_reference) continue;
+    if (object && !IsSentAsObject(*object)) continue;
     if (object && !object->IsDeleted() && object->IsVisible()) {
       shown.Append(object);
       continue;

@@ -18,18 +18,25 @@ bool ModelExporter::SendModelUpdate(const CRhinoDoc* doc) {
 void ModelExporter::SendEverythingAgain(const CRhinoDoc* doc) {
   SendMaterialsElement(doc);
   if (doc) {
-    // Withdraw every object that is now hidden or deleted, sent before or not.
+    // One pass over every object: what is now hidden or deleted is withdrawn,
+    // sent before or not, and what is shown is sent again after it. An object
+    // is shown when it is visible and on a visible layer, which is what the
+    // sends' own state filter (normal or locked) takes, in the same order.
     // An object an edit replaced stays in the document, deleted, under the id
     // of the one that replaced it: while that one lives, it decides.
     CRhinoObjectIterator all(*doc, kAllStates, kSendCategories);
+    ON_SimpleArray<const CRhinoObject*> shown;
     for (const CRhinoObject* object = all.First(); object; object = all.Next()) {
-      if (object->IsVisible() && !object->IsDeleted()) continue;
+      if (object->IsVisible() && !object->IsDeleted()) {
+        if (IsSentAsObject(*object)) shown.Append(object);
+        continue;
+      }
       if (object->IsDeleted() && CRhinoObject::FromId(doc->RuntimeSerialNumber(), object->Id()))
         continue;
       if (CancelRequested()) break;
       WithdrawElement(object->Id());
     }
-    SendObjectElements(*doc);
+    SendObjectElements(*doc, shown);
     SendBlockDefinitions(*doc);
   }
 }

@@ -29,8 +29,7 @@ void ModelExporter::SendObjectElements(const CRhinoDoc& doc) {
   CRhinoObjectIterator it(doc, kSendStates, kSendCategories);
   ON_SimpleArray<const CRhinoObject*> objects;
   for (const CRhinoObject* object = it.First(); object; object = it.Next()) {
-    // Block instances reach the renderer with their definitions.
-    if (object->ObjectType() != ON::instance_reference) objects.Append(object);
+    if (IsSentAsObject(*object)) objects.Append(object);
   }
   SendObjectElements(doc, objects);
 }

@@ -13,6 +13,12 @@ inline constexpr CRhinoObjectIterator::object_state kAllStates = CRhinoObjectIte
 inline constexpr CRhinoObjectIterator::object_category kSendCategories =
     CRhinoObjectIterator::active_and_reference_objects;
 
+// Whether a shown object is sent as an element of its own: block instances
+// reach the renderer with their definitions.
+inline bool IsSentAsObject(const CRhinoObject& object) {
+  return object.ObjectType() != ON::instance_reference;
+}
+
 // The material an object is sent wearing: its own when that has a name, else
 // its layer's.
 inline const ON_Material& WornMaterial(const CRhinoObject& object) {
