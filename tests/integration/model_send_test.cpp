@@ -619,23 +619,28 @@ TEST(ModelUpdateTest, HiddenAndDeletedObjectsAreWithdrawnAndAShownOneIsSentAgain
   EXPECT_EQ(Console(run), "OrvexConverter: Success\nOrvexConverter: Success\n");
 }
 
-TEST(ModelUpdateTest, ObjectsOnALayerTurnedOffAreWithdrawnAndOnALockedLayerSentAgain) {
+TEST(ModelUpdateTest, ObjectsOnALayerTurnedOffOrUnderOneAreWithdrawnAndOnALockedLayerSentAgain) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
   const std::string a = "0a000001-0000-4000-8000-000000000001";
   const std::string d = "0a000004-0000-4000-8000-000000000004";
+  const std::string e = "0a000005-0000-4000-8000-000000000005";
   json doc = Doc("millimeters");
-  doc["layers"] = json::parse(R"([{"name": "Default"}, {"name": "walls"}, {"name": "roof"}])");
-  json onWalls = MeshObject(a, "a", 0, 0, 0), onRoof = MeshObject(d, "d", 0, 0, 0);
+  doc["layers"] = json::parse(R"([{"name": "Default"}, {"name": "walls"}, {"name": "roof"},
+      {"name": "site"}, {"name": "porch", "parent": "site"}])");
+  json onWalls = MeshObject(a, "a", 0, 0, 0), onRoof = MeshObject(d, "d", 0, 0, 0),
+       onPorch = MeshObject(e, "e", 0, 0, 0);
   onWalls["layer"] = "walls";
   onRoof["layer"] = "roof";
-  doc["objects"] = json::array({onWalls, onRoof});
-  const HostRun run = sandbox.RunDocument(doc, {kStart, "Hide walls", "Lock roof", kSendModel});
+  onPorch["layer"] = "porch";
+  doc["objects"] = json::array({onWalls, onRoof, onPorch});
+  const HostRun run =
+      sandbox.RunDocument(doc, {kStart, "Hide walls", "Hide site", "Lock roof", kSendModel});
   ASSERT_EQ(run.exitCode, 0);
   const auto sends = Sends(run);
   ASSERT_EQ(sends.size(), 2u);
-  EXPECT_THAT(Ids(Elements(sends[0])), ElementsAre(kMaterialsElement, a, d));
-  EXPECT_THAT(Texts(sends[1], "DeleteElement", "id"), ElementsAre(kMaterialsElement, a));
+  EXPECT_THAT(Ids(Elements(sends[0])), ElementsAre(kMaterialsElement, a, d, e));
+  EXPECT_THAT(Texts(sends[1], "DeleteElement", "id"), ElementsAre(kMaterialsElement, a, e));
   EXPECT_THAT(Ids(Elements(sends[1])), ElementsAre(kMaterialsElement, d));
 }
 
