@@ -619,7 +619,7 @@ TEST(ModelUpdateTest, HiddenAndDeletedObjectsAreWithdrawnAndAShownOneIsSentAgain
   EXPECT_EQ(Console(run), "OrvexConverter: Success\nOrvexConverter: Success\n");
 }
 
-TEST(ModelUpdateTest, ObjectsOnALayerTurnedOffOrUnderOneAreWithdrawnAndOnALockedLayerSentAgain) {
+TEST(ModelUpdateTest, ObjectsOnALayerTurnedOffAreWithdrawnAndOnALockedLayerSentAgain) {
   HostSandbox sandbox;
   sandbox.RememberRenderer();
   const std::string a = "0a000001-0000-4000-8000-000000000001";
@@ -628,8 +628,8 @@ TEST(ModelUpdateTest, ObjectsOnALayerTurnedOffOrUnderOneAreWithdrawnAndOnALocked
   json doc = Doc("millimeters");
   doc["layers"] = json::parse(R"([{"name": "Default"}, {"name": "walls"}, {"name": "roof"},
       {"name": "site"}, {"name": "porch", "parent": "site"}])");
-  json onWalls = MeshObject(a, "a", 0, 0, 0), onRoof = MeshObject(d, "d", 0, 0, 0),
-       onPorch = MeshObject(e, "e", 0, 0, 0);
+  json onWalls = MeshObject(a, "a", 0, 0, 0), onRoof = MeshObject(d, "d", 0, 0, 0);
+  json onPorch = MeshObject(e, "e", 0, 0, 0);  // under a layer turned off
   onWalls["layer"] = "walls";
   onRoof["layer"] = "roof";
   onPorch["layer"] = "porch";
