@@ -37,7 +37,8 @@ while [[ $# -gt 0 ]]; do
 done
 
 (cd "$root" && cmake --preset bench -B "$build" >/dev/null)
-cmake --build "$build" -j "$(nproc)" --target orvex_bench orvex_bench_memory orvex_view_sync_bench orvex_send_log
+cmake --build "$build" -j "$(nproc)" --target orvex_bench orvex_bench_memory orvex_view_sync_bench orvex_send_log \
+  orvex_bench_copy_bridge
 
 # The call log without the times, which differ from run to run.
 log_without_times() { sed -E 's/,"ms":[0-9.eE+-]+//' "$1"; }
@@ -86,6 +87,7 @@ run() {
 check_goals() {
   python3 - "$@" <<'EOF_PY'
 import json
+import os
 import sys
 
 faults = []
@@ -95,15 +97,16 @@ for path in sys.argv[1:]:
             text = f.read()
     except FileNotFoundError:
         continue
+    program = os.path.splitext(os.path.basename(path))[0]
     if text.strip():  # empty when --filter matched none of the program's benchmarks
         for b in json.loads(text).get("benchmarks", []):
             if b.get("error_occurred"):
-                faults.append(f"error in {b['name']}: {b.get('error_message', '')}")
+                faults.append(f"{program}: error in {b['name']}: {b.get('error_message', '')}")
             elif b.get("aggregate_name") == "median":
                 for goal in (k for k in b if k.startswith("goal_")):
                     name = goal[len("goal_"):]
                     if not b.get(name, float("nan")) <= b[goal]:
-                        faults.append(f"goal not met: {b['run_name']}: {name} "
+                        faults.append(f"{program}: goal not met: {b['run_name']}: {name} "
                                       f"{b.get(name, float('nan')):.3f} is above its goal "
                                       f"of {b[goal]:g}")
 for fault in dict.fromkeys(faults):
@@ -115,4 +118,8 @@ EOF_PY
 run bench "$build/bench/orvex_bench/orvex_bench"
 run memory "$build/bench/orvex_bench_memory/orvex_bench_memory"
 run view_sync "$build/bench/orvex_view_sync_bench/orvex_view_sync_bench"
-check_goals "$results/bench.json" "$results/memory.json" "$results/view_sync.json"
+# The full send and the model update again, into a bridge whose calls cost about
+# a plain copy: what the send costs when the renderer takes arrays at memory speed.
+run copy_bridge "$build/bench/orvex_bench_copy_bridge/orvex_bench_copy_bridge"
+check_goals "$results/bench.json" "$results/memory.json" "$results/view_sync.json" \
+  "$results/copy_bridge.json"
