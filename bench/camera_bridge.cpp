@@ -6,7 +6,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <type_traits>
 
 #include "bridge/bridge_api.h"
 
@@ -30,5 +29,4 @@ ORVEX_BRIDGE_EXPORT std::int64_t OrvexBenchCameraSends(std::int64_t* lastSendNs)
   return sends;
 }
 
-static_assert(std::is_same_v<decltype(&SetCameraTransformFov), bridge_api::SetCameraTransformFovFn>,
-              "SetCameraTransformFov signature");
+ORVEX_CHECK_SIGNATURE(SetCameraTransformFov);

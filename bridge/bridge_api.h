@@ -4,12 +4,18 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/native.h"
 
 // Texts cross the bridge as UTF-16 everywhere.
 using BridgeChar = platform::Utf16Char;
 #define ORVEX_BRIDGE_EXPORT ORVEX_EXPORT
+
+// In a bridge library, after an export's definition: the definition has the
+// signature the plug-in calls it by.
+#define ORVEX_CHECK_SIGNATURE(name) \
+  static_assert(std::is_same_v<decltype(&name), bridge_api::name##Fn>, #name " signature")
 
 // Opaque, pointer-sized model handle; 0 means "no model".
 using BridgeModel = std::intptr_t;

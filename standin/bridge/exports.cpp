@@ -4,7 +4,6 @@
 // Test builds define ORVEX_BRIDGE_OMIT_<name> to leave an export out of the library.
 
 #include <string>
-#include <type_traits>
 #include <utility>
 
 #include "bridge/bridge_api.h"
@@ -48,9 +47,6 @@ void Log(const char* fn, Fill&& fill) {
 }
 
 }  // namespace
-
-#define ORVEX_CHECK_SIGNATURE(name) \
-  static_assert(std::is_same_v<decltype(&name), bridge_api::name##Fn>, #name " signature")
 
 #ifndef ORVEX_BRIDGE_OMIT_SetOrvexRenderPath
 ORVEX_BRIDGE_EXPORT bool SetOrvexRenderPath(const BridgeChar* folder) {
