@@ -30,10 +30,8 @@
 #include "bench/bench_exporter.h"
 #include "bench/core_round_trip.h"
 #include "bench/send_shares.h"
-#include "bridge/library_location.h"
 #include "common/renderer_frame.h"
 #include "model_export/mesh_buffers.h"
-#include "platform/platform.h"
 #include "renderer_link/renderer_answers.h"
 
 namespace {
@@ -44,8 +42,6 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-using CopiedBytesFn = std::uint64_t (*)();
-
 struct Fixture {
   bench::LargeDocument document;
   std::unique_ptr<bench::Exporter> exporter;
@@ -53,7 +49,7 @@ struct Fixture {
   bridge::Bridge bridge;
   std::unique_ptr<char[]> copyTarget;
   // The bytes the bridge has copied, where it tells them (copy_bridge.cpp).
-  CopiedBytesFn copiedBytes = nullptr;
+  bench::CopiedBytesFn copiedBytes = nullptr;
 };
 
 Fixture& TheFixture() {
@@ -65,9 +61,7 @@ Fixture& TheFixture() {
     const std::size_t bytes = f->document.SentBytes();
     f->copyTarget.reset(new char[bytes]);
     std::memset(f->copyTarget.get(), 1, bytes);
-    f->copiedBytes = reinterpret_cast<CopiedBytesFn>(platform::FindExport(
-        platform::LoadLibraryFromPath(bridge::LibraryPath(bridge::PlugInFolder())),
-        "OrvexBenchCopiedBytes"));
+    f->copiedBytes = bench::BridgeCopiedBytes();
     return f;
   }();
   return *fixture;

@@ -6,7 +6,9 @@
 #include <chrono>
 #include <string>
 
+#include "bridge/library_location.h"
 #include "common/renderer_frame.h"
+#include "platform/platform.h"
 
 namespace bench {
 namespace {
@@ -73,6 +75,12 @@ double BridgeSeconds(const CRhinoDoc& doc, const std::vector<SentMesh>& meshes,
   }
   bridge.DestroyModel(model);
   return seconds;
+}
+
+CopiedBytesFn BridgeCopiedBytes() {
+  return reinterpret_cast<CopiedBytesFn>(platform::FindExport(
+      platform::LoadLibraryFromPath(bridge::LibraryPath(bridge::PlugInFolder())),
+      "OrvexBenchCopiedBytes"));
 }
 
 }  // namespace bench

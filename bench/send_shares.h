@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "bench/bench_document.h"
@@ -27,5 +28,12 @@ double ReferenceLookUpSeconds(const CRhinoDoc& doc);
 double BridgeSeconds(const CRhinoDoc& doc, const std::vector<SentMesh>& meshes,
                      std::size_t placements, const bridge::Bridge& bridge,
                      model_export::MeshBuffers& buffers);
+
+// The bytes the bridge beside the executable has copied so far, where it
+// counts them (copy_bridge.cpp's OrvexBenchCopiedBytes); null for the bridge
+// stand-in. A send into the copy bridge that copied fewer bytes than it hands
+// over would make its figure meaningless.
+using CopiedBytesFn = std::uint64_t (*)();
+CopiedBytesFn BridgeCopiedBytes();
 
 }  // namespace bench
