@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <mutex>
 #include <string>
 #include <system_error>
 
@@ -29,15 +30,14 @@ LargeFile::~LargeFile() {
 
 const LargeFile& TheLargeFile() {
   static LargeFile large;
-  static const bool once = [] {
+  static std::once_flag written;
+  std::call_once(written, [] {
     std::string pattern = (fs::temp_directory_path() / "orvex-large-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return false;
+    if (mkdtemp(pattern.data()) == nullptr) return;
     large.folder = pattern;
     large.file = large.folder / "large.3dm";
     large.written = WriteLargeModelFile(large.file.string(), LargeFileShape(), large.contents);
-    return true;
-  }();
-  static_cast<void>(once);
+  });
   return large;
 }
 
