@@ -3,7 +3,6 @@
 // them, and the active view and model units read while the host changes them.
 #include <gtest/gtest.h>
 
-
 #include "RhinoSdk.h"
 
 namespace {
@@ -95,4 +94,3 @@ TEST(ViewportTest, BoxHoldsTheCameraAndTheNearAndFarRectangles) {
   notANumber.SetCameraLocation(ON_3dPoint(ON_DBL_QNAN, 0, 0));
   EXPECT_EQ(notANumber.BoundingBox(), perspective.BoundingBox());
 }
-
