@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "bench/large_file.h"
 
 extern char** environ;
@@ -27,11 +28,10 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 using bench::LargeFile;
+using bench::Seconds;
 using bench::TheLargeFile;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 constexpr double kHostMemoryGoal = 2.5;
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "bench/bench_document.h"
 #include "bench/bench_exporter.h"
 #include "bench/large_file.h"
@@ -26,9 +27,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 constexpr double kSendGoal = 1.6;
 

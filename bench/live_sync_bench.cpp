@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "bench/bench_document.h"
 #include "message_loop.h"
 #include "platform/platform.h"
@@ -37,9 +38,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 // The desktop of a host whose message loop is the SDK stand-in's: wake-ups
 // are its timers.

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "bench/bench_document.h"
 #include "common/renderer_frame.h"
 #include "model_export/mesh_buffers.h"
@@ -41,7 +42,8 @@ bool ConvertMesh(const ON_Mesh& mesh, double scale, MeshBuffers& buffers, bool a
                                    buffers, allThreads ? SendThreads() : 1);
 }
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Seconds;
 
 // 1000 × 1000 vertices.
 constexpr int kCells = 999;
@@ -71,8 +73,6 @@ InputArrays ArraysOf(const ON_Mesh& mesh) {
   a.bytes[3] = static_cast<std::size_t>(mesh.m_F.Count()) * sizeof(ON_MeshFace);
   return a;
 }
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 // The goals of the warm conversion, as a multiple of the plain copy: all
 // quads, split on the way, and all triangles.

@@ -17,17 +17,17 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_clock.h"
 #include "platform/platform.h"
 #include "standin/host/model_file_reader.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Seconds;
 
 constexpr double kGoalRatio = 1.5;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 const std::string& ModelFilePath() {
   static const std::string path =

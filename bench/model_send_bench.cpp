@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "bench/bench_document.h"
 #include "bench/bench_exporter.h"
 #include "bench/core_round_trip.h"
@@ -38,9 +39,8 @@ namespace {
 
 using model_export::MeshBuffers;
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 struct Fixture {
   bench::LargeDocument document;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "bench/bench_document.h"
 #include "light/light_exporter.h"
 #include "material/material_conversion.h"
@@ -16,7 +17,7 @@ namespace {
 
 constexpr int kCount = 1000;
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 void ReportPerItem(benchmark::State& state, const char* name, Clock::duration total) {
   const double us = std::chrono::duration<double, std::micro>(total).count();

@@ -6,18 +6,13 @@
 #include <chrono>
 #include <string>
 
+#include "bench/bench_clock.h"
 #include "bridge/library_location.h"
 #include "common/renderer_frame.h"
 #include "platform/platform.h"
 
 namespace bench {
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-}  // namespace
+namespace {}  // namespace
 
 double ConversionSeconds(const CRhinoDoc& doc, const std::vector<SentMesh>& meshes,
                          model_export::MeshBuffers& buffers) {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "RhinoSdk.h"
+#include "bench/bench_clock.h"
 #include "bridge/library_location.h"
 #include "platform/platform.h"
 #include "renderer_link/view_sync.h"
@@ -30,7 +31,7 @@ namespace {
 using renderer_link::ViewSyncIdle;
 using renderer_link::ViewSyncShared;
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 using CameraSendsFn = std::int64_t (*)(std::int64_t* lastSendNs);
 
 ON_Viewport ViewAt(double x, double y, double z) {
